@@ -1,0 +1,97 @@
+#include "judging/judge_art_run.h"
+
+#include "judging/data_files.h"
+#include "main_screen/main_screen.h"
+#include "making/figure.h"
+#include "platform/canvas_widget.h"
+#include "platform/message.h"
+#include "platform/text_file.h"
+#include "session/session.h"
+#include "session/setup_screen.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+JudgeArtRun::JudgeArtRun(Session& session, MainScreen& screen)
+    : m_session(session), m_screen(screen), m_rating(session, screen) {
+    connect(&m_rating, &RatingProcedure::scalesDone, this, &JudgeArtRun::endOfTrial);
+}
+
+QString JudgeArtRun::path(const char* fileName) const {
+    return dataFilePath(m_session.ArtTest()->ui().DataDir->text(), m_session.module1.SubjectCode,
+                        fileName);
+}
+
+Status JudgeArtRun::prepare() {
+    Status s = loadJudgeMaterial(path(kArtFile), path(kResultsFile), path(kJudgeResultsFile), &m_material);
+    m_prepared = s.isOk();
+    return s;
+}
+
+bool JudgeArtRun::isUnderWay() const { return !m_stopped && m_screen.TrialNo > 0; }
+
+void JudgeArtRun::abandon() {
+    m_stopped = true;
+    m_rating.abandon();
+}
+
+void JudgeArtRun::Command2_Click() {
+    if (!m_prepared || m_trialInProgress || m_stopped || m_session.module1.JudgeArt != 1) return;
+    if (m_screen.TrialNo >= m_material.store.trials) return;
+    m_trialInProgress = true;
+    const MainWidgets& u = m_screen.ui();
+
+    u.Picture1->clear();
+    u.Label10->setVisible(true);
+    const int trial = ++m_screen.TrialNo;
+    if (trial == 1) m_session.module1.NumTrials = static_cast<std::int16_t>(m_material.store.trials);
+    const StoredPicture& picture = m_material.store.pictures[trial - 1];
+    m_screen.ObjectCount = static_cast<std::int16_t>(picture.objects.size());
+    for (const StoredObject& o : picture.objects) DrawFigure(*u.Picture1, o.kind, o.x, o.y, o.size, o.colour);
+
+    m_rating.takeStartTime(trial);
+    u.Command2->hide();
+    m_rating.presentScales();
+}
+
+void JudgeArtRun::endOfTrial() {
+    if (m_stopped) return;
+    m_rating.finishTime();
+    const MainWidgets& u = m_screen.ui();
+    u.Label10->setVisible(false);
+    const SetupScreen* setup = m_session.ArtTest();
+    if (setup->scaleForced(1) || setup->scaleForced(2) || setup->scaleForced(3)) u.Picture1->clear();
+    u.Command2->setVisible(true);
+
+    const int trial = m_screen.TrialNo;
+    const QByteArray line = judgeResultsLine(m_material.resultsLines[trial - 1], trial, m_screen.results);
+    const QString res2 = path(kJudgeResultsFile);
+    const Status written = trial == 1 ? textfile::writeNew(res2, line) : textfile::append(res2, line);
+    if (!written.isOk()) return fail(written);
+    m_trialInProgress = false;
+
+    if (trial == m_session.module1.NumTrials) {
+        m_stopped = true;
+        if (Status s = textfile::makeReadOnly(res2); !s.isOk()) {
+            showProblem(&m_screen, s.message() + QStringLiteral("\n\nAll trials are saved."),
+                        [this] { m_session.endProgram(1); });
+            return;
+        }
+        m_session.endProgram(0);
+    }
+}
+
+void JudgeArtRun::fail(const Status& status) {
+    m_stopped = true;
+    m_rating.abandon();
+    const MainWidgets& u = m_screen.ui();
+    u.Command2->hide();
+    u.Label10->setText(QStringLiteral("Session stopped"));
+    u.Label10->show();
+    showProblem(&m_screen,
+                status.message() +
+                    QStringLiteral("\n\nThe session has been stopped. Every line written before "
+                                   "this problem is kept in the data files."),
+                [this] { m_session.endProgram(1); });
+}

@@ -1,0 +1,24 @@
+#include "platform/clock.h"
+#include "platform/geometry.h"
+#include "platform/random_source.h"
+#include "session/session.h"
+
+#include <QApplication>
+#include <QGuiApplication>
+
+int main(int argc, char* argv[]) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Pictor"));
+    QApplication::setApplicationVersion(QStringLiteral("2.0"));
+    // The session decides when the program ends, not the last closed window.
+    QApplication::setQuitOnLastWindowClosed(false);
+    registerFontSubstitutes();
+
+    SteadyClock clock;
+    StdRandomSource random;
+    Session session(clock, random, defaultDataFolder());
+    QObject::connect(&session, &Session::ended, &app, [](int code) { QCoreApplication::exit(code); },
+                     Qt::QueuedConnection);
+    session.start();
+    return QApplication::exec();
+}

@@ -1,0 +1,253 @@
+#include "main_screen/main_screen.h"
+
+#include "judging/data_files.h"
+#include "judging/judge_art_run.h"
+#include "judging/value_list.h"
+#include "making/make_art_run.h"
+#include "platform/canvas_widget.h"
+#include "platform/message.h"
+#include "platform/numbers.h"
+#include "platform/text_file.h"
+#include "platform/widget_factory.h"
+#include "platform/wrapping_radio_button.h"
+#include "session/session.h"
+#include "session/setup_screen.h"
+
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QScrollBar>
+
+namespace {
+
+struct ScalePosition {
+    int left;
+    int width;
+};
+constexpr std::array<ScalePosition, 8> kScalePositions = {{
+    {0, 0}, {120, 1455}, {1680, 1335}, {3120, 1335}, {4560, 975}, {5640, 1335}, {7080, 1335}, {8520, 1335}}};
+
+QLabel* panelLabel(QWidget* parent, const char* name, const QString& text, QRect geometry) {
+    QLabel* label = addLabel(parent, name, text, geometry);
+    setBackground(label, QGuiApplication::palette().color(QPalette::Button));
+    return label;
+}
+
+QLabel* valueLabel(QWidget* parent, const char* name, QRect geometry) {
+    QLabel* label = panelLabel(parent, name, QStringLiteral("6"), geometry);
+    label->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    return label;
+}
+
+}  // namespace
+
+MainScreen::MainScreen(Session& session) : m_session(session) {
+    setObjectName(QStringLiteral("Mainn"));
+    setWindowTitle(QStringLiteral("Make Art !"));
+    setFixedSize(twipsToPixels(9960), twipsToPixels(6855));
+    setBackground(this, QColor(128, 128, 128));
+    buildWidgets();
+    setFocusOrder();
+    m_makeArt = std::make_unique<MakeArtRun>(session, *this);
+    m_judgeArt = std::make_unique<JudgeArtRun>(session, *this);
+}
+
+MainScreen::~MainScreen() = default;
+
+void MainScreen::buildWidgets() {
+    MainWidgets& u = m_ui;
+    const QRect canvas = tw(360, 120, 7125, 5685);
+    u.Picture1 = new CanvasWidget(canvas.size(), QColor(192, 192, 192), this);
+    u.Picture1->setObjectName(QStringLiteral("Picture1"));
+    u.Picture1->move(canvas.topLeft());
+
+    u.Label9 = panelLabel(this, "Label9", QStringLiteral("Ruz Avevu"), tw(7800, 120, 1815, 375));
+    u.Label9->setFont(sansFont(13.5, true));
+    u.Label9->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+
+    const char* captionNames[] = {"Label5", "Label6", "Label7", "Label8"};
+    const char* valueNames[] = {"Label1", "Label2", "Label3", "Label4"};
+    const char* sliderNames[] = {"HScroll1", "HScroll2", "HScroll3", "HScroll4"};
+    const QString captions[] = {QStringLiteral("Total Number of     Objects"),
+                                QStringLiteral("Number of Different Shapes"),
+                                QStringLiteral("Number Of Different Sizes"),
+                                QStringLiteral("Number Of Different Colours")};
+    for (int n = 1; n <= 4; ++n) {
+        const int top = 720 + (n - 1) * 840;  // caption rows at 720, 1560, 2400, 3240
+        u.Label[n + 4] = panelLabel(this, captionNames[n - 1], captions[n - 1], tw(7800, top, 1815, 495));
+        u.HScroll[n] = addSlider(this, sliderNames[n - 1], 1, 12, 6, 1, 1, tw(7800, top + 480, 1215, 255));
+        u.Label[n] = valueLabel(this, valueNames[n - 1], tw(9000, top + 480, 615, 255));
+        connect(u.HScroll[n], &QScrollBar::valueChanged, this, [this, n] { HScroll_Change(n); });
+    }
+
+    u.Command2 = addButton(this, "Command2", QStringLiteral("View Picture"), tw(7800, 4080, 1815, 375));
+    u.Command2->hide();
+    u.Command2->setEnabled(false);
+    u.Command1 = addButton(this, "Command1", QStringLiteral("Make Picture"), tw(7800, 4560, 1815, 495));
+    u.Command1->setFont(sansFont(9.75, true));
+
+    u.Label10 = addLabel(this, "Label10", QStringLiteral("Change Setting(s)"), tw(7800, 5160, 1815, 615));
+    u.Label10->setFont(sansFont(9.75, true));
+    u.Label10->setAlignment(Qt::AlignCenter);
+    setBoxBorder(u.Label10);
+    setBackground(u.Label10, Qt::black);
+    setTextColour(u.Label10, Qt::white);
+    u.Label10->hide();
+
+    u.Command3 = addButton(this, "Command3", QStringLiteral("Rate !"), tw(120, 6000, 9735, 375));
+    u.Command3->setFont(sansFont(9.75, true));
+    u.Command3->hide();
+    u.Command3->setEnabled(false);
+
+    u.scaleGroup = new QButtonGroup(this);
+    u.scaleGroup->setObjectName(QStringLiteral("scaleGroup"));
+    const char* arrayNames[] = {"Ple", "Int", "Com"};
+    std::array<WrappingRadioButton*, 8>* arrays[] = {&u.Ple, &u.Int, &u.Com};
+    for (int k = 0; k < 3; ++k) {
+        for (int i = 1; i <= 7; ++i) {
+            auto* option = new WrappingRadioButton(i == 4 ? QStringLiteral("Average") : QString(), this);
+            option->setObjectName(QStringLiteral("%1%2").arg(QLatin1String(arrayNames[k])).arg(i));
+            option->setGeometry(tw(kScalePositions[i].left, 6240, kScalePositions[i].width, 495));
+            option->setFont(sansFont());
+            setBackground(option, QColor(128, 128, 128));
+            option->hide();
+            u.scaleGroup->addButton(option, (k + 1) * 10 + i);
+            (*arrays[k])[i] = option;
+        }
+    }
+
+    connect(u.Command1, &QPushButton::clicked, this, &MainScreen::Command1_Click);
+    connect(u.Command2, &QPushButton::clicked, this, &MainScreen::Command2_Click);
+    connect(u.Command3, &QPushButton::clicked, this, &MainScreen::Command3_Click);
+}
+
+void MainScreen::setFocusOrder() {
+    const MainWidgets& u = m_ui;
+    QList<QWidget*> order{u.Command1, u.HScroll[1], u.HScroll[2], u.HScroll[3], u.HScroll[4], u.Picture1};
+    for (int k = 1; k <= 3; ++k)
+        for (int i = 1; i <= 7; ++i) order.append(u.scale(k)[i]);
+    order.append(u.Command2);
+    order.append(u.Command3);
+    for (qsizetype i = 1; i < order.size(); ++i) setTabOrder(order[i - 1], order[i]);
+}
+
+void MainScreen::centre() {
+    const QRect display = QGuiApplication::primaryScreen()->geometry();
+    const float left = static_cast<float>(display.width() - frameGeometry().width()) / 2.0f;
+    const float top = static_cast<float>(display.height() - frameGeometry().height()) / 2.0f;
+    move(display.left() + static_cast<int>(left), display.top() + static_cast<int>(top));
+}
+
+void MainScreen::captionScales() {
+    const SetupWidgets& setup = m_session.ArtTest()->ui();
+    const std::array<std::pair<QLineEdit*, QLineEdit*>, 4> terms = {{
+        {nullptr, nullptr}, {setup.Text1a, setup.Text1b}, {setup.Text2a, setup.Text2b}, {setup.Text3a, setup.Text3b}}};
+    for (int k = 1; k <= 3; ++k) {
+        const auto& row = m_ui.scale(k);
+        row[1]->setText(QStringLiteral("Extremely ") + terms[k].first->text());
+        row[2]->setText(QStringLiteral("Very ") + terms[k].first->text());
+        row[3]->setText(terms[k].first->text());
+        row[5]->setText(terms[k].second->text());
+        row[6]->setText(QStringLiteral("Very ") + terms[k].second->text());
+        row[7]->setText(QStringLiteral("Extremely ") + terms[k].second->text());
+    }
+}
+
+Status MainScreen::startPictureStore() {
+    const Module1& m = m_session.module1;
+    const QString folder = m_session.ArtTest()->ui().DataDir->text();
+    const QString art = dataFilePath(folder, m.SubjectCode, kArtFile);
+    const QString res = dataFilePath(folder, m.SubjectCode, kResultsFile);
+    // Both files are checked before either is touched, so a finished
+    // session's data stay exactly as they were.
+    for (const QString& path : {art, res}) {
+        if (Status s = textfile::checkCanCreate(path); !s.isOk()) return s;
+    }
+    return textfile::writeNew(art, valueListLine({static_cast<long long>(m.NumTrials)}));
+}
+
+Status MainScreen::Form_Load() {
+    centre();
+    captionScales();
+
+    const Module1& m = m_session.module1;
+    if (m.MakeArt == 1) {
+        m_ui.Command2->hide();
+        m_ui.Command2->setEnabled(false);
+        m_ui.Label10->show();
+        if (Status s = startPictureStore(); !s.isOk()) return s;
+    } else {
+        if (Status s = m_judgeArt->prepare(); !s.isOk()) return s;
+        m_ui.Command2->show();
+        m_ui.Command2->setEnabled(true);
+    }
+
+    const SetupWidgets& setup = m_session.ArtTest()->ui();
+    if (checkValue(setup.Check1) == 0 && checkValue(setup.Check2) == 0 && checkValue(setup.Check3) == 0)
+        setup.Check4->setChecked(false);
+    if (checkValue(setup.Check4) == 1)
+        m_ui.Command1->hide();
+    else
+        m_ui.Label10->setText(QString());
+
+    if (m.JudgeArt == 1) {
+        setWindowTitle(QStringLiteral("Judge Art"));
+        for (int n = 1; n <= 4; ++n) m_ui.HScroll[n]->hide();
+        for (int n = 1; n <= 8; ++n) m_ui.Label[n]->hide();
+        m_ui.Label9->setText(QStringLiteral("Judge Art"));
+        m_ui.Command1->hide();
+    }
+    return Status::ok();
+}
+
+void MainScreen::HScroll_Change(int n) {
+    std::optional<std::int16_t>* values[] = {nullptr, &ObjectCount, &ShapeCount, &SizeCount, &ColourCount};
+    *values[n] = static_cast<std::int16_t>(m_ui.HScroll[n]->value());
+    m_ui.Label[n]->setText(wholeToText(m_ui.HScroll[n]->value()));
+    m_ui.Command1->show();
+    m_ui.Label10->setText(QString());
+}
+
+void MainScreen::Command1_Click() { m_makeArt->Command1_Click(); }
+void MainScreen::Command2_Click() { m_judgeArt->Command2_Click(); }
+
+void MainScreen::Command3_Click() {
+    m_session.module1.RateFlag = 1;
+    emit rateFlagRaised();
+}
+
+bool MainScreen::sessionUnderWay() const {
+    return !m_session.hasEnded() && (m_makeArt->isUnderWay() || m_judgeArt->isUnderWay());
+}
+
+void MainScreen::closeEvent(QCloseEvent* event) {
+    event->ignore();
+    if (m_session.hasEnded()) {
+        event->accept();
+        return;
+    }
+    if (!sessionUnderWay()) {
+        m_session.endProgram(0);
+        return;
+    }
+    if (m_closing) return;  // the question is already on the screen
+    m_closing = true;
+    askToConfirm(
+        this,
+        QStringLiteral("A session is under way (trial %1 of %2).\n\nEnd it now? Every finished "
+                       "trial stays saved in the data files; the trial on the screen is not saved.")
+            .arg(TrialNo)
+            .arg(m_session.module1.NumTrials),
+        QStringLiteral("End Session"),
+        [this] {
+            m_makeArt->abandon();
+            m_judgeArt->abandon();
+            m_session.endProgram(0);
+        },
+        [this] { m_closing = false; });
+}

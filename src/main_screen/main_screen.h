@@ -1,0 +1,97 @@
+#pragma once
+
+// The window in which the subject works: the picture, the four composition
+// sliders (Make Art), "Make Picture" or "View Picture", the instruction box,
+// "Rate !" and the three rows of rating options. It owns the composition
+// values, the trial counter and the per-trial results; the runs behind its
+// buttons live in their own classes.
+
+#include "judging/trial_results.h"
+#include "platform/status.h"
+
+#include <QWidget>
+#include <array>
+#include <memory>
+#include <optional>
+
+class CanvasWidget;
+class JudgeArtRun;
+class MakeArtRun;
+class QButtonGroup;
+class QLabel;
+class QPushButton;
+class QScrollBar;
+class Session;
+class WrappingRadioButton;
+
+struct MainWidgets {
+    CanvasWidget* Picture1 = nullptr;
+    QLabel* Label9 = nullptr;
+    std::array<QScrollBar*, 5> HScroll{};  // 1..4
+    std::array<QLabel*, 9> Label{};        // 1..8: value boxes 1..4, captions 5..8
+    QPushButton* Command1 = nullptr;       // "Make Picture"
+    QPushButton* Command2 = nullptr;       // "View Picture"
+    QLabel* Label10 = nullptr;             // instruction box
+    QPushButton* Command3 = nullptr;       // "Rate !"
+    std::array<WrappingRadioButton*, 8> Ple{};  // 1..7
+    std::array<WrappingRadioButton*, 8> Int{};
+    std::array<WrappingRadioButton*, 8> Com{};
+    QButtonGroup* scaleGroup = nullptr;
+
+    // Scale 1 (Ple), 2 (Int) or 3 (Com).
+    const std::array<WrappingRadioButton*, 8>& scale(int k) const {
+        return k == 1 ? Ple : k == 2 ? Int : Com;
+    }
+};
+
+class MainScreen final : public QWidget {
+    Q_OBJECT
+public:
+    explicit MainScreen(Session& session);
+    ~MainScreen() override;
+
+    const MainWidgets& ui() const { return m_ui; }
+
+    // Composition values: empty until first assigned, then 1..12.
+    std::optional<std::int16_t> ObjectCount;
+    std::optional<std::int16_t> ShapeCount;
+    std::optional<std::int16_t> SizeCount;
+    std::optional<std::int16_t> ColourCount;
+
+    std::int16_t TrialNo = 0;
+    TrialResults results;
+
+    // Runs once, before the window is first shown. Fails, leaving the setup
+    // screen untouched, when the picture store cannot be started.
+    Status Form_Load();
+
+    void Command1_Click();
+    void Command2_Click();
+    void Command3_Click();
+    // Slider n (1..4) changed value.
+    void HScroll_Change(int n);
+
+    MakeArtRun& makeArtRun() { return *m_makeArt; }
+    JudgeArtRun& judgeArtRun() { return *m_judgeArt; }
+
+signals:
+    // "Rate !" has set the rate flag.
+    void rateFlagRaised();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void buildWidgets();
+    void setFocusOrder();
+    void centre();
+    void captionScales();
+    Status startPictureStore();
+    bool sessionUnderWay() const;
+
+    Session& m_session;
+    MainWidgets m_ui;
+    std::unique_ptr<MakeArtRun> m_makeArt;
+    std::unique_ptr<JudgeArtRun> m_judgeArt;
+    bool m_closing = false;
+};

@@ -1,0 +1,137 @@
+#include "making/make_art_run.h"
+
+#include "judging/data_files.h"
+#include "judging/value_list.h"
+#include "main_screen/main_screen.h"
+#include "platform/canvas_widget.h"
+#include "platform/message.h"
+#include "platform/numbers.h"
+#include "platform/text_file.h"
+#include "platform/widget_factory.h"
+#include "session/session.h"
+#include "session/setup_screen.h"
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScrollBar>
+
+MakeArtRun::MakeArtRun(Session& session, MainScreen& screen)
+    : m_session(session), m_screen(screen), m_composer(session.random()), m_rating(session, screen) {
+    connect(&m_rating, &RatingProcedure::scalesDone, this, &MakeArtRun::endOfTrial);
+}
+
+QString MakeArtRun::path(const char* fileName) const {
+    return dataFilePath(m_session.ArtTest()->ui().DataDir->text(), m_session.module1.SubjectCode,
+                        fileName);
+}
+
+bool MakeArtRun::isUnderWay() const { return !m_stopped && m_screen.TrialNo > 0; }
+
+void MakeArtRun::abandon() {
+    m_stopped = true;
+    m_rating.abandon();
+}
+
+void MakeArtRun::Command1_Click() {
+    if (m_trialInProgress || m_stopped || m_session.module1.MakeArt != 1) return;
+    if (m_screen.TrialNo >= m_session.module1.NumTrials || m_screen.TrialNo >= TrialResults::kMaxTrial)
+        return;
+    m_trialInProgress = true;
+    const MainWidgets& u = m_screen.ui();
+    const SetupWidgets& setup = m_session.ArtTest()->ui();
+
+    m_session.random().reseedFromClock();
+    u.Picture1->clear();
+    if (checkValue(setup.Check4) == 1) u.Command1->hide();
+    m_screen.ObjectCount = static_cast<std::int16_t>(u.HScroll[1]->value());
+    m_screen.ShapeCount = static_cast<std::int16_t>(u.HScroll[2]->value());
+    m_screen.SizeCount = static_cast<std::int16_t>(u.HScroll[3]->value());
+    m_screen.ColourCount = static_cast<std::int16_t>(u.HScroll[4]->value());
+    for (int n = 1; n <= 4; ++n) u.HScroll[n]->hide();
+    if (checkValue(setup.Check5) == 1)
+        for (int n = 1; n <= 8; ++n) u.Label[n]->hide();
+    const int trial = ++m_screen.TrialNo;
+
+    const QList<ComposedObject> objects = m_composer.compose(
+        {*m_screen.ObjectCount, *m_screen.ShapeCount, *m_screen.SizeCount, *m_screen.ColourCount});
+
+    const QString art = path(kArtFile);
+    if (Status s = textfile::append(art, valueListLine({static_cast<long long>(*m_screen.ObjectCount)}));
+        !s.isOk())
+        return fail(s);
+    for (const ComposedObject& object : objects) {
+        const PlacedObject placed = m_composer.placeAndDraw(object, *u.Picture1);
+        const QByteArray record = valueListLine({static_cast<long long>(placed.kind), placed.x, placed.y,
+                                                 placed.size, static_cast<long long>(placed.colour)});
+        if (Status s = textfile::append(art, record); !s.isOk()) return fail(s);
+    }
+
+    TrialResults& r = m_screen.results;
+    r.TrialObjects[trial] = *m_screen.ObjectCount;
+    r.TrialShapes[trial] = *m_screen.ShapeCount;
+    r.TrialSizes[trial] = *m_screen.SizeCount;
+    r.TrialColours[trial] = *m_screen.ColourCount;
+
+    m_rating.takeStartTime(trial);
+    u.Command1->hide();
+    m_rating.presentScales();
+}
+
+void MakeArtRun::endOfTrial() {
+    if (m_stopped) return;
+    const MainWidgets& u = m_screen.ui();
+    const SetupWidgets& setup = m_session.ArtTest()->ui();
+    for (int n = 1; n <= 4; ++n) u.HScroll[n]->show();
+    for (int n = 1; n <= 8; ++n) u.Label[n]->show();
+    if (checkValue(setup.Check1) == 1 || checkValue(setup.Check2) == 1 || checkValue(setup.Check3) == 1)
+        u.Picture1->clear();
+    if (checkValue(setup.Check4) == 1) {
+        u.Command1->hide();
+        u.Label10->setText(QStringLiteral("Change Setting(s)"));
+    } else {
+        u.Command1->show();
+        u.Label10->setText(QString());
+    }
+    m_rating.finishTime();
+
+    // The trial's results line goes to disk now; the first trial starts the file.
+    const int trial = m_screen.TrialNo;
+    const QByteArray line = resultsLine(leadingNumber(m_session.module1.SubjectCode), trial, m_screen.results);
+    const QString res = path(kResultsFile);
+    const Status written = trial == 1 ? textfile::writeNew(res, line) : textfile::append(res, line);
+    if (!written.isOk()) return fail(written);
+    m_trialInProgress = false;
+
+    if (trial == m_session.module1.NumTrials) endSession();
+}
+
+void MakeArtRun::endSession() {
+    m_stopped = true;
+    for (const char* name : {kArtFile, kResultsFile}) {
+        if (Status s = textfile::makeReadOnly(path(name)); !s.isOk()) {
+            showProblem(&m_screen,
+                        s.message() + QStringLiteral("\n\nAll trials are saved; the file could "
+                                                     "still be changed by a later session."),
+                        [this] { m_session.endProgram(1); });
+            return;
+        }
+    }
+    m_session.endProgram(0);
+}
+
+void MakeArtRun::fail(const Status& status) {
+    m_stopped = true;
+    m_rating.abandon();
+    const MainWidgets& u = m_screen.ui();
+    u.Command1->hide();
+    for (int n = 1; n <= 4; ++n) u.HScroll[n]->hide();
+    u.Label10->setText(QStringLiteral("Session stopped"));
+    u.Label10->show();
+    showProblem(&m_screen,
+                status.message() +
+                    QStringLiteral("\n\nThe session has been stopped. Every line written before "
+                                   "this problem is kept in the data files."),
+                [this] { m_session.endProgram(1); });
+}

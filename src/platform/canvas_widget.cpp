@@ -1,0 +1,52 @@
+#include "platform/canvas_widget.h"
+
+#include <QPainter>
+#include <QStyle>
+#include <QStyleOptionFrame>
+
+CanvasWidget::CanvasWidget(QSize outerPixels, QColor background, QWidget* parent)
+    : QWidget(parent),
+      m_canvas(outerPixels - QSize(2 * kBorder, 2 * kBorder), background) {
+    setFixedSize(outerPixels);
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setFocusPolicy(Qt::StrongFocus);
+}
+
+void CanvasWidget::clear() {
+    m_canvas.clear();
+    update();
+}
+
+void CanvasWidget::segment(CanvasPoint p1, CanvasPoint p2, std::uint32_t colour) {
+    m_canvas.segment(p1, p2, colour);
+    update();
+}
+
+void CanvasWidget::continueTo(CanvasPoint p2, std::uint32_t colour) {
+    m_canvas.continueTo(p2, colour);
+    update();
+}
+
+void CanvasWidget::box(CanvasPoint corner, float width, float height, std::uint32_t colour,
+                       BoxFill fill) {
+    m_canvas.box(corner, width, height, colour, fill);
+    update();
+}
+
+void CanvasWidget::ellipse(CanvasPoint centre, float radius, std::uint32_t colour, float aspect) {
+    m_canvas.ellipse(centre, radius, colour, aspect);
+    update();
+}
+
+void CanvasWidget::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    // Sunken two-pixel border, darker at top and left.
+    const QRect r = rect();
+    painter.fillRect(r, palette().color(QPalette::Light));
+    painter.fillRect(QRect(0, 0, r.width() - 1, 1), palette().color(QPalette::Mid));
+    painter.fillRect(QRect(0, 0, 1, r.height() - 1), palette().color(QPalette::Mid));
+    painter.fillRect(QRect(1, 1, r.width() - 3, 1), palette().color(QPalette::Shadow));
+    painter.fillRect(QRect(1, 1, 1, r.height() - 3), palette().color(QPalette::Shadow));
+    painter.drawImage(QPoint(kBorder, kBorder), m_canvas.image());
+    emit painted();
+}

@@ -1,0 +1,42 @@
+#pragma once
+
+// The picture box of the main screen. It draws into an ImageCanvas held
+// inside a sunken border, and paintEvent only copies that image, so what was
+// drawn stays until the next clear and tests can read the pixels without a
+// display.
+
+#include "platform/canvas.h"
+#include "platform/image_canvas.h"
+
+#include <QWidget>
+#include <memory>
+
+class CanvasWidget final : public QWidget, public Canvas {
+    Q_OBJECT
+public:
+    static constexpr int kBorder = 2;
+
+    CanvasWidget(QSize outerPixels, QColor background, QWidget* parent = nullptr);
+
+    const QImage& image() const { return m_canvas.image(); }
+
+    void clear() override;
+    void setPenWidth(int pixels) override { m_canvas.setPenWidth(pixels); }
+    void setFillColour(std::uint32_t colour) override { m_canvas.setFillColour(colour); }
+    void setFillStyle(FillStyle style) override { m_canvas.setFillStyle(style); }
+    void segment(CanvasPoint p1, CanvasPoint p2, std::uint32_t colour) override;
+    void continueTo(CanvasPoint p2, std::uint32_t colour) override;
+    void box(CanvasPoint corner, float width, float height, std::uint32_t colour,
+             BoxFill fill) override;
+    void ellipse(CanvasPoint centre, float radius, std::uint32_t colour, float aspect) override;
+
+signals:
+    // Emitted after a paint event has copied the image to the screen.
+    void painted();
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    ImageCanvas m_canvas;
+};

@@ -1,0 +1,6 @@
+#include "platform/clock.h"
+
+double SteadyClock::now() const {
+    using namespace std::chrono;
+    return duration<double>(steady_clock::now().time_since_epoch()).count();
+}

@@ -1,0 +1,33 @@
+#pragma once
+
+// Layout units and fonts. Screens are laid out in twips (1/1440 inch) and
+// shown at 15 twips per device-independent pixel, so each widget keeps the
+// position and size of the layout tables. Fonts are asked for by their
+// design names; registerFontSubstitutes() maps those names to faces that are
+// installed on a Linux desktop and close in metrics.
+
+#include <QColor>
+#include <QFont>
+#include <QRect>
+#include <cstdint>
+
+constexpr int kTwipsPerPixel = 15;
+
+int twipsToPixels(int twips);
+QRect twipsRect(int left, int top, int width, int height);
+
+inline constexpr char kSansFamily[] = "MS Sans Serif";
+inline constexpr char kTitleFamily[] = "Old English Text MT";
+
+// Call once after the application object exists.
+void registerFontSubstitutes();
+
+// A font of the given point size at 96 dots per inch, so text keeps its
+// proportion to the layout whatever the display reports.
+QFont layoutFont(const char* family, double points, bool bold = false);
+inline QFont sansFont(double points = 8.25, bool bold = false) {
+    return layoutFont(kSansFamily, points, bold);
+}
+
+// Colour value as stored in the data files: red + 256 * green + 65536 * blue.
+QColor colourFromValue(std::uint32_t value);

@@ -1,0 +1,63 @@
+#include "session/session.h"
+
+#include "main_screen/main_screen.h"
+#include "session/setup_screen.h"
+#include "session/title_screen.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QStandardPaths>
+
+Session::Session(Clock& clock, RandomSource& random, QString defaultDataFolder)
+    : m_clock(clock), m_random(random), m_defaultDataFolder(std::move(defaultDataFolder)) {}
+
+Session::~Session() {
+    delete m_mainn;
+    delete m_artTest;
+    delete m_startup;
+}
+
+TitleScreen* Session::Startup() {
+    if (!m_startup) m_startup = new TitleScreen(*this);
+    return m_startup;
+}
+
+SetupScreen* Session::ArtTest() {
+    if (!m_artTest) {
+        m_artTest = new SetupScreen(*this);
+        m_artTest->Form_Load();
+    }
+    return m_artTest;
+}
+
+Status Session::loadMainScreen() {
+    if (m_mainn) return Status::ok();
+    auto* screen = new MainScreen(*this);
+    Status loaded = screen->Form_Load();
+    if (!loaded.isOk()) {
+        delete screen;
+        return loaded;
+    }
+    m_mainn = screen;
+    return Status::ok();
+}
+
+void Session::start() { Startup()->show(); }
+
+void Session::endProgram(int exitCode) {
+    if (m_ended) return;
+    m_ended = true;
+    if (m_mainn) m_mainn->hide();
+    if (m_artTest) m_artTest->hide();
+    if (m_startup) m_startup->hide();
+    emit ended(exitCode);
+}
+
+QString defaultDataFolder() {
+    QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    const QFileInfo info(folder);
+    if (folder.isEmpty() || !info.isDir() || !info.isWritable()) folder = QDir::homePath();
+    folder = QDir::toNativeSeparators(QDir::cleanPath(folder));
+    if (!folder.endsWith(QDir::separator())) folder += QDir::separator();
+    return folder;
+}

@@ -1,0 +1,65 @@
+#pragma once
+
+// One run of the program: one experimental session. Owns the shared record,
+// the platform services and the three screens, each created on first use
+// and kept (shown or hidden) until the program ends. ended() tells the
+// application to leave; nothing is shown or written after it.
+
+#include "platform/clock.h"
+#include "platform/random_source.h"
+#include "platform/status.h"
+#include "session/module1.h"
+
+#include <QObject>
+#include <QPointer>
+#include <QString>
+
+class MainScreen;
+class SetupScreen;
+class TitleScreen;
+
+class Session final : public QObject {
+    Q_OBJECT
+public:
+    // The clock and random source must outlive the session.
+    Session(Clock& clock, RandomSource& random, QString defaultDataFolder);
+    ~Session() override;
+
+    Module1 module1;
+
+    Clock& clock() { return m_clock; }
+    RandomSource& random() { return m_random; }
+    const QString& defaultDataFolder() const { return m_defaultDataFolder; }
+
+    TitleScreen* Startup();
+    SetupScreen* ArtTest();
+    // The main screen if it has been loaded, else nullptr.
+    MainScreen* Mainn() const { return m_mainn; }
+
+    // Creates the main screen and runs its load step. On failure nothing of
+    // the main screen remains and the reason comes back.
+    Status loadMainScreen();
+
+    // Shows the title screen: the program's start.
+    void start();
+
+    // Hides every window and ends the program with the given status.
+    void endProgram(int exitCode);
+    bool hasEnded() const { return m_ended; }
+
+signals:
+    void ended(int exitCode);
+
+private:
+    Clock& m_clock;
+    RandomSource& m_random;
+    QString m_defaultDataFolder;
+    TitleScreen* m_startup = nullptr;
+    SetupScreen* m_artTest = nullptr;
+    MainScreen* m_mainn = nullptr;
+    bool m_ended = false;
+};
+
+// The folder offered for the data files: the user's documents folder, or the
+// home folder where there is none, with a trailing separator.
+QString defaultDataFolder();

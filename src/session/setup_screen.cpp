@@ -1,0 +1,236 @@
+#include "session/setup_screen.h"
+
+#include "main_screen/main_screen.h"
+#include "platform/message.h"
+#include "platform/numbers.h"
+#include "platform/widget_factory.h"
+#include "session/session.h"
+#include "session/subject_code.h"
+
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScreen>
+#include <QScrollBar>
+
+namespace {
+
+const QColor kYellow(255, 255, 192);
+
+QLabel* boldLabel(QWidget* parent, const char* name, const QString& text, QRect geometry) {
+    QLabel* label = addLabel(parent, name, text, geometry);
+    label->setFont(sansFont(8.25, true));
+    return label;
+}
+
+QLabel* valueBox(QWidget* parent, const char* name, const QString& text, QRect geometry) {
+    QLabel* label = addLabel(parent, name, text, geometry);
+    label->setAlignment(Qt::AlignCenter);
+    setBoxBorder(label);
+    setBackground(label, QGuiApplication::palette().color(QPalette::Button));
+    return label;
+}
+
+QCheckBox* boldCheck(QWidget* parent, const char* name, const QString& text, QRect geometry,
+                     bool checked) {
+    QCheckBox* box = addCheckBox(parent, name, text, geometry);
+    box->setFont(sansFont(8.25, true));
+    box->setChecked(checked);
+    setBackground(box, kYellow);
+    return box;
+}
+
+}  // namespace
+
+SetupScreen::SetupScreen(Session& session) : m_session(session) {
+    setObjectName(QStringLiteral("ArtTest"));
+    setWindowTitle(QStringLiteral("Pictor"));
+    setFixedSize(twipsToPixels(5205), twipsToPixels(6360));
+    setBackground(this, kYellow);
+    buildWidgets();
+    setFocusOrder();
+}
+
+void SetupScreen::buildWidgets() {
+    SetupWidgets& u = m_ui;
+    u.Label1 = addLabel(this, "Label1", QStringLiteral("Pictor"), tw(720, 120, 2295, 615));
+    u.Label1->setFont(layoutFont(kTitleFamily, 24));
+    u.Label1->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    setTextColour(u.Label1, QColor(255, 0, 0));
+
+    u.MakeArtOption = new QRadioButton(QStringLiteral("Make Art"), this);
+    u.MakeArtOption->setObjectName(QStringLiteral("MakeArtOption"));
+    u.MakeArtOption->setGeometry(tw(3720, 240, 975, 195));
+    u.JudgeArtOption = new QRadioButton(QStringLiteral("Judge Art"), this);
+    u.JudgeArtOption->setObjectName(QStringLiteral("JudgeArtOption"));
+    u.JudgeArtOption->setGeometry(tw(3720, 600, 975, 195));
+    auto* modes = new QButtonGroup(this);
+    modes->setObjectName(QStringLiteral("modeGroup"));
+    for (QRadioButton* option : {u.MakeArtOption, u.JudgeArtOption}) {
+        option->setFont(sansFont());
+        setBackground(option, kYellow);
+        modes->addButton(option);
+    }
+    u.MakeArtOption->setChecked(true);
+
+    auto* line = new QFrame(this);
+    line->setObjectName(QStringLiteral("Line1"));
+    line->setFrameShape(QFrame::HLine);
+    line->setFrameShadow(QFrame::Plain);
+    line->setGeometry(0, twipsToPixels(960), twipsToPixels(7560), 1);
+
+    u.Label4 = boldLabel(this, "Label4", QStringLiteral("Set Number of Trials"), tw(120, 1200, 1815, 255));
+    u.HScroll1 = addSlider(this, "HScroll1", 1, 500, 3, 1, 10, tw(2040, 1200, 1095, 255));
+    u.Label5 = valueBox(this, "Label5", QStringLiteral("3"), tw(3120, 1200, 495, 255));
+    u.Label2 = boldLabel(this, "Label2", QStringLiteral("Enter Subject's 4 Digit Code"),
+                         tw(120, 1680, 2415, 255));
+    u.Text1 = addTextBox(this, "Text1", QStringLiteral("0001"), tw(2880, 1680, 855, 270));
+    u.Label8 = boldLabel(this, "Label8", QStringLiteral("Enter Directory For Data Files"),
+                         tw(120, 2160, 2655, 255));
+    u.DataDir = addTextBox(this, "DataDir", m_session.defaultDataFolder(), tw(2880, 2160, 2175, 300));
+    u.DataDir->setCursorPosition(0);
+    u.Label6 = boldLabel(this, "Label6", QStringLiteral("Judgement Delay Time"), tw(120, 2640, 1935, 255));
+    u.HScroll2 = addSlider(this, "HScroll2", 0, 20, 0, 1, 1, tw(2160, 2640, 975, 255));
+    u.Label3 = valueBox(this, "Label3", QStringLiteral("0"), tw(3120, 2640, 495, 255));
+
+    const QString force = QStringLiteral("Force Judgement On");
+    u.Check1 = boldCheck(this, "Check1", force, tw(120, 3120, 2175, 255), true);
+    u.Text1a = addTextBox(this, "Text1a", QStringLiteral("Pleasing"), tw(2280, 3120, 1335, 285));
+    u.Text1b = addTextBox(this, "Text1b", QStringLiteral("Displeasing"), tw(3720, 3120, 1335, 285));
+    u.Check2 = boldCheck(this, "Check2", force, tw(120, 3480, 2175, 495), true);
+    u.Text2a = addTextBox(this, "Text2a", QStringLiteral("Interesting"), tw(2280, 3600, 1335, 285));
+    u.Text2b = addTextBox(this, "Text2b", QStringLiteral("Uninteresting"), tw(3720, 3600, 1335, 285));
+    u.Check3 = boldCheck(this, "Check3", force, tw(120, 3960, 2175, 495), true);
+    u.Text3a = addTextBox(this, "Text3a", QStringLiteral("Complex"), tw(2280, 4080, 1335, 285));
+    u.Text3b = addTextBox(this, "Text3b", QStringLiteral("Simple"), tw(3720, 4080, 1335, 285));
+    u.Label7 = addLabel(this, "Label7",
+                        QStringLiteral("Note:   One can enter alternative terms for any of the three scales."),
+                        tw(120, 4560, 4935, 255));
+    u.Check4 = boldCheck(this, "Check4", QStringLiteral("Force Setting Change Before New Image Creation"),
+                         tw(120, 4920, 4935, 300), true);
+    u.Check5 = boldCheck(this, "Check5", QStringLiteral("Hide Image Creation Settings After Image Created"),
+                         tw(120, 5280, 5055, 300), false);
+    u.Command1 = addButton(this, "Command1", QStringLiteral("Make Art"), tw(120, 5760, 1215, 495));
+    u.Command2 = addButton(this, "Command2", QStringLiteral("Judge Art"), tw(3840, 5760, 1215, 495));
+    u.Command2->hide();
+
+    connect(u.HScroll1, &QScrollBar::valueChanged, this, &SetupScreen::HScroll1_Change);
+    connect(u.HScroll2, &QScrollBar::valueChanged, this, &SetupScreen::HScroll2_Change);
+    connect(u.JudgeArtOption, &QRadioButton::toggled, this, [this](bool on) {
+        if (on) JudgeArtOption_Click();
+    });
+    connect(u.MakeArtOption, &QRadioButton::toggled, this, [this](bool on) {
+        if (on) MakeArtOption_Click();
+    });
+    connect(u.Text1, &QLineEdit::textChanged, this, &SetupScreen::Text1_Change);
+    connect(u.Text1, &QLineEdit::returnPressed, this, [this] { Text1_KeyPress(13); });
+    connect(u.Command1, &QPushButton::clicked, this, &SetupScreen::Command1_Click);
+    connect(u.Command2, &QPushButton::clicked, this, &SetupScreen::Command2_Click);
+}
+
+void SetupScreen::setFocusOrder() {
+    const SetupWidgets& u = m_ui;
+    QWidget* order[] = {u.Command1, u.Command2, u.HScroll1, u.Text1, u.HScroll2,
+                        u.MakeArtOption, u.Check1, u.Check2, u.Check3, u.Text1a,
+                        u.Text2a, u.Text3a, u.Text1b, u.Text2b, u.Text3b,
+                        u.JudgeArtOption, u.Check4, u.Check5, u.DataDir};
+    for (std::size_t i = 1; i < std::size(order); ++i) setTabOrder(order[i - 1], order[i]);
+    u.Command1->setFocus();
+}
+
+QString SetupScreen::scaleTerm(int scale) const {
+    const QLineEdit* box = scale == 1 ? m_ui.Text1a : scale == 2 ? m_ui.Text2a : m_ui.Text3a;
+    return box->text();
+}
+
+bool SetupScreen::scaleForced(int scale) const {
+    const QCheckBox* box = scale == 1 ? m_ui.Check1 : scale == 2 ? m_ui.Check2 : m_ui.Check3;
+    return checkValue(box) != 0;
+}
+
+void SetupScreen::Form_Load() {
+    m_session.module1.NumTrials = 3;
+    const QRect display = QGuiApplication::primaryScreen()->geometry();
+    const float left = static_cast<float>(display.width() - frameGeometry().width()) / 2.0f;
+    const float top = static_cast<float>(display.height() - frameGeometry().height()) / 2.0f;
+    move(display.left() + static_cast<int>(left), display.top() + static_cast<int>(top));
+}
+
+void SetupScreen::HScroll1_Change() {
+    m_session.module1.NumTrials = static_cast<std::int16_t>(m_ui.HScroll1->value());
+    m_ui.Label5->setText(wholeToText(m_session.module1.NumTrials));
+}
+
+void SetupScreen::HScroll2_Change() {
+    m_session.module1.JudgeDelay = static_cast<std::int16_t>(m_ui.HScroll2->value());
+    m_ui.Label3->setText(wholeToText(m_session.module1.JudgeDelay));
+}
+
+void SetupScreen::setMakeArtControlsVisible(bool visible) {
+    for (QWidget* w : std::initializer_list<QWidget*>{m_ui.Command1, m_ui.HScroll1, m_ui.Label4,
+                                                      m_ui.Label5, m_ui.Check4, m_ui.Check5})
+        w->setVisible(visible);
+}
+
+void SetupScreen::JudgeArtOption_Click() {
+    m_ui.Command2->setVisible(true);
+    setMakeArtControlsVisible(false);
+}
+
+void SetupScreen::MakeArtOption_Click() {
+    m_ui.Command2->setVisible(false);
+    setMakeArtControlsVisible(true);
+}
+
+void SetupScreen::Text1_Change() {
+    if (m_ui.Text1->text().size() > 4) m_ui.Text1->setText(QStringLiteral("0000"));
+}
+
+void SetupScreen::Text1_KeyPress(int keyAscii) {
+    if (keyAscii != 13) return;
+    if (!textToInt16(QStringLiteral("0000") + m_ui.Text1->text())) {
+        showProblem(this, checkSubjectCode(m_ui.Text1->text()).message());
+        return;
+    }
+    m_ui.HScroll1->setEnabled(true);
+    m_ui.Command1->setEnabled(true);
+    m_ui.Command2->setEnabled(true);
+}
+
+void SetupScreen::Command1_Click() { startSession(true); }
+void SetupScreen::Command2_Click() { startSession(false); }
+
+void SetupScreen::startSession(bool makeArt) {
+    if (m_session.Mainn()) return;  // a session has already started
+    const QString code = m_ui.Text1->text();
+    Status valid = checkSubjectCode(code);
+    if (valid.isOk() && !textToInt16(code)) valid = checkSubjectCode(QString());
+    if (!valid.isOk()) {
+        showProblem(this, valid.message());
+        return;
+    }
+    const Module1 before = m_session.module1;
+    if (makeArt)
+        BeginMakeArt(m_session.module1, code);
+    else
+        BeginJudgeArt(m_session.module1, code);
+
+    Status loaded = m_session.loadMainScreen();
+    if (!loaded.isOk()) {
+        m_session.module1 = before;
+        showProblem(this, loaded.message() + QStringLiteral("\n\nThe session has not started."));
+        return;
+    }
+    m_session.Mainn()->show();
+    hide();
+}
+
+void SetupScreen::closeEvent(QCloseEvent* event) {
+    event->accept();
+    m_session.endProgram(0);
+}

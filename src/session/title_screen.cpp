@@ -1,0 +1,51 @@
+#include "session/title_screen.h"
+
+#include "platform/widget_factory.h"
+#include "session/session.h"
+#include "session/setup_screen.h"
+
+#include <QCloseEvent>
+#include <QLabel>
+#include <QPushButton>
+
+TitleScreen::TitleScreen(Session& session) : m_session(session) {
+    setObjectName(QStringLiteral("Startup"));
+    setWindowTitle(QStringLiteral("Ruz Avevu"));
+    setFixedSize(twipsToPixels(6945), twipsToPixels(3900));
+    move(twipsToPixels(3315), twipsToPixels(2505));
+    setBackground(this, QColor(255, 255, 192));
+
+    QLabel* title = addLabel(this, "Label1", QStringLiteral("Pictor"), tw(2325, 360, 2295, 615));
+    title->setFont(layoutFont(kTitleFamily, 24));
+    setTextColour(title, QColor(255, 0, 0));
+    title->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+
+    addLabel(this, "Label2", QStringLiteral("Version 2.0"), tw(2865, 960, 1215, 255))
+        ->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    addLabel(this, "Label3", QStringLiteral("Empirical aesthetics laboratory"),
+             tw(2265, 1200, 2415, 255))
+        ->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    addLabel(this, "Label4", QStringLiteral("Pictor team"), tw(2880, 1440, 1335, 255));
+
+    QLabel* subtitle = addLabel(
+        this, "Subtitle",
+        QStringLiteral("This program allows the researcher in empirical visual aesthetics to "
+                       "manipulate the parameters associated with visual objects and their "
+                       "evaluation."),
+        tw(690, 1920, 5565, 720));
+    subtitle->setFont(sansFont(9.75, true));
+
+    m_begin = addButton(this, "Begin", QStringLiteral("Begin"), tw(2865, 3120, 1215, 495));
+    connect(m_begin, &QPushButton::clicked, this, &TitleScreen::Begin_Click);
+    m_begin->setFocus();
+}
+
+void TitleScreen::Begin_Click() {
+    m_session.ArtTest()->show();
+    hide();
+}
+
+void TitleScreen::closeEvent(QCloseEvent* event) {
+    event->accept();
+    m_session.endProgram(0);
+}

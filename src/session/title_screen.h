@@ -1,0 +1,25 @@
+#pragma once
+
+// The first window: the program's name, its purpose in one sentence, and
+// "Begin", which opens the setup screen for the experimenter.
+
+#include <QWidget>
+
+class QLabel;
+class QPushButton;
+class Session;
+
+class TitleScreen final : public QWidget {
+    Q_OBJECT
+public:
+    explicit TitleScreen(Session& session);
+
+    void Begin_Click();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    Session& m_session;
+    QPushButton* m_begin = nullptr;
+};
