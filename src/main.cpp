@@ -12,6 +12,7 @@ int main(int argc, char* argv[]) {
     QApplication::setApplicationVersion(QStringLiteral("2.0"));
     // The session decides when the program ends, not the last closed window.
     QApplication::setQuitOnLastWindowClosed(false);
+    QApplication::setStyle(QStringLiteral("Fusion"));
     registerFontSubstitutes();
 
     SteadyClock clock;

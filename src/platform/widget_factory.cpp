@@ -1,5 +1,6 @@
 #include "platform/widget_factory.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -48,6 +49,10 @@ QScrollBar* addSlider(QWidget* parent, const char* name, int minimum, int maximu
     slider->setPageStep(largeStep);
     slider->setValue(value);
     slider->setFocusPolicy(Qt::StrongFocus);
+    // Right arrow and Page Down move towards the maximum, as on any slider.
+    slider->setInvertedControls(false);
+    // Keep the standard look rather than the window's background colour.
+    slider->setPalette(QApplication::palette(slider));
     return slider;
 }
 

@@ -1,0 +1,184 @@
+#include "support/test_session.h"
+
+#include "judging/value_list.h"
+#include "platform/canvas_widget.h"
+#include "platform/text_file.h"
+
+#include <QCheckBox>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTest>
+
+namespace {
+
+const QByteArray kRes = "1,1,1,12,12,12,1,4,7,2.5\r\n1,2,3,12,12,12,2,,5,3.25\r\n1,3,1,1,1,1,7,7,7,1\r\n";
+
+void viewPicture(TestSession& t) { QTest::mouseClick(t.main()->ui().Command2, Qt::LeftButton); }
+
+QByteArray judgeTime(const TestSession& t, int trial) {
+    return formatValue(*t.main()->results.RatingTime[trial]);
+}
+
+}  // namespace
+
+class TestJudgeArtSession : public QObject {
+    Q_OBJECT
+private slots:
+    void replay();
+    void nothingForcedKeepsPicture();
+    void roundTrip();
+    void refusals_data();
+    void refusals();
+};
+
+void TestJudgeArtSession::replay() {
+    TestSession t;
+    t.openSetup();
+    // Two pictures: an empty one, then kinds 0 and 13 around a kind-2 record.
+    writeFile(t.folder() + "0001art.dat",
+              "2\r\n0\r\n3\r\n0,10,10,50,255\r\n 2 , 50 ,60, 9.1,255\r\n13,1,1,1,1\r\n");
+    writeFile(t.folder() + "0001res.dat", kRes);
+    t.setup().HScroll1->setValue(9);  // ignored: the store says 2
+    t.startJudgeArt();
+    QVERIFY(t.main());
+    const MainWidgets& u = t.main()->ui();
+
+    viewPicture(t);
+    QCOMPARE(t.session->module1.NumTrials, std::int16_t(2));
+    QCOMPARE(int(*t.main()->ObjectCount), 0);
+    QVERIFY(!u.Command2->isVisible());
+    QVERIFY(t.rate({1, 2, 3}));
+    QVERIFY(u.Command2->isVisible());
+    QVERIFY(!u.Label10->isVisible());
+    QCOMPARE(readFile(t.file("res2.dat")),
+             "1,1,1,12,12,12,1,4,7,2.5,1,2,3," + judgeTime(t, 1) + "\r\n");
+
+    viewPicture(t);
+    QCOMPARE(int(*t.main()->ObjectCount), 3);
+    // The kind-2 record of 9.1 is drawn with pen 3 and size 6.37: its left
+    // side runs from y 60 to 66.37 at x 50.
+    const QImage& image = u.Picture1->image();
+    auto px = [&](double x, double y) {
+        return image.pixelColor(qRound(x * ImageCanvas::kPixelsPerUnit), qRound(y * ImageCanvas::kPixelsPerUnit));
+    };
+    QCOMPARE(px(50, 63), QColor(255, 0, 0));
+    QCOMPARE(px(50, 69), QColor(192, 192, 192));
+    QCOMPARE(px(12, 12), QColor(192, 192, 192));  // kind 0 drew nothing
+    QVERIFY(t.rate({7, 6, 5}));
+    QTRY_COMPARE(t.ended->size(), 1);
+    QCOMPARE(t.ended->first().first().toInt(), 0);
+    QCOMPARE(readFile(t.file("res2.dat")),
+             "1,1,1,12,12,12,1,4,7,2.5,1,2,3," + judgeTime(t, 1) + "\r\n" +
+                 "1,2,3,12,12,12,2,,5,3.25,7,6,5," + judgeTime(t, 2) + "\r\n");
+    QVERIFY(textfile::isReadOnly(t.file("res2.dat")));
+    QVERIFY(!textfile::isReadOnly(t.file("art.dat")));
+}
+
+void TestJudgeArtSession::nothingForcedKeepsPicture() {
+    TestSession t;
+    t.openSetup();
+    writeFile(t.folder() + "0001art.dat", "1\r\n1\r\n10,40,50,45,255\r\n");
+    writeFile(t.folder() + "0001res.dat", kRes);
+    for (QCheckBox* c : {t.setup().Check1, t.setup().Check2, t.setup().Check3}) c->setChecked(false);
+    t.startJudgeArt();
+    viewPicture(t);
+    QCOMPARE(t.ended->size(), 1);
+    const QByteArray line = readFile(t.file("res2.dat"));
+    QVERIFY2(line.startsWith("1,1,1,12,12,12,1,4,7,2.5,,,,"), line.constData());
+    QVERIFY(line.endsWith("\r\n") && line.count("\r\n") == 1);
+    QVERIFY(line.trimmed().split(',').last().toDouble() < 0.01);
+    QCOMPARE(t.main()->ui().Picture1->image().pixelColor(qRound(60 * ImageCanvas::kPixelsPerUnit),
+                                                         qRound(70 * ImageCanvas::kPixelsPerUnit)),
+             QColor(255, 0, 0));
+}
+
+void TestJudgeArtSession::roundTrip() {
+    QTemporaryDir shared;
+    QByteArray art;
+    QImage made;
+    {
+        TestSession t;
+        t.random.setScript({pick12(2), pick12(1), pick12(1), pick200(0), pick200(10)});
+        t.openSetup();
+        t.setup().DataDir->setText(shared.path() + "/");
+        t.setup().HScroll1->setValue(1);
+        t.setup().Check2->setChecked(false);
+        t.startMakeArt();
+        t.setSliders(1, 12, 12, 12);
+        t.makePicture();
+        QVERIFY(t.rate({2, 6}));
+        QTRY_COMPARE(t.ended->size(), 1);
+        art = readFile(shared.path() + "/0001art.dat");
+    }
+    QCOMPARE(art, QByteArray("1\r\n1\r\n2,50,60,9.1,255\r\n"));
+    TestSession t;
+    t.openSetup();
+    t.setup().DataDir->setText(shared.path() + "/");
+    t.startJudgeArt();
+    QVERIFY(t.main());
+    viewPicture(t);
+    QVERIFY(t.rate({5, 3, 4}));
+    QTRY_COMPARE(t.ended->size(), 1);
+    const QByteArray res = readFile(shared.path() + "/0001res.dat");
+    QCOMPARE(readFile(shared.path() + "/0001res2.dat"), res.chopped(2) + ",5,3,4," + judgeTime(t, 1) + "\r\n");
+}
+
+void TestJudgeArtSession::refusals_data() {
+    QTest::addColumn<QByteArray>("art");  // "<none>" for no file
+    QTest::addColumn<QByteArray>("res");
+    QTest::addColumn<bool>("res2ReadOnly");
+    QTest::addColumn<QString>("file");      // the file the message must name
+    QTest::addColumn<QString>("expected");  // a part of the message
+    const QByteArray res = kRes;
+    QTest::newRow("no picture store") << QByteArray("<none>") << res << false << "art.dat" << "does not exist";
+    QTest::newRow("no results file") << QByteArray("1\r\n0\r\n") << QByteArray("<none>") << false << "res.dat"
+                                     << "does not exist";
+    QTest::newRow("too few pictures") << QByteArray("3\r\n0\r\n0\r\n") << res << false << "art.dat"
+                                      << "ends after 2 of the 3 pictures";
+    QTest::newRow("results too short") << QByteArray("3\r\n0\r\n0\r\n0\r\n") << QByteArray("1,1\r\n1,2\r\n")
+                                       << false << "res.dat" << "holds 2 lines";
+    QTest::newRow("zero trials") << QByteArray("0\r\n") << res << false << "art.dat" << "whole number from 1 to 500";
+    QTest::newRow("count above 12") << QByteArray("1\r\n13\r\n") << res << false << "art.dat" << "line 2";
+    QTest::newRow("not a number") << QByteArray("1\r\n1\r\n9,4x,50,13,255\r\n") << res << false << "art.dat"
+                                  << "line 3: the x of object 1 of picture 1 is \"4x\"";
+    QTest::newRow("nan size") << QByteArray("1\r\n1\r\n9,40,50,nan,255\r\n") << res << false << "art.dat"
+                              << "not a number";
+    QTest::newRow("finished judge session") << QByteArray("1\r\n0\r\n") << res << true << "res2.dat" << "read-only";
+}
+
+void TestJudgeArtSession::refusals() {
+    QFETCH(QByteArray, art);
+    QFETCH(QByteArray, res);
+    QFETCH(bool, res2ReadOnly);
+    QFETCH(QString, file);
+    QFETCH(QString, expected);
+    TestSession t;
+    SetupScreen* setup = t.openSetup();
+    if (art != "<none>") writeFile(t.folder() + "0001art.dat", art);
+    if (res != "<none>") writeFile(t.folder() + "0001res.dat", res);
+    if (res2ReadOnly) {
+        writeFile(t.folder() + "0001res2.dat", "kept\r\n");
+        QVERIFY(textfile::makeReadOnly(t.folder() + "0001res2.dat").isOk());
+    }
+    for (QCheckBox* c : {t.setup().Check1, t.setup().Check2, t.setup().Check3}) c->setChecked(false);
+    t.startJudgeArt();
+    QMessageBox* box = TestSession::message(setup);
+    QVERIFY(box);
+    QVERIFY2(box->text().contains(t.folder() + "0001" + file), qPrintable(box->text()));
+    QVERIFY2(box->text().contains(expected), qPrintable(box->text()));
+    QVERIFY(!t.main());
+    QVERIFY(setup->isVisible());
+    QVERIFY(t.setup().Check4->isChecked());
+    QCOMPARE(t.session->module1.JudgeArt, std::int16_t(0));
+    if (art != "<none>") QCOMPARE(readFile(t.folder() + "0001art.dat"), art);
+    if (res2ReadOnly) QCOMPARE(readFile(t.folder() + "0001res2.dat"), QByteArray("kept\r\n"));
+    else QVERIFY(!QFile::exists(t.folder() + "0001res2.dat"));
+}
+
+QTEST_MAIN(TestJudgeArtSession)
+#include "tst_judge_art_session.moc"

@@ -1,0 +1,183 @@
+#include "support/test_session.h"
+
+#include "platform/canvas_widget.h"
+#include "platform/wrapping_radio_button.h"
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTest>
+
+class TestMainScreen : public QObject {
+    Q_OBJECT
+private slots:
+    void makeArtStartUp_data();
+    void makeArtStartUp();
+    void layout();
+    void scaleCaptions();
+    void judgeArtStartUp();
+    void sliderChange_data();
+    void sliderChange();
+    void rateButtonLatches();
+};
+
+void TestMainScreen::makeArtStartUp_data() {
+    QTest::addColumn<bool>("forceAny");
+    QTest::addColumn<bool>("check4");
+    QTest::addColumn<bool>("makePictureShown");
+    QTest::addColumn<QString>("instruction");
+    QTest::newRow("setting change forced") << true << true << false << "Change Setting(s)";
+    QTest::newRow("setting change not forced") << true << false << true << "";
+    QTest::newRow("no scale forced clears Check4") << false << true << true << "";
+}
+
+void TestMainScreen::makeArtStartUp() {
+    QFETCH(bool, forceAny);
+    QFETCH(bool, check4);
+    QFETCH(bool, makePictureShown);
+    QFETCH(QString, instruction);
+    TestSession t;
+    t.openSetup();
+    t.setup().HScroll1->setValue(4);
+    if (!forceAny)
+        for (QCheckBox* c : {t.setup().Check1, t.setup().Check2, t.setup().Check3}) c->setChecked(false);
+    t.setup().Check4->setChecked(check4);
+    t.startMakeArt();
+    const MainWidgets& u = t.main()->ui();
+    QCOMPARE(t.main()->windowTitle(), QString("Make Art !"));
+    QCOMPARE(u.Command1->isVisible(), makePictureShown);
+    QVERIFY(u.Label10->isVisible());
+    QCOMPARE(u.Label10->text(), instruction);
+    QCOMPARE(t.setup().Check4->isChecked(), check4 && forceAny);
+    QVERIFY(!u.Command2->isVisible() && !u.Command2->isEnabled());
+    QVERIFY(!u.Command3->isVisible() && !u.Command3->isEnabled());
+    for (int n = 1; n <= 4; ++n) QVERIFY(u.HScroll[n]->isVisible());
+    for (int k = 1; k <= 3; ++k)
+        for (int i = 1; i <= 7; ++i) QVERIFY(!u.scale(k)[i]->isVisible());
+    QVERIFY(!t.main()->ObjectCount.has_value());
+    QCOMPARE(readFile(t.file("art.dat")), QByteArray("4\r\n"));
+}
+
+void TestMainScreen::layout() {
+    TestSession t;
+    t.openSetup();
+    t.startMakeArt();
+    MainScreen* m = t.main();
+    QCOMPARE(m->size(), QSize(664, 457));
+    const QList<QPair<QString, QRect>> expected = {
+        {"Picture1", QRect(24, 8, 475, 379)},  {"Label9", QRect(520, 8, 121, 25)},
+        {"Label5", QRect(520, 48, 121, 33)},   {"HScroll1", QRect(520, 80, 81, 17)},
+        {"Label1", QRect(600, 80, 41, 17)},    {"HScroll4", QRect(520, 248, 81, 17)},
+        {"Command2", QRect(520, 272, 121, 25)}, {"Command1", QRect(520, 304, 121, 33)},
+        {"Label10", QRect(520, 344, 121, 41)}, {"Command3", QRect(8, 400, 649, 25)},
+        {"Ple1", QRect(8, 416, 97, 33)},       {"Int4", QRect(304, 416, 65, 33)},
+        {"Com7", QRect(568, 416, 89, 33)}};
+    for (const auto& [name, rect] : expected) {
+        QWidget* w = m->findChild<QWidget*>(name);
+        QVERIFY2(w, qPrintable(name));
+        QCOMPARE(w->geometry(), rect);
+    }
+    QCOMPARE(m->ui().Label[5]->text(), QString("Total Number of     Objects"));
+    QCOMPARE(m->ui().Label9->font().pixelSize(), 18);
+    QCOMPARE(m->ui().Label10->palette().color(QPalette::Window), QColor(Qt::black));
+    QCOMPARE(m->ui().Picture1->image().pixelColor(10, 10), QColor(192, 192, 192));
+}
+
+void TestMainScreen::scaleCaptions() {
+    TestSession t;
+    t.openSetup();
+    t.setup().Text2a->setText("");
+    t.setup().Text3b->setText(" very simple ");
+    t.startMakeArt();
+    const MainWidgets& u = t.main()->ui();
+    QStringList ple;
+    for (int i = 1; i <= 7; ++i) ple << u.Ple[i]->text();
+    QCOMPARE(ple, (QStringList{"Extremely Pleasing", "Very Pleasing", "Pleasing", "Average", "Displeasing",
+                               "Very Displeasing", "Extremely Displeasing"}));
+    QCOMPARE(u.Int[1]->text(), QString("Extremely "));
+    QCOMPARE(u.Int[2]->text(), QString("Very "));
+    QCOMPARE(u.Int[3]->text(), QString());
+    QCOMPARE(u.Com[6]->text(), QString("Very  very simple "));
+    // Later edits of the hidden setup screen change nothing.
+    t.setup().Text1a->setText("Nice");
+    QCOMPARE(u.Ple[3]->text(), QString("Pleasing"));
+}
+
+void TestMainScreen::judgeArtStartUp() {
+    TestSession t;
+    t.openSetup();
+    writeFile(t.folder() + "0001art.dat", "1\r\n0\r\n");
+    writeFile(t.folder() + "0001res.dat", "1,1,6,6,6,6,1,2,3,1.5\r\n");
+    t.setup().Check4->setChecked(true);
+    t.startJudgeArt();
+    QVERIFY(t.main());
+    const MainWidgets& u = t.main()->ui();
+    QCOMPARE(t.main()->windowTitle(), QString("Judge Art"));
+    QCOMPARE(u.Label9->text(), QString("Judge Art"));
+    QVERIFY(u.Command2->isVisible() && u.Command2->isEnabled());
+    QVERIFY(!u.Command1->isVisible());
+    QVERIFY(!u.Label10->isVisible());
+    for (int n = 1; n <= 4; ++n) QVERIFY(!u.HScroll[n]->isVisible());
+    for (int n = 1; n <= 8; ++n) QVERIFY(!u.Label[n]->isVisible());
+    QCOMPARE(t.session->module1.JudgeArt, std::int16_t(1));
+    QCOMPARE(readFile(t.folder() + "0001art.dat"), QByteArray("1\r\n0\r\n"));
+}
+
+void TestMainScreen::sliderChange_data() {
+    QTest::addColumn<int>("slider");
+    QTest::addColumn<int>("key");
+    QTest::addColumn<int>("start");
+    QTest::addColumn<int>("expected");  // 0: no change at all
+    QTest::newRow("objects right arrow") << 1 << int(Qt::Key_Right) << 6 << 7;
+    QTest::newRow("shapes page down") << 2 << int(Qt::Key_PageDown) << 6 << 5;
+    QTest::newRow("sizes to two digits") << 3 << int(Qt::Key_End) << 6 << 12;
+    QTest::newRow("colours at 12 stays") << 4 << int(Qt::Key_Right) << 12 << 0;
+    QTest::newRow("objects at 1 stays") << 1 << int(Qt::Key_Left) << 1 << 0;
+}
+
+void TestMainScreen::sliderChange() {
+    QFETCH(int, slider);
+    QFETCH(int, key);
+    QFETCH(int, start);
+    QFETCH(int, expected);
+    TestSession t;
+    t.openSetup();
+    const SetupWidgets& setup = t.setup();
+    setup.HScroll1->setValue(3);
+    t.startMakeArt();
+    const MainWidgets& u = t.main()->ui();
+    // Start from the given value with the setting-change state restored.
+    u.HScroll[slider]->blockSignals(true);
+    u.HScroll[slider]->setValue(start);
+    u.HScroll[slider]->blockSignals(false);
+    u.Command1->hide();
+    u.Label10->setText("Change Setting(s)");
+    u.HScroll[slider]->setFocus();
+    QTest::keyClick(u.HScroll[slider], static_cast<Qt::Key>(key));
+    const std::optional<std::int16_t>* values[] = {nullptr, &t.main()->ObjectCount, &t.main()->ShapeCount,
+                                                   &t.main()->SizeCount, &t.main()->ColourCount};
+    if (expected == 0) {
+        QVERIFY(!values[slider]->has_value());
+        QVERIFY(!u.Command1->isVisible());
+        QCOMPARE(u.Label10->text(), QString("Change Setting(s)"));
+        return;
+    }
+    QCOMPARE(int(**values[slider]), expected);
+    QCOMPARE(u.Label[slider]->text(), QString::number(expected));
+    QVERIFY(u.Command1->isVisible());
+    QCOMPARE(u.Label10->text(), QString());
+}
+
+void TestMainScreen::rateButtonLatches() {
+    TestSession t;
+    t.openSetup();
+    t.startMakeArt();
+    t.main()->Command3_Click();
+    t.main()->Command3_Click();
+    QCOMPARE(t.session->module1.RateFlag, std::int16_t(1));
+}
+
+QTEST_MAIN(TestMainScreen)
+#include "tst_main_screen.moc"

@@ -1,0 +1,171 @@
+#include "platform/image_canvas.h"
+#include "platform/numbers.h"
+#include "platform/random_source.h"
+#include "platform/text_file.h"
+#include "support/fakes.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <sys/stat.h>
+
+class TestPlatform : public QObject {
+    Q_OBJECT
+private slots:
+    void toInt16_data();
+    void toInt16();
+    void leadingNumber_data();
+    void leadingNumber();
+    void randomWholeStaysInRange();
+    void realRandomIsBelowOne();
+    void writeAppendAndRead();
+    void refusals_data();
+    void refusals();
+    void fullDiskIsReported();
+    void imageCanvasScalesPointsButNotPens();
+};
+
+void TestPlatform::toInt16_data() {
+    QTest::addColumn<double>("value");
+    QTest::addColumn<int>("expected");  // -99999 for no value
+    QTest::newRow("half down to even") << 2.5 << 2;
+    QTest::newRow("half up to even") << 3.5 << 4;
+    QTest::newRow("one and a half") << 1.5 << 2;
+    QTest::newRow("negative half") << -2.5 << -2;
+    QTest::newRow("just below half") << 4.4999 << 4;
+    QTest::newRow("largest") << 32767.4 << 32767;
+    QTest::newRow("overflow") << 32767.6 << -99999;
+    QTest::newRow("nan") << std::nan("") << -99999;
+}
+
+void TestPlatform::toInt16() {
+    QFETCH(double, value);
+    QFETCH(int, expected);
+    const auto result = ::toInt16(value);
+    QCOMPARE(result.has_value() ? static_cast<int>(*result) : -99999, expected);
+}
+
+void TestPlatform::leadingNumber_data() {
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<double>("expected");
+    QTest::newRow("zeros in front") << "0001" << 1.0;
+    QTest::newRow("letter inside") << "12a4" << 12.0;
+    QTest::newRow("no digits") << "abc" << 0.0;
+    QTest::newRow("empty") << "" << 0.0;
+    QTest::newRow("four digits") << "9999" << 9999.0;
+}
+
+void TestPlatform::leadingNumber() {
+    QFETCH(QString, text);
+    QFETCH(double, expected);
+    QCOMPARE(::leadingNumber(text), expected);
+}
+
+void TestPlatform::randomWholeStaysInRange() {
+    // A source that hands out the largest float below 1 must not reach a + m.
+    ScriptedRandom random({0.99999994f, 0.0f, 0.5f});
+    QCOMPARE(randomWhole(random, 1, 12), 12);
+    QCOMPARE(randomWhole(random, 1, 12), 1);
+    QCOMPARE(randomWhole(random, 50, 200), 150);
+}
+
+void TestPlatform::realRandomIsBelowOne() {
+    StdRandomSource random;
+    float lowest = 1, highest = 0;
+    for (int i = 0; i < 200000; ++i) {
+        const float r = random.next();
+        QVERIFY2(r >= 0.0f && r < 1.0f, qPrintable(QString::number(static_cast<double>(r))));
+        lowest = std::min(lowest, r);
+        highest = std::max(highest, r);
+    }
+    QVERIFY(lowest < 0.001f && highest > 0.999f);
+}
+
+void TestPlatform::writeAppendAndRead() {
+    QTemporaryDir dir;
+    const QString path = dir.filePath("0001art.dat");
+    QVERIFY(textfile::writeNew(path, "3\r\n").isOk());
+    QVERIFY(textfile::append(path, "1\r\n").isOk());
+    QByteArray data;
+    QVERIFY(textfile::readAll(path, &data).isOk());
+    QCOMPARE(data, QByteArray("3\r\n1\r\n"));
+    QVERIFY(textfile::writeNew(path, "2\r\n").isOk());
+    QVERIFY(textfile::readAll(path, &data).isOk());
+    QCOMPARE(data, QByteArray("2\r\n"));
+    QVERIFY(textfile::makeReadOnly(path).isOk());
+    QVERIFY(textfile::isReadOnly(path));
+}
+
+void TestPlatform::refusals_data() {
+    QTest::addColumn<QString>("setup");
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("missing folder") << "missing" << "does not exist";
+    QTest::newRow("read-only file") << "readonly" << "read-only";
+    QTest::newRow("folder in the way") << "folder" << "folder";
+    QTest::newRow("folder without write bits") << "lockeddir" << "not writable";
+}
+
+void TestPlatform::refusals() {
+    QFETCH(QString, setup);
+    QFETCH(QString, reason);
+    QTemporaryDir dir;
+    QString path = dir.filePath("0001res.dat");
+    if (setup == "missing") path = dir.filePath("nowhere/0001res.dat");
+    if (setup == "readonly") {
+        QVERIFY(textfile::writeNew(path, "kept\r\n").isOk());
+        QVERIFY(textfile::makeReadOnly(path).isOk());
+    }
+    if (setup == "folder") QVERIFY(QDir(dir.path()).mkdir("0001res.dat"));
+    if (setup == "lockeddir") {
+        QVERIFY(QDir(dir.path()).mkdir("locked"));
+        path = dir.filePath("locked/0001res.dat");
+        QVERIFY(::chmod(QFile::encodeName(dir.filePath("locked")).constData(), 0555) == 0);
+    }
+    for (const Status& s : {textfile::checkCanCreate(path), textfile::writeNew(path, "new\r\n")}) {
+        QVERIFY(!s.isOk());
+        QVERIFY2(s.message().contains(path) && s.message().contains(reason), qPrintable(s.message()));
+    }
+    if (setup == "readonly") {
+        QVERIFY(!textfile::append(path, "more\r\n").isOk());
+        QByteArray data;
+        QVERIFY(textfile::readAll(path, &data).isOk());
+        QCOMPARE(data, QByteArray("kept\r\n"));
+    }
+    if (setup == "lockeddir") ::chmod(QFile::encodeName(dir.filePath("locked")).constData(), 0755);
+}
+
+void TestPlatform::fullDiskIsReported() {
+    if (!QFile::exists("/dev/full")) QSKIP("no /dev/full here");
+    QTemporaryDir dir;
+    const QString path = dir.filePath("0001art.dat");
+    QVERIFY(QFile::link("/dev/full", path));
+    const Status s = textfile::append(path, "1\r\n");
+    QVERIFY(!s.isOk());
+    QVERIFY2(s.message().contains(path) && s.message().contains("No space"), qPrintable(s.message()));
+}
+
+void TestPlatform::imageCanvasScalesPointsButNotPens() {
+    ImageCanvas canvas(QSize(471, 375), QColor(192, 192, 192));
+    // 100 canvas units are 100 * 15 / 15.8625 = 94.56 pixels.
+    canvas.setPenWidth(1);
+    canvas.segment({0, 100}, {440, 100}, 255);
+    QVERIFY(canvas.image().pixelColor(200, 94) == QColor(255, 0, 0) ||
+            canvas.image().pixelColor(200, 95) == QColor(255, 0, 0));
+    QCOMPARE(canvas.image().pixelColor(200, 97), QColor(192, 192, 192));
+    canvas.setPenWidth(9);
+    canvas.segment({100, 200}, {100, 300}, 65280);
+    const int x = qRound(100 * ImageCanvas::kPixelsPerUnit);
+    QCOMPARE(canvas.image().pixelColor(x + 3, 230), QColor(0, 255, 0));
+    QCOMPARE(canvas.image().pixelColor(x + 7, 230), QColor(192, 192, 192));
+    // The far corner of the largest pictures lies inside the image.
+    QVERIFY(canvas.toPixels({439.8f, 354.44f}).x() < 471);
+    QVERIFY(canvas.toPixels({439.8f, 354.44f}).y() < 375);
+    canvas.clear();
+    QCOMPARE(canvas.image().pixelColor(200, 94), QColor(192, 192, 192));
+    QCOMPARE(canvas.image().pixelColor(200, 95), QColor(192, 192, 192));
+}
+
+QTEST_MAIN(TestPlatform)
+#include "tst_platform.moc"

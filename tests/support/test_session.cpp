@@ -1,0 +1,86 @@
+#include "support/test_session.h"
+
+#include "judging/data_files.h"
+#include "platform/geometry.h"
+#include "platform/wrapping_radio_button.h"
+#include "session/title_screen.h"
+
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScrollBar>
+#include <QTest>
+
+TestSession::TestSession() {
+    registerFontSubstitutes();
+    session = std::make_unique<Session>(clock, random, folder());
+    ended = std::make_unique<QSignalSpy>(session.get(), &Session::ended);
+}
+
+TestSession::~TestSession() {
+    // Finished sessions leave read-only files; the temporary folder is still removable.
+    session.reset();
+}
+
+QString TestSession::file(const char* name) const {
+    return dataFilePath(session->ArtTest()->ui().DataDir->text(), session->module1.SubjectCode, name);
+}
+
+SetupScreen* TestSession::openSetup() {
+    session->start();
+    QTest::mouseClick(session->Startup()->findChild<QPushButton*>(QStringLiteral("Begin")), Qt::LeftButton);
+    return session->ArtTest();
+}
+
+const SetupWidgets& TestSession::setup() { return session->ArtTest()->ui(); }
+
+void TestSession::startMakeArt() { QTest::mouseClick(setup().Command1, Qt::LeftButton); }
+
+void TestSession::startJudgeArt() {
+    QTest::mouseClick(setup().JudgeArtOption, Qt::LeftButton);
+    QTest::mouseClick(setup().Command2, Qt::LeftButton);
+}
+
+void TestSession::setSliders(int objects, int shapes, int sizes, int colours) {
+    const int values[] = {0, objects, shapes, sizes, colours};
+    for (int n = 1; n <= 4; ++n) main()->ui().HScroll[n]->setValue(values[n]);
+}
+
+void TestSession::makePicture() { QTest::mouseClick(main()->ui().Command1, Qt::LeftButton); }
+
+bool TestSession::rate(const QList<int>& choices) {
+    const MainWidgets& u = main()->ui();
+    for (int choice : choices) {
+        if (!QTest::qWaitFor([&] { return u.Command3->isVisible() && u.Command3->isEnabled(); }, 5000))
+            return false;
+        QTest::mouseClick(u.Command3, Qt::LeftButton);
+        WrappingRadioButton* option = nullptr;
+        if (!QTest::qWaitFor([&] {
+                for (int k = 1; k <= 3; ++k)
+                    if (u.scale(k)[choice]->isVisible()) option = u.scale(k)[choice];
+                return option != nullptr;
+            }, 5000))
+            return false;
+        QTest::mouseClick(option, Qt::LeftButton);
+        if (!QTest::qWaitFor([&] { return !option->isVisible(); }, 5000)) return false;
+    }
+    return true;
+}
+
+QMessageBox* TestSession::message(QWidget* window) {
+    return window->findChild<QMessageBox*>(QStringLiteral("pictorMessage"));
+}
+
+QByteArray readFile(const QString& path) {
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly)) return QByteArray("<missing>");
+    return f.readAll();
+}
+
+void writeFile(const QString& path, const QByteArray& data) {
+    QFile f(path);
+    if (f.open(QIODevice::WriteOnly | QIODevice::Truncate)) f.write(data);
+}
