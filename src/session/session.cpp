@@ -42,7 +42,10 @@ Status Session::loadMainScreen() {
     return Status::ok();
 }
 
-void Session::start() { Startup()->show(); }
+void Session::start() {
+    Startup()->show();
+    Startup()->activateWindow();
+}
 
 void Session::endProgram(int exitCode) {
     if (m_ended) return;

@@ -227,6 +227,7 @@ void SetupScreen::startSession(bool makeArt) {
         return;
     }
     m_session.Mainn()->show();
+    m_session.Mainn()->activateWindow();
     hide();
 }
 

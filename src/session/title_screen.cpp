@@ -41,7 +41,9 @@ TitleScreen::TitleScreen(Session& session) : m_session(session) {
 }
 
 void TitleScreen::Begin_Click() {
-    m_session.ArtTest()->show();
+    SetupScreen* setup = m_session.ArtTest();
+    setup->show();
+    setup->activateWindow();
     hide();
 }
 
