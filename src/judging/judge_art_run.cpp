@@ -4,7 +4,6 @@
 #include "main_screen/main_screen.h"
 #include "making/figure.h"
 #include "platform/canvas_widget.h"
-#include "platform/message.h"
 #include "platform/text_file.h"
 #include "session/session.h"
 #include "session/setup_screen.h"
@@ -73,11 +72,7 @@ void JudgeArtRun::endOfTrial() {
 
     if (trial == m_session.module1.NumTrials) {
         m_stopped = true;
-        if (Status s = textfile::makeReadOnly(res2); !s.isOk()) {
-            showProblem(&m_screen, s.message() + QStringLiteral("\n\nAll trials are saved."),
-                        [this] { m_session.endProgram(1); });
-            return;
-        }
+        if (Status s = textfile::makeReadOnly(res2); !s.isOk()) return m_screen.stopAfterFailure(s);
         m_session.endProgram(0);
     }
 }
@@ -85,13 +80,5 @@ void JudgeArtRun::endOfTrial() {
 void JudgeArtRun::fail(const Status& status) {
     m_stopped = true;
     m_rating.abandon();
-    const MainWidgets& u = m_screen.ui();
-    u.Command2->hide();
-    u.Label10->setText(QStringLiteral("Session stopped"));
-    u.Label10->show();
-    showProblem(&m_screen,
-                status.message() +
-                    QStringLiteral("\n\nThe session has been stopped. Every line written before "
-                                   "this problem is kept in the data files."),
-                [this] { m_session.endProgram(1); });
+    m_screen.stopAfterFailure(status);
 }

@@ -221,6 +221,20 @@ void MainScreen::Command3_Click() {
     emit rateFlagRaised();
 }
 
+void MainScreen::stopAfterFailure(const Status& status) {
+    m_ui.Command1->hide();
+    m_ui.Command2->hide();
+    m_ui.Command3->hide();
+    for (int n = 1; n <= 4; ++n) m_ui.HScroll[n]->hide();
+    m_ui.Label10->setText(QStringLiteral("Session stopped"));
+    m_ui.Label10->show();
+    showProblem(this,
+                status.message() +
+                    QStringLiteral("\n\nThe session has been stopped. Every line written before "
+                                   "this problem is kept in the data files."),
+                [this] { m_session.endProgram(1); });
+}
+
 bool MainScreen::sessionUnderWay() const {
     return !m_session.hasEnded() && (m_makeArt->isUnderWay() || m_judgeArt->isUnderWay());
 }

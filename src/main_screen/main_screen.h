@@ -71,6 +71,11 @@ public:
     // Slider n (1..4) changed value.
     void HScroll_Change(int n);
 
+    // A data file could not be written: the controls go, the person at the
+    // desk is told which file and why, and the program ends (status 1) once
+    // the message is closed. Lines already written stay as they are.
+    void stopAfterFailure(const Status& status);
+
     MakeArtRun& makeArtRun() { return *m_makeArt; }
     JudgeArtRun& judgeArtRun() { return *m_judgeArt; }
 

@@ -35,7 +35,7 @@ double DrawFigure(Canvas& canvas, int kind, float xf, float yf, double size, std
     if (kind == 2) pen = penWidth(size / 3.0);
     if (kind == 4) pen = penWidth(size / 1.8);
     canvas.setPenWidth(pen);
-    const double s = kindSizeFactor(kind) == 1.0 ? size : size * kindSizeFactor(kind);
+    const double s = size * kindSizeFactor(kind);
 
     if (kind >= 5) {
         canvas.setFillColour(colour);

@@ -4,7 +4,6 @@
 #include "judging/value_list.h"
 #include "main_screen/main_screen.h"
 #include "platform/canvas_widget.h"
-#include "platform/message.h"
 #include "platform/numbers.h"
 #include "platform/text_file.h"
 #include "platform/widget_factory.h"
@@ -110,13 +109,7 @@ void MakeArtRun::endOfTrial() {
 void MakeArtRun::endSession() {
     m_stopped = true;
     for (const char* name : {kArtFile, kResultsFile}) {
-        if (Status s = textfile::makeReadOnly(path(name)); !s.isOk()) {
-            showProblem(&m_screen,
-                        s.message() + QStringLiteral("\n\nAll trials are saved; the file could "
-                                                     "still be changed by a later session."),
-                        [this] { m_session.endProgram(1); });
-            return;
-        }
+        if (Status s = textfile::makeReadOnly(path(name)); !s.isOk()) return m_screen.stopAfterFailure(s);
     }
     m_session.endProgram(0);
 }
@@ -124,14 +117,5 @@ void MakeArtRun::endSession() {
 void MakeArtRun::fail(const Status& status) {
     m_stopped = true;
     m_rating.abandon();
-    const MainWidgets& u = m_screen.ui();
-    u.Command1->hide();
-    for (int n = 1; n <= 4; ++n) u.HScroll[n]->hide();
-    u.Label10->setText(QStringLiteral("Session stopped"));
-    u.Label10->show();
-    showProblem(&m_screen,
-                status.message() +
-                    QStringLiteral("\n\nThe session has been stopped. Every line written before "
-                                   "this problem is kept in the data files."),
-                [this] { m_session.endProgram(1); });
+    m_screen.stopAfterFailure(status);
 }
