@@ -136,13 +136,6 @@ void MainScreen::setFocusOrder() {
     for (qsizetype i = 1; i < order.size(); ++i) setTabOrder(order[i - 1], order[i]);
 }
 
-void MainScreen::centre() {
-    const QRect display = QGuiApplication::primaryScreen()->geometry();
-    const float left = static_cast<float>(display.width() - frameGeometry().width()) / 2.0f;
-    const float top = static_cast<float>(display.height() - frameGeometry().height()) / 2.0f;
-    move(display.left() + static_cast<int>(left), display.top() + static_cast<int>(top));
-}
-
 void MainScreen::captionScales() {
     const SetupWidgets& setup = m_session.ArtTest()->ui();
     const std::array<std::pair<QLineEdit*, QLineEdit*>, 4> terms = {{
@@ -172,7 +165,7 @@ Status MainScreen::startPictureStore() {
 }
 
 Status MainScreen::Form_Load() {
-    centre();
+    centreOnDisplay(this);
     captionScales();
 
     const Module1& m = m_session.module1;

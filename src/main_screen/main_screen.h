@@ -89,7 +89,6 @@ protected:
 private:
     void buildWidgets();
     void setFocusOrder();
-    void centre();
     void captionScales();
     Status startPictureStore();
     bool sessionUnderWay() const;

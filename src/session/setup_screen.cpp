@@ -155,10 +155,7 @@ bool SetupScreen::scaleForced(int scale) const {
 
 void SetupScreen::Form_Load() {
     m_session.module1.NumTrials = 3;
-    const QRect display = QGuiApplication::primaryScreen()->geometry();
-    const float left = static_cast<float>(display.width() - frameGeometry().width()) / 2.0f;
-    const float top = static_cast<float>(display.height() - frameGeometry().height()) / 2.0f;
-    move(display.left() + static_cast<int>(left), display.top() + static_cast<int>(top));
+    centreOnDisplay(this);
 }
 
 void SetupScreen::HScroll1_Change() {
