@@ -1,8 +1,10 @@
 #include "session/setup_screen.h"
 
+#include "judging/data_files.h"
 #include "main_screen/main_screen.h"
 #include "platform/message.h"
 #include "platform/numbers.h"
+#include "platform/text_file.h"
 #include "platform/widget_factory.h"
 #include "session/session.h"
 #include "session/subject_code.h"
@@ -203,7 +205,7 @@ void SetupScreen::Command1_Click() { startSession(true); }
 void SetupScreen::Command2_Click() { startSession(false); }
 
 void SetupScreen::startSession(bool makeArt) {
-    if (m_session.Mainn()) return;  // a session has already started
+    if (m_session.Mainn() || m_asking) return;  // a session has started, or a question is open
     const QString code = m_ui.Text1->text();
     Status valid = checkSubjectCode(code);
     if (valid.isOk() && !textToInt16(code)) valid = checkSubjectCode(QString());
@@ -211,6 +213,28 @@ void SetupScreen::startSession(bool makeArt) {
         showProblem(this, valid.message());
         return;
     }
+    // An unfinished earlier session's pictures are only replaced on request;
+    // a finished session's read-only files are refused later on.
+    const QString art = dataFilePath(m_ui.DataDir->text(), code, kArtFile);
+    if (makeArt && textfile::exists(art) && !textfile::isReadOnly(art)) {
+        m_asking = true;
+        askToConfirm(this,
+                     QStringLiteral("The picture store \"%1\" already exists: an earlier Make Art "
+                                    "session of subject %2 did not finish.\n\nReplace it? Its "
+                                    "pictures and that session's results will be lost.")
+                         .arg(art, code),
+                     QStringLiteral("Replace"),
+                     [this, code] {
+                         m_asking = false;
+                         beginSession(true, code);
+                     },
+                     [this] { m_asking = false; });
+        return;
+    }
+    beginSession(makeArt, code);
+}
+
+void SetupScreen::beginSession(bool makeArt, const QString& code) {
     const Module1 before = m_session.module1;
     if (makeArt)
         BeginMakeArt(m_session.module1, code);

@@ -77,7 +77,9 @@ private:
     void setMakeArtControlsVisible(bool visible);
     // The start shared by both buttons; makeArt chooses the mode.
     void startSession(bool makeArt);
+    void beginSession(bool makeArt, const QString& code);
 
     Session& m_session;
     SetupWidgets m_ui;
+    bool m_asking = false;
 };

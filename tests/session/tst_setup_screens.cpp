@@ -28,6 +28,8 @@ private slots:
     void enterOnMakeArtStartsWithDefaults();
     void refusedStarts_data();
     void refusedStarts();
+    void unfinishedSessionAsksFirst_data();
+    void unfinishedSessionAsksFirst();
 };
 
 void TestSetupScreens::titleScreen() {
@@ -240,6 +242,29 @@ void TestSetupScreens::refusedStarts() {
     QVERIFY(t.setup().Check4->isChecked());  // the main screen's start-up never ran
     if (existing == "readonly") QCOMPARE(readFile(art), QByteArray("2\r\n1\r\n9,40,50,13,255\r\n"));
     QCOMPARE(t.ended->size(), 0);
+}
+
+void TestSetupScreens::unfinishedSessionAsksFirst_data() {
+    QTest::addColumn<bool>("replace");
+    QTest::newRow("declined") << false;
+    QTest::newRow("confirmed") << true;
+}
+
+void TestSetupScreens::unfinishedSessionAsksFirst() {
+    QFETCH(bool, replace);
+    TestSession t;
+    SetupScreen* setup = t.openSetup();
+    const QByteArray earlier = "3\r\n1\r\n9,40,50,13,255\r\n";
+    writeFile(t.folder() + "0001art.dat", earlier);
+    t.startMakeArt();
+    QMessageBox* box = TestSession::message(setup);
+    QVERIFY(box);
+    QVERIFY(box->text().contains(t.folder() + "0001art.dat"));
+    QVERIFY(!t.main());
+    QTest::mouseClick(box->findChild<QPushButton*>(replace ? "confirmButton" : "cancelButton"), Qt::LeftButton);
+    QCOMPARE(t.main() != nullptr, replace);
+    QCOMPARE(readFile(t.folder() + "0001art.dat"), replace ? QByteArray("3\r\n") : earlier);
+    QCOMPARE(t.session->module1.MakeArt, std::int16_t(replace ? 1 : 0));
 }
 
 QTEST_MAIN(TestSetupScreens)
