@@ -9,7 +9,6 @@
 #include "session/setup_screen.h"
 
 #include <QLabel>
-#include <QLineEdit>
 #include <QPushButton>
 
 JudgeArtRun::JudgeArtRun(Session& session, MainScreen& screen)
@@ -17,13 +16,9 @@ JudgeArtRun::JudgeArtRun(Session& session, MainScreen& screen)
     connect(&m_rating, &RatingProcedure::scalesDone, this, &JudgeArtRun::endOfTrial);
 }
 
-QString JudgeArtRun::path(const char* fileName) const {
-    return dataFilePath(m_session.ArtTest()->ui().DataDir->text(), m_session.module1.SubjectCode,
-                        fileName);
-}
-
 Status JudgeArtRun::prepare() {
-    Status s = loadJudgeMaterial(path(kArtFile), path(kResultsFile), path(kJudgeResultsFile), &m_material);
+    Status s = loadJudgeMaterial(m_session.dataFile(kArtFile), m_session.dataFile(kResultsFile),
+                                 m_session.dataFile(kJudgeResultsFile), &m_material);
     m_prepared = s.isOk();
     return s;
 }
@@ -65,7 +60,7 @@ void JudgeArtRun::endOfTrial() {
 
     const int trial = m_screen.TrialNo;
     const QByteArray line = judgeResultsLine(m_material.resultsLines[trial - 1], trial, m_screen.results);
-    const QString res2 = path(kJudgeResultsFile);
+    const QString res2 = m_session.dataFile(kJudgeResultsFile);
     const Status written = trial == 1 ? textfile::writeNew(res2, line) : textfile::append(res2, line);
     if (!written.isOk()) return fail(written);
     m_trialInProgress = false;

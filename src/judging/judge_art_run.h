@@ -32,7 +32,6 @@ public:
 private:
     void endOfTrial();
     void fail(const Status& status);
-    QString path(const char* fileName) const;
 
     Session& m_session;
     MainScreen& m_screen;

@@ -153,9 +153,8 @@ void MainScreen::captionScales() {
 
 Status MainScreen::startPictureStore() {
     const Module1& m = m_session.module1;
-    const QString folder = m_session.ArtTest()->ui().DataDir->text();
-    const QString art = dataFilePath(folder, m.SubjectCode, kArtFile);
-    const QString res = dataFilePath(folder, m.SubjectCode, kResultsFile);
+    const QString art = m_session.dataFile(kArtFile);
+    const QString res = m_session.dataFile(kResultsFile);
     // Both files are checked before either is touched, so a finished
     // session's data stay exactly as they were.
     for (const QString& path : {art, res}) {

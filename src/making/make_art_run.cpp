@@ -12,18 +12,12 @@
 
 #include <QCheckBox>
 #include <QLabel>
-#include <QLineEdit>
 #include <QPushButton>
 #include <QScrollBar>
 
 MakeArtRun::MakeArtRun(Session& session, MainScreen& screen)
     : m_session(session), m_screen(screen), m_composer(session.random()), m_rating(session, screen) {
     connect(&m_rating, &RatingProcedure::scalesDone, this, &MakeArtRun::endOfTrial);
-}
-
-QString MakeArtRun::path(const char* fileName) const {
-    return dataFilePath(m_session.ArtTest()->ui().DataDir->text(), m_session.module1.SubjectCode,
-                        fileName);
 }
 
 bool MakeArtRun::isUnderWay() const { return !m_stopped && m_screen.TrialNo > 0; }
@@ -56,7 +50,7 @@ void MakeArtRun::Command1_Click() {
     const QList<ComposedObject> objects = m_composer.compose(
         {*m_screen.ObjectCount, *m_screen.ShapeCount, *m_screen.SizeCount, *m_screen.ColourCount});
 
-    const QString art = path(kArtFile);
+    const QString art = m_session.dataFile(kArtFile);
     if (Status s = textfile::append(art, valueListLine({static_cast<long long>(*m_screen.ObjectCount)}));
         !s.isOk())
         return fail(s);
@@ -98,7 +92,7 @@ void MakeArtRun::endOfTrial() {
     // The trial's results line goes to disk now; the first trial starts the file.
     const int trial = m_screen.TrialNo;
     const QByteArray line = resultsLine(leadingNumber(m_session.module1.SubjectCode), trial, m_screen.results);
-    const QString res = path(kResultsFile);
+    const QString res = m_session.dataFile(kResultsFile);
     const Status written = trial == 1 ? textfile::writeNew(res, line) : textfile::append(res, line);
     if (!written.isOk()) return fail(written);
     m_trialInProgress = false;
@@ -109,7 +103,8 @@ void MakeArtRun::endOfTrial() {
 void MakeArtRun::endSession() {
     m_stopped = true;
     for (const char* name : {kArtFile, kResultsFile}) {
-        if (Status s = textfile::makeReadOnly(path(name)); !s.isOk()) return m_screen.stopAfterFailure(s);
+        if (Status s = textfile::makeReadOnly(m_session.dataFile(name)); !s.isOk())
+            return m_screen.stopAfterFailure(s);
     }
     m_session.endProgram(0);
 }

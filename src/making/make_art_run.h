@@ -33,7 +33,6 @@ private:
     void endSession();
     // A data file could not be written: say so and end the session in order.
     void fail(const Status& status);
-    QString path(const char* fileName) const;
 
     Session& m_session;
     MainScreen& m_screen;

@@ -1,11 +1,13 @@
 #include "session/session.h"
 
+#include "judging/data_files.h"
 #include "main_screen/main_screen.h"
 #include "session/setup_screen.h"
 #include "session/title_screen.h"
 
 #include <QDir>
 #include <QFileInfo>
+#include <QLineEdit>
 #include <QStandardPaths>
 
 Session::Session(Clock& clock, RandomSource& random, QString defaultDataFolder)
@@ -40,6 +42,10 @@ Status Session::loadMainScreen() {
     }
     m_mainn = screen;
     return Status::ok();
+}
+
+QString Session::dataFile(const char* fileName) {
+    return dataFilePath(ArtTest()->ui().DataDir->text(), module1.SubjectCode, fileName);
 }
 
 void Session::start() {

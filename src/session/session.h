@@ -40,6 +40,10 @@ public:
     // the main screen remains and the reason comes back.
     Status loadMainScreen();
 
+    // Path of a data file of this session: the data folder text of the
+    // setup screen, the subject code and the file name joined together.
+    QString dataFile(const char* fileName);
+
     // Shows the title screen: the program's start.
     void start();
 

@@ -26,7 +26,7 @@ TestSession::~TestSession() {
 }
 
 QString TestSession::file(const char* name) const {
-    return dataFilePath(session->ArtTest()->ui().DataDir->text(), session->module1.SubjectCode, name);
+    return session->dataFile(name);
 }
 
 SetupScreen* TestSession::openSetup() {

@@ -29,7 +29,7 @@ public:
 
     QString folder() const { return dir.path() + QLatin1Char('/'); }
     // Path of a data file of the current code, e.g. file("art.dat").
-    QString file(const char* name) const;
+    QString file(const char* name) const;  // the session's own path rule
 
     // Title screen "Begin": the setup screen is created and shown.
     SetupScreen* openSetup();
