@@ -2,8 +2,6 @@
 
 #include "platform/text_file.h"
 
-#include <QFileInfo>
-
 #include <charconv>
 #include <cmath>
 #include <limits>
@@ -165,16 +163,6 @@ private:
     Status m_error = Status::ok();
 };
 
-Status readChecked(const QString& path, QByteArray* out) {
-    QFileInfo info(path);
-    if (info.exists() && info.isFile() && info.size() > kMaxDataFileBytes)
-        return Status::error(QStringLiteral("The data file \"%1\" is %2 bytes long, far more than a "
-                                            "session writes; it is not read.")
-                                 .arg(path)
-                                 .arg(info.size()));
-    return textfile::readAll(path, out);
-}
-
 }  // namespace
 
 Status parsePictureStore(const QByteArray& text, const QString& path, PictureStore* out) {
@@ -198,11 +186,11 @@ QList<QByteArray> splitLines(const QByteArray& text) {
 Status loadJudgeMaterial(const QString& artPath, const QString& resultsPath,
                          const QString& judgeResultsPath, JudgeMaterial* out) {
     QByteArray art;
-    if (Status s = readChecked(artPath, &art); !s.isOk()) return s;
+    if (Status s = textfile::readAll(artPath, &art, kMaxDataFileBytes); !s.isOk()) return s;
     if (Status s = parsePictureStore(art, artPath, &out->store); !s.isOk()) return s;
 
     QByteArray results;
-    if (Status s = readChecked(resultsPath, &results); !s.isOk()) return s;
+    if (Status s = textfile::readAll(resultsPath, &results, kMaxDataFileBytes); !s.isOk()) return s;
     QList<QByteArray> lines = splitLines(results);
     if (lines.size() < out->store.trials)
         return Status::error(QStringLiteral("The results file \"%1\" holds %2 lines, but the picture "

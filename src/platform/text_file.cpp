@@ -96,7 +96,7 @@ Status append(const QString& path, const QByteArray& data) {
     return writeWithFlags(path, data, O_APPEND, QStringLiteral("add to"));
 }
 
-Status readAll(const QString& path, QByteArray* out) {
+Status readAll(const QString& path, QByteArray* out, qint64 maxBytes) {
     const QString what = QStringLiteral("read");
     out->clear();
     const int fd = ::open(nativePath(path).constData(), O_RDONLY | O_CLOEXEC);
@@ -109,6 +109,11 @@ Status readAll(const QString& path, QByteArray* out) {
         ::close(fd);
         return failure(what, path, QStringLiteral("it is a folder"));
     }
+    if (maxBytes > 0 && st.st_size > maxBytes) {
+        ::close(fd);
+        return failure(what, path, QStringLiteral("it is %1 bytes long, far more than a session "
+                                                  "writes").arg(st.st_size));
+    }
     char buffer[65536];
     for (;;) {
         const ssize_t n = ::read(fd, buffer, sizeof buffer);
@@ -120,6 +125,11 @@ Status readAll(const QString& path, QByteArray* out) {
         }
         if (n == 0) break;
         out->append(buffer, n);
+        if (maxBytes > 0 && out->size() > maxBytes) {
+            ::close(fd);
+            out->clear();
+            return failure(what, path, QStringLiteral("it is far longer than a session writes"));
+        }
     }
     ::close(fd);
     return Status::ok();

@@ -20,8 +20,9 @@ Status writeNew(const QString& path, const QByteArray& data);
 // Appends data to an existing file.
 Status append(const QString& path, const QByteArray& data);
 
-// Reads the whole file.
-Status readAll(const QString& path, QByteArray* out);
+// Reads the whole file. A file longer than maxBytes (when positive) is
+// refused unread, so a stray huge file cannot exhaust memory.
+Status readAll(const QString& path, QByteArray* out, qint64 maxBytes = -1);
 
 // Removes every write permission bit.
 Status makeReadOnly(const QString& path);
