@@ -183,14 +183,9 @@ QList<QByteArray> splitLines(const QByteArray& text) {
     return lines;
 }
 
-Status loadJudgeMaterial(const QString& artPath, const QString& resultsPath,
-                         const QString& judgeResultsPath, JudgeMaterial* out) {
-    QByteArray art;
-    if (Status s = textfile::readAll(artPath, &art, kMaxDataFileBytes); !s.isOk()) return s;
+Status checkJudgeMaterial(const QByteArray& art, const QString& artPath, const QByteArray& results,
+                          const QString& resultsPath, JudgeMaterial* out) {
     if (Status s = parsePictureStore(art, artPath, &out->store); !s.isOk()) return s;
-
-    QByteArray results;
-    if (Status s = textfile::readAll(resultsPath, &results, kMaxDataFileBytes); !s.isOk()) return s;
     QList<QByteArray> lines = splitLines(results);
     if (lines.size() < out->store.trials)
         return Status::error(QStringLiteral("The results file \"%1\" holds %2 lines, but the picture "
@@ -200,5 +195,15 @@ Status loadJudgeMaterial(const QString& artPath, const QString& resultsPath,
                                  .arg(out->store.trials));
     lines.resize(out->store.trials);
     out->resultsLines = lines;
+    return Status::ok();
+}
+
+Status loadJudgeMaterial(const QString& artPath, const QString& resultsPath,
+                         const QString& judgeResultsPath, JudgeMaterial* out) {
+    QByteArray art;
+    if (Status s = textfile::readAll(artPath, &art, kMaxDataFileBytes); !s.isOk()) return s;
+    QByteArray results;
+    if (Status s = textfile::readAll(resultsPath, &results, kMaxDataFileBytes); !s.isOk()) return s;
+    if (Status s = checkJudgeMaterial(art, artPath, results, resultsPath, out); !s.isOk()) return s;
     return textfile::checkCanCreate(judgeResultsPath);
 }

@@ -51,6 +51,11 @@ Status parsePictureStore(const QByteArray& text, const QString& path, PictureSto
 // Splits text into lines at CR LF, LF or a lone CR.
 QList<QByteArray> splitLines(const QByteArray& text);
 
+// Checks the texts of both files together: a valid picture store and at
+// least one results line per picture. Paths only name the files in messages.
+Status checkJudgeMaterial(const QByteArray& art, const QString& artPath, const QByteArray& results,
+                          const QString& resultsPath, JudgeMaterial* out);
+
 // Reads and checks art.dat and res.dat and checks that res2.dat may be
 // written, touching nothing.
 Status loadJudgeMaterial(const QString& artPath, const QString& resultsPath,

@@ -213,20 +213,22 @@ void SetupScreen::startSession(bool makeArt) {
         showProblem(this, valid.message());
         return;
     }
-    // An unfinished earlier session's pictures are only replaced on request;
-    // a finished session's read-only files are refused later on.
-    const QString art = dataFilePath(m_ui.DataDir->text(), code, kArtFile);
-    if (makeArt && textfile::exists(art) && !textfile::isReadOnly(art)) {
+    // The output of an unfinished earlier session is only replaced on
+    // request; a finished session's read-only files are refused later on.
+    const QString earlier = dataFilePath(m_ui.DataDir->text(), code, makeArt ? kArtFile : kJudgeResultsFile);
+    if (textfile::exists(earlier) && !textfile::isReadOnly(earlier)) {
+        const QString question =
+            makeArt ? QStringLiteral("The picture store \"%1\" already exists: an earlier Make Art "
+                                     "session of subject %2 did not finish.\n\nReplace it? Its "
+                                     "pictures and that session's results will be lost.")
+                    : QStringLiteral("The judge results file \"%1\" already exists: an earlier Judge "
+                                     "Art session of subject %2 did not finish.\n\nReplace it? That "
+                                     "session's ratings will be lost.");
         m_asking = true;
-        askToConfirm(this,
-                     QStringLiteral("The picture store \"%1\" already exists: an earlier Make Art "
-                                    "session of subject %2 did not finish.\n\nReplace it? Its "
-                                    "pictures and that session's results will be lost.")
-                         .arg(art, code),
-                     QStringLiteral("Replace"),
-                     [this, code] {
+        askToConfirm(this, question.arg(earlier, code), QStringLiteral("Replace"),
+                     [this, makeArt, code] {
                          m_asking = false;
-                         beginSession(true, code);
+                         beginSession(makeArt, code);
                      },
                      [this] { m_asking = false; });
         return;

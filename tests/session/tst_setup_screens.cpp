@@ -245,26 +245,34 @@ void TestSetupScreens::refusedStarts() {
 }
 
 void TestSetupScreens::unfinishedSessionAsksFirst_data() {
+    QTest::addColumn<bool>("makeArt");
     QTest::addColumn<bool>("replace");
-    QTest::newRow("declined") << false;
-    QTest::newRow("confirmed") << true;
+    QTest::newRow("Make Art declined") << true << false;
+    QTest::newRow("Make Art confirmed") << true << true;
+    QTest::newRow("Judge Art declined") << false << false;
+    QTest::newRow("Judge Art confirmed") << false << true;
 }
 
 void TestSetupScreens::unfinishedSessionAsksFirst() {
+    QFETCH(bool, makeArt);
     QFETCH(bool, replace);
     TestSession t;
     SetupScreen* setup = t.openSetup();
-    const QByteArray earlier = "3\r\n1\r\n9,40,50,13,255\r\n";
-    writeFile(t.folder() + "0001art.dat", earlier);
-    t.startMakeArt();
+    const QByteArray art = "1\r\n1\r\n9,40,50,13,255\r\n";
+    const QByteArray res2 = "1,1,1,6,6,6,1,1,1,2,3,3,3,1\r\n";
+    writeFile(t.folder() + "0001art.dat", art);
+    writeFile(t.folder() + "0001res.dat", "1,1,1,6,6,6,1,1,1,2\r\n");
+    if (!makeArt) writeFile(t.folder() + "0001res2.dat", res2);
+    makeArt ? t.startMakeArt() : t.startJudgeArt();
     QMessageBox* box = TestSession::message(setup);
     QVERIFY(box);
-    QVERIFY(box->text().contains(t.folder() + "0001art.dat"));
+    QVERIFY(box->text().contains(t.folder() + (makeArt ? "0001art.dat" : "0001res2.dat")));
     QVERIFY(!t.main());
     QTest::mouseClick(box->findChild<QPushButton*>(replace ? "confirmButton" : "cancelButton"), Qt::LeftButton);
     QCOMPARE(t.main() != nullptr, replace);
-    QCOMPARE(readFile(t.folder() + "0001art.dat"), replace ? QByteArray("3\r\n") : earlier);
-    QCOMPARE(t.session->module1.MakeArt, std::int16_t(replace ? 1 : 0));
+    QCOMPARE(readFile(t.folder() + "0001art.dat"), makeArt && replace ? QByteArray("3\r\n") : art);
+    if (!makeArt) QCOMPARE(readFile(t.folder() + "0001res2.dat"), res2);  // replaced only at trial 1
+    QCOMPARE(makeArt ? t.session->module1.MakeArt : t.session->module1.JudgeArt, std::int16_t(replace ? 1 : 0));
 }
 
 QTEST_MAIN(TestSetupScreens)
