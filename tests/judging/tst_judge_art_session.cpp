@@ -148,6 +148,8 @@ void TestJudgeArtSession::refusals_data() {
                                   << "line 3: the x of object 1 of picture 1 is \"4x\"";
     QTest::newRow("nan size") << QByteArray("1\r\n1\r\n9,40,50,nan,255\r\n") << res << false << "art.dat"
                               << "not a number";
+    QTest::newRow("folder in place of the store") << QByteArray("<folder>") << res << false << "art.dat"
+                                                  << "it is a folder";
     QTest::newRow("finished judge session") << QByteArray("1\r\n0\r\n") << res << true << "res2.dat" << "read-only";
 }
 
@@ -159,7 +161,8 @@ void TestJudgeArtSession::refusals() {
     QFETCH(QString, expected);
     TestSession t;
     SetupScreen* setup = t.openSetup();
-    if (art != "<none>") writeFile(t.folder() + "0001art.dat", art);
+    if (art == "<folder>") QVERIFY(QDir(t.folder()).mkdir("0001art.dat"));
+    else if (art != "<none>") writeFile(t.folder() + "0001art.dat", art);
     if (res != "<none>") writeFile(t.folder() + "0001res.dat", res);
     if (res2ReadOnly) {
         writeFile(t.folder() + "0001res2.dat", "kept\r\n");
@@ -175,7 +178,7 @@ void TestJudgeArtSession::refusals() {
     QVERIFY(setup->isVisible());
     QVERIFY(t.setup().Check4->isChecked());
     QCOMPARE(t.session->module1.JudgeArt, std::int16_t(0));
-    if (art != "<none>") QCOMPARE(readFile(t.folder() + "0001art.dat"), art);
+    if (!art.startsWith('<')) QCOMPARE(readFile(t.folder() + "0001art.dat"), art);
     if (res2ReadOnly) QCOMPARE(readFile(t.folder() + "0001res2.dat"), QByteArray("kept\r\n"));
     else QVERIFY(!QFile::exists(t.folder() + "0001res2.dat"));
 }

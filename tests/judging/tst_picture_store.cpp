@@ -1,4 +1,8 @@
+#include "judging/judge_material_check.h"
 #include "judging/picture_store.h"
+
+#include <QDir>
+#include <QFile>
 
 #include <QTest>
 
@@ -10,6 +14,8 @@ private slots:
     void rejects_data();
     void rejects();
     void splitsLines();
+    void corpus_data();
+    void corpus();
 };
 
 void TestPictureStore::parses_data() {
@@ -67,6 +73,35 @@ void TestPictureStore::splitsLines() {
     QCOMPARE(splitLines("a\r\nb\nc\rd"), (QList<QByteArray>{"a", "b", "c", "d"}));
     QCOMPARE(splitLines("a\r\n\r\nb\r\n"), (QList<QByteArray>{"a", "", "b"}));
     QCOMPARE(splitLines(""), QList<QByteArray>{});
+}
+
+void TestPictureStore::corpus_data() {
+    // Real files the program wrote, nasty files and every input that once
+    // broke the check (those named ok-... must be accepted): each is either
+    // accepted and sound, or refused with a message that names the file.
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<bool>("accepted");
+    const QDir dir(QStringLiteral(PICTOR_TEST_DATA "/corpus"));
+    const QStringList names = dir.entryList(QDir::Files, QDir::Name);
+    QVERIFY(names.size() >= 15);
+    for (const QString& name : names)
+        QTest::newRow(qPrintable(name)) << dir.filePath(name) << name.startsWith("ok-");
+}
+
+void TestPictureStore::corpus() {
+    QFETCH(QString, path);
+    QFETCH(bool, accepted);
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QByteArray art, results;
+    splitMaterialInput(file.readAll(), &art, &results);
+    JudgeMaterial material;
+    const Status s = checkJudgeMaterial(art, "/d/0001art.dat", results, "/d/0001res.dat", &material);
+    QVERIFY2(s.isOk() == accepted, qPrintable(s.message()));
+    if (s.isOk())
+        QVERIFY(materialIsSound(material));
+    else
+        QVERIFY(s.message().contains("/d/0001"));
 }
 
 QTEST_GUILESS_MAIN(TestPictureStore)
