@@ -32,6 +32,7 @@ private slots:
     void replay();
     void nothingForcedKeepsPicture();
     void roundTrip();
+    void fullDiskStopsSession();
     void refusals_data();
     void refusals();
 };
@@ -126,6 +127,30 @@ void TestJudgeArtSession::roundTrip() {
     QTRY_COMPARE(t.ended->size(), 1);
     const QByteArray res = readFile(shared.path() + "/0001res.dat");
     QCOMPARE(readFile(shared.path() + "/0001res2.dat"), res.chopped(2) + ",5,3,4," + judgeTime(t, 1) + "\r\n");
+}
+
+void TestJudgeArtSession::fullDiskStopsSession() {
+    if (!QFile::exists("/dev/full")) QSKIP("no /dev/full here");
+    TestSession t;
+    t.openSetup();
+    writeFile(t.folder() + "0001art.dat", "2\r\n0\r\n0\r\n");
+    writeFile(t.folder() + "0001res.dat", kRes);
+    for (QCheckBox* c : {t.setup().Check1, t.setup().Check2, t.setup().Check3}) c->setChecked(false);
+    t.startJudgeArt();
+    viewPicture(t);
+    const QByteArray first = readFile(t.file("res2.dat"));
+    QVERIFY(first.startsWith("1,1,1,12,12,12,1,4,7,2.5,,,,"));
+    QVERIFY(QFile::rename(t.file("res2.dat"), t.folder() + "kept.dat"));
+    QVERIFY(QFile::link("/dev/full", t.file("res2.dat")));
+    viewPicture(t);
+    QMessageBox* box = TestSession::message(t.main());
+    QVERIFY(box);
+    QVERIFY2(box->text().contains(t.file("res2.dat")) && box->text().contains("No space"), qPrintable(box->text()));
+    QVERIFY(!t.main()->ui().Command2->isVisible());
+    QCOMPARE(readFile(t.folder() + "kept.dat"), first);
+    box->accept();
+    QTRY_COMPARE(t.ended->size(), 1);
+    QCOMPARE(t.ended->first().first().toInt(), 1);
 }
 
 void TestJudgeArtSession::refusals_data() {

@@ -44,6 +44,7 @@ private slots:
     void trialOptions();
     void judgementDelayHoldsTheRateButton();
     void closingAsksFirst();
+    void writeFailureStopsSession_data();
     void writeFailureStopsSession();
 };
 
@@ -192,33 +193,55 @@ void TestMakeArtSession::closingAsksFirst() {
     QVERIFY(!textfile::isReadOnly(t.file("art.dat")));
 }
 
+void TestMakeArtSession::writeFailureStopsSession_data() {
+    QTest::addColumn<QString>("fault");
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("disk full") << "full" << "No space";
+    QTest::newRow("folder removed") << "removed" << "No such file";
+}
+
 void TestMakeArtSession::writeFailureStopsSession() {
-    if (!QFile::exists("/dev/full")) QSKIP("no /dev/full here");
+    QFETCH(QString, fault);
+    QFETCH(QString, reason);
+    if (fault == "full" && !QFile::exists("/dev/full")) QSKIP("no /dev/full here");
     TestSession t;
     t.random.setScript(kTwoTrials + kSecondTrial);
     t.openSetup();
+    QVERIFY(QDir(t.folder()).mkdir("data"));
+    t.setup().DataDir->setText(t.folder() + "data/");
     t.setup().HScroll1->setValue(2);
     t.setup().Check4->setChecked(false);
     t.startMakeArt();
     t.setSliders(1, 12, 12, 12);
     t.makePicture();
     QVERIFY(t.rate({4, 4, 4}));
+    const QString art = t.file("art.dat");
+    const QByteArray artBefore = readFile(art);
     const QByteArray res = readFile(t.file("res.dat"));
-    // The disk fills up: the next picture cannot be recorded.
-    QVERIFY(QFile::remove(t.file("art.dat")));
-    QVERIFY(QFile::link("/dev/full", t.file("art.dat")));
+    QString kept = t.folder() + "data/";
+    if (fault == "full") {
+        // The disk fills up: the next picture cannot be recorded.
+        QVERIFY(QFile::rename(art, t.folder() + "data/saved-art.dat"));
+        QVERIFY(QFile::link("/dev/full", art));
+    } else {
+        // The folder disappears (a drive unplugged); moving it keeps its files to check.
+        QVERIFY(QDir(t.folder()).rename("data", "unplugged"));
+        kept = t.folder() + "unplugged/";
+    }
     t.setSliders(2, 12, 12, 12);
     t.makePicture();
     QMessageBox* box = TestSession::message(t.main());
     QVERIFY(box);
-    QVERIFY2(box->text().contains(t.file("art.dat")) && box->text().contains("No space"), qPrintable(box->text()));
+    QVERIFY2(box->text().contains(art) && box->text().contains(reason), qPrintable(box->text()));
     QVERIFY(!t.main()->ui().Command3->isVisible());
-    QCOMPARE(readFile(t.file("res.dat")), res);
+    QVERIFY(!t.main()->ui().Command1->isVisible());
+    QCOMPARE(readFile(kept + (fault == "full" ? "saved-art.dat" : "0001art.dat")), artBefore);
+    QCOMPARE(readFile(kept + "0001res.dat"), res);
     QCOMPARE(t.ended->size(), 0);
     box->accept();
     QTRY_COMPARE(t.ended->size(), 1);
     QCOMPARE(t.ended->first().first().toInt(), 1);
-    QVERIFY(!textfile::isReadOnly(t.file("res.dat")));
+    QVERIFY(!textfile::isReadOnly(kept + "0001res.dat"));
 }
 
 QTEST_MAIN(TestMakeArtSession)

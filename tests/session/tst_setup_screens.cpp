@@ -211,6 +211,7 @@ void TestSetupScreens::refusedStarts_data() {
     QTest::newRow("sign") << "-1" << "" << "" << "1 to 4 digits";
     QTest::newRow("missing folder") << "0001" << "missing/" << "" << "does not exist";
     QTest::newRow("finished session") << "0001" << "" << "readonly" << "read-only";
+    QTest::newRow("finished results only") << "0001" << "" << "resreadonly" << "read-only";
 }
 
 void TestSetupScreens::refusedStarts() {
@@ -227,6 +228,11 @@ void TestSetupScreens::refusedStarts() {
         writeFile(art, "2\r\n1\r\n9,40,50,13,255\r\n");
         QFile::setPermissions(art, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther);
     }
+    const QString res = t.folder() + code + "res.dat";
+    if (existing == "resreadonly") {
+        writeFile(res, "1,1,1,1,1,1,1,1,1,1\r\n");
+        QFile::setPermissions(res, QFile::ReadOwner);
+    }
     t.setup().Check1->setChecked(false);
     t.setup().Check2->setChecked(false);
     t.setup().Check3->setChecked(false);
@@ -234,7 +240,11 @@ void TestSetupScreens::refusedStarts() {
     QMessageBox* box = TestSession::message(setup);
     QVERIFY(box);
     QVERIFY2(box->text().contains(expected), qPrintable(box->text()));
-    if (!folder.isEmpty() || !existing.isEmpty()) QVERIFY(box->text().contains(art));
+    if (!folder.isEmpty() || existing == "readonly") QVERIFY(box->text().contains(art));
+    if (existing == "resreadonly") {
+        QVERIFY(box->text().contains(res));
+        QVERIFY(!QFile::exists(art));
+    }
     QVERIFY(!t.main());
     QVERIFY(setup->isVisible());
     QCOMPARE(t.session->module1.MakeArt, std::int16_t(0));
