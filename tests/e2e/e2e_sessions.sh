@@ -1,0 +1,196 @@
+#!/usr/bin/env bash
+# End-to-end test through the real windows: starts the built pictor under
+# Xvfb and works it with xdotool as an experimenter and a subject would.
+#   1. a whole Make Art session, then a Judge Art session of the same subject;
+#   2. a Make Art and a Judge Art session killed (SIGKILL) after one trial:
+#      every finished trial's lines must be on disk and whole, and a new
+#      session must ask before it touches them.
+# Usage: e2e_sessions.sh PATH_TO_PICTOR
+set -euo pipefail
+PICTOR=$1
+WORK=$(mktemp -d)
+export QT_QPA_PLATFORM=xcb XDG_RUNTIME_DIR=$WORK/runtime
+mkdir -m 700 "$XDG_RUNTIME_DIR"
+FAILED=0
+PID=
+RUNS=0
+LOGS=$(mktemp -d)
+
+# Xvfb picks a free display and writes its number to the file.
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$WORK/display" >/dev/null 2>&1 &
+XVFB=$!
+for _ in $(seq 100); do [ -s "$WORK/display" ] && break; sleep 0.1; done
+export DISPLAY=:$(cat "$WORK/display")
+cleanup() {
+    if [ -n "$PID" ]; then kill -9 "$PID" 2>/dev/null || true; fi
+    kill "$XVFB" 2>/dev/null || true
+    chmod -R u+w "$WORK" 2>/dev/null || true
+    rm -rf "$WORK"
+}
+trap cleanup EXIT
+for _ in $(seq 50); do xdotool getdisplaygeometry >/dev/null 2>&1 && break; sleep 0.1; done
+
+fail() { echo "FAIL: $*"; FAILED=1; }
+check() { local what=$1; shift; if "$@"; then echo "ok: $what"; else fail "$what"; fi; }
+
+# The window with this exact title, once it is on the screen.
+window() {
+    local w
+    for _ in $(seq 100); do
+        w=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -1 || true)
+        [ -n "$w" ] && { echo "$w"; return 0; }
+        sleep 0.1
+    done
+    return 1
+}
+visible_count() { xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | wc -l; }
+click() { xdotool mousemove --window "$1" "$2" "$3" click 1; sleep "${4:-0.25}"; }
+type_into() {
+    click "$1" "$2" "$3"
+    xdotool windowfocus --sync "$1" 2>/dev/null || true
+    xdotool key ctrl+a type "$4"
+}
+
+start_pictor() {
+    RUNS=$((RUNS + 1))
+    "$PICTOR" >"$LOGS/run$RUNS.log" 2>&1 &
+    PID=$!
+    local title
+    title=$(window "Ruz Avevu")
+    click "$title" 231 224 0.5            # Begin
+}
+
+# setup CODE MODE(make|judge) [TRIALS_DOWN]: fills the setup screen and starts.
+setup() {
+    local s
+    s=$(window "Pictor")
+    type_into "$s" 220 121 "$1"           # subject code
+    type_into "$s" 264 154 "$WORK/"       # data folder
+    if [ "$2" = judge ]; then
+        click "$s" 256 46                 # Judge Art option
+        click "$s" 296 400 0.8            # Judge Art
+    else
+        for _ in $(seq "${3:-0}"); do click "$s" 142 88 0.1; done  # fewer trials
+        click "$s" 48 400 0.8             # Make Art
+    fi
+}
+
+# rate WINDOW X1 X2 X3: "Rate How" and one option for each of the three scales.
+rate() {
+    local w=$1 x
+    shift
+    for x in "$@"; do
+        sleep 0.4
+        click "$w" 324 412 0.4            # Rate How ...
+        click "$w" "$x" 432 0.2           # option
+    done
+}
+make_trial() {
+    local m
+    m=$(window "Make Art !")
+    click "$m" 594 88                     # a setting change: objects + 1
+    click "$m" 580 320 0.3                # Make Picture
+    rate "$m" "$@"
+}
+judge_trial() {
+    local m
+    m=$(window "Judge Art")
+    click "$m" 580 284 0.3                # View Picture
+    rate "$m" "$@"
+}
+# Waits up to 10 s for pictor to end; its exit status goes to STATUS.
+wait_exit() {
+    STATUS=0
+    for _ in $(seq 100); do kill -0 "$PID" 2>/dev/null || break; sleep 0.1; done
+    wait "$PID" 2>/dev/null || STATUS=$?
+    PID=
+}
+# Kills pictor as a crash or power cut would; it must still have been running.
+kill_pictor() {
+    kill -9 "$PID"
+    wait_exit
+    [ "$STATUS" = 137 ] || fail "pictor had ended by itself (status $STATUS) before it was killed"
+}
+lines() { [ -f "$1" ] && tr -cd '\n' <"$1" | wc -c || echo 0; }
+read_only() { [ -z "$(find "$1" -perm /222)" ]; }
+all_crlf() { ! grep -q $'[^\r]$' "$1" && ! grep -qv $'\r$' "$1" && [ "$(tail -c 2 "$1" | od -An -c | tr -d ' ')" = '\r\n' ]; }
+# A picture store whose pictures are whole: the count, then per picture a
+# header n and n records of five fields.
+whole_store() {
+    awk -F, 'BEGIN { RS = "\r\n" }
+        NR == 1 { next }
+        left == 0 { if (NF != 1) exit 1; left = $1; next }
+        { if (NF != 5) exit 1; left-- }
+        END { exit left != 0 }' "$1"
+}
+fields_per_line() { awk -F, -v n="$2" 'BEGIN { RS = "\r\n" } NF != n { exit 1 }' "$1"; }
+
+echo "== A whole Make Art session, then Judge Art"
+start_pictor
+setup 0007 make 1                         # 2 trials
+make_trial 56 336 612
+make_trial 612 56 336
+wait_exit
+check "Make Art ends with status 0" [ "$STATUS" = 0 ]
+check "art.dat announces 2 trials" [ "$(head -1 "$WORK/0007art.dat")" = $'2\r' ]
+check "art.dat holds whole pictures" whole_store "$WORK/0007art.dat"
+check "res.dat has 2 lines of 10 fields" [ "$(lines "$WORK/0007res.dat")" = 2 ]
+check "res.dat fields" fields_per_line "$WORK/0007res.dat" 10
+check "res.dat ratings" grep -q '^7,1,7,6,6,6,1,4,7,' "$WORK/0007res.dat"
+check "lines end in CR LF" all_crlf "$WORK/0007res.dat"
+check "art.dat and res.dat read-only" read_only "$WORK/0007art.dat"
+check "res.dat read-only" read_only "$WORK/0007res.dat"
+
+start_pictor
+setup 0007 judge
+judge_trial 612 612 612
+judge_trial 56 56 56
+wait_exit
+check "Judge Art ends with status 0" [ "$STATUS" = 0 ]
+check "res2.dat has 2 lines of 14 fields" fields_per_line "$WORK/0007res2.dat" 14
+check "res2.dat extends res.dat" [ "$(cut -d, -f1-10 "$WORK/0007res2.dat")" = "$(tr -d '\r' <"$WORK/0007res.dat")" ]
+check "res2.dat judge ratings" grep -q '^7,2,.*,1,1,1,[0-9.]*'$'\r''$' "$WORK/0007res2.dat"
+check "res2.dat read-only" read_only "$WORK/0007res2.dat"
+
+echo "== A finished session is refused"
+start_pictor
+setup 0007 make
+check "the setup screen shows a message" [ "$(visible_count Pictor)" = 2 ]
+check "no main screen opened" [ "$(visible_count 'Make Art !')" = 0 ]
+kill_pictor
+
+echo "== Make Art killed after one trial"
+start_pictor
+setup 0008 make                           # 3 trials
+make_trial 56 56 56
+sleep 0.3
+kill_pictor
+check "art.dat holds the whole first picture" whole_store "$WORK/0008art.dat"
+check "res.dat holds the finished trial" [ "$(lines "$WORK/0008res.dat")" = 1 ]
+check "res.dat line is whole" fields_per_line "$WORK/0008res.dat" 10
+art_sum=$(md5sum <"$WORK/0008art.dat")
+start_pictor
+setup 0008 make
+check "a new Make Art session asks first" [ "$(visible_count Pictor)" = 2 ]
+check "art.dat untouched while it asks" [ "$(md5sum <"$WORK/0008art.dat")" = "$art_sum" ]
+kill_pictor
+
+echo "== Judge Art killed after one trial"
+cp "$WORK/0007art.dat" "$WORK/0009art.dat"
+cp "$WORK/0007res.dat" "$WORK/0009res.dat"
+start_pictor
+setup 0009 judge
+judge_trial 336 336 336
+sleep 0.3
+kill_pictor
+check "res2.dat holds the finished trial" [ "$(lines "$WORK/0009res2.dat")" = 1 ]
+check "res2.dat line is whole" fields_per_line "$WORK/0009res2.dat" 14
+res2_sum=$(md5sum <"$WORK/0009res2.dat")
+start_pictor
+setup 0009 judge
+check "a new Judge Art session asks first" [ "$(visible_count Pictor)" = 2 ]
+check "res2.dat untouched while it asks" [ "$(md5sum <"$WORK/0009res2.dat")" = "$res2_sum" ]
+kill_pictor
+
+[ "$FAILED" = 0 ] && [ -z "${KEEP_LOGS:-}" ] && rm -rf "$LOGS" || { echo "pictor output kept in $LOGS"; tail -n 20 "$LOGS"/*.log; }
+exit $FAILED
