@@ -6,7 +6,7 @@ set -euo pipefail
 PICTOR_ROOT=$(cd "$(dirname "$0")" && pwd)
 source "$PICTOR_ROOT/scripts/common.sh"
 
-install_missing "${PICTOR_PACKAGES[@]}" xvfb xauth xdotool
+install_missing "${PICTOR_PACKAGES[@]}" xvfb xauth xdotool imagemagick
 
 export QT_QPA_PLATFORM=offscreen
 export ASAN_OPTIONS=detect_leaks=0

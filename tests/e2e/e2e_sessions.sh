@@ -75,14 +75,39 @@ setup() {
     fi
 }
 
+# The colour of one pixel of a window, as #RRGGBB, or "gone" once the
+# window has closed (the program ends after the last rating).
+pixel() {
+    local X= Y= WIDTH HEIGHT SCREEN WINDOW
+    eval "$(xdotool getwindowgeometry --shell "$1" 2>/dev/null)"
+    [ -n "$X" ] || { echo gone; return 0; }
+    timeout 5 import -window root -crop "1x1+$((X + $2))+$((Y + $3))" -depth 8 txt:- 2>/dev/null |
+        grep -o '#[0-9A-F]\{6\}' | head -1
+}
+# wait_for WINDOW X Y shown|hidden: until the pixel differs from the
+# window's grey background (shown) or is that grey again (hidden).
+wait_for() {
+    local colour
+    for _ in $(seq 150); do
+        colour=$(pixel "$1" "$2" "$3")
+        if [ "$4" = shown ]; then [ -n "$colour" ] && [ "$colour" != "#808080" ] && [ "$colour" != gone ] && return 0
+        else [ "$colour" = "#808080" ] || [ "$colour" = gone ] && return 0; fi
+        sleep 0.1
+    done
+    fail "nothing at $2,$3 became $4"
+    return 1
+}
+
 # rate WINDOW X1 X2 X3: "Rate How" and one option for each of the three scales.
 rate() {
     local w=$1 x
     shift
     for x in "$@"; do
-        sleep 0.4
-        click "$w" 324 412 0.4            # Rate How ...
-        click "$w" "$x" 432 0.2           # option
+        wait_for "$w" 324 404 shown       # Rate How ...
+        click "$w" 324 412 0.05
+        wait_for "$w" 15 432 shown        # the first option's indicator
+        click "$w" "$x" 432 0.05
+        wait_for "$w" 15 432 hidden
     done
 }
 make_trial() {
