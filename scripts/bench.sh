@@ -18,15 +18,19 @@ runs=10
 work=$(mktemp -d)
 Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
 xvfb=$!
-trap 'kill $xvfb 2>/dev/null; rm -rf "$work"' EXIT
+# Wait for the server to go: a server still shutting down would remove
+# the socket of the next one on the same display number.
+trap 'kill $xvfb 2>/dev/null; wait $xvfb 2>/dev/null; rm -rf "$work"' EXIT
 for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
 export DISPLAY=:$(cat "$work/display") QT_QPA_PLATFORM=xcb XDG_RUNTIME_DIR=$work
 times=() peaks=()
 for _ in $(seq "$runs"); do
     t0=$(date +%s%N)
-    "$PICTOR_ROOT/build-release/src/pictor" >/dev/null 2>&1 &
+    "$PICTOR_ROOT/build-release/src/pictor" >"$work/pictor.log" 2>&1 &
     pid=$!
-    until xdotool search --onlyvisible --name '^Ruz Avevu$' >/dev/null 2>&1; do :; done
+    until xdotool search --onlyvisible --name '^Ruz Avevu$' >/dev/null 2>&1; do
+        kill -0 "$pid" 2>/dev/null || { echo "pictor did not start:" >&2; cat "$work/pictor.log" >&2; exit 1; }
+    done
     t1=$(date +%s%N)
     sleep 0.5
     peaks+=("$(awk '/VmHWM/ { print $2 }' "/proc/$pid/status")")

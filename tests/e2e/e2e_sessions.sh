@@ -23,7 +23,10 @@ for _ in $(seq 100); do [ -s "$WORK/display" ] && break; sleep 0.1; done
 export DISPLAY=:$(cat "$WORK/display")
 cleanup() {
     if [ -n "$PID" ]; then kill -9 "$PID" 2>/dev/null || true; fi
+    # Wait for the server to go: one still shutting down would remove the
+    # socket of the next server on the same display number.
     kill "$XVFB" 2>/dev/null || true
+    wait "$XVFB" 2>/dev/null || true
     chmod -R u+w "$WORK" 2>/dev/null || true
     rm -rf "$WORK"
 }
