@@ -16,13 +16,14 @@ XDG_RUNTIME_DIR=${XDG_RUNTIME_DIR:-$(mktemp -d)} "$PICTOR_ROOT/build-release/ben
 runs=10
 [ "${1:-}" = --quick ] && runs=2
 work=$(mktemp -d)
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset 3>"$work/display" >/dev/null 2>&1 &
 xvfb=$!
 # Wait for the server to go: a server still shutting down would remove
 # the socket of the next one on the same display number.
 trap 'kill $xvfb 2>/dev/null; wait $xvfb 2>/dev/null; rm -rf "$work"' EXIT
 for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
 export DISPLAY=:$(cat "$work/display") QT_QPA_PLATFORM=xcb XDG_RUNTIME_DIR=$work
+for _ in $(seq 100); do xdotool getdisplaygeometry >/dev/null 2>&1 && break; sleep 0.1; done
 times=() peaks=()
 for _ in $(seq "$runs"); do
     t0=$(date +%s%N)

@@ -17,7 +17,7 @@ RUNS=0
 LOGS=$(mktemp -d)
 
 # Xvfb picks a free display and writes its number to the file.
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$WORK/display" >/dev/null 2>&1 &
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset 3>"$WORK/display" >/dev/null 2>&1 &
 XVFB=$!
 for _ in $(seq 100); do [ -s "$WORK/display" ] && break; sleep 0.1; done
 export DISPLAY=:$(cat "$WORK/display")
