@@ -187,38 +187,33 @@ check "the setup screen shows a message" [ "$(visible_count Pictor)" = 2 ]
 check "no main screen opened" [ "$(visible_count 'Make Art !')" = 0 ]
 kill_pictor
 
+# crash_point CODE MODE FILE FIELDS: one trial, SIGKILL, then the finished
+# trial's line must be whole in FILE and a new session must ask first.
+crash_point() {
+    local code=$1 mode=$2 file=$WORK/$1$3 fields=$4 sum
+    start_pictor
+    setup "$code" "$mode"                 # Make Art: 3 trials
+    if [ "$mode" = make ]; then make_trial 56 56 56; else judge_trial 336 336 336; fi
+    sleep 0.3
+    kill_pictor
+    check "$3 holds the finished trial" [ "$(lines "$file")" = 1 ]
+    check "$3 line is whole" fields_per_line "$file" "$fields"
+    [ "$mode" = make ] && check "art.dat holds the whole first picture" whole_store "$WORK/${code}art.dat"
+    sum=$(md5sum <"$WORK/${code}art.dat")$(md5sum <"$file")
+    start_pictor
+    setup "$code" "$mode"
+    check "a new $mode session asks first" [ "$(visible_count Pictor)" = 2 ]
+    check "nothing touched while it asks" [ "$(md5sum <"$WORK/${code}art.dat")$(md5sum <"$file")" = "$sum" ]
+    kill_pictor
+}
+
 echo "== Make Art killed after one trial"
-start_pictor
-setup 0008 make                           # 3 trials
-make_trial 56 56 56
-sleep 0.3
-kill_pictor
-check "art.dat holds the whole first picture" whole_store "$WORK/0008art.dat"
-check "res.dat holds the finished trial" [ "$(lines "$WORK/0008res.dat")" = 1 ]
-check "res.dat line is whole" fields_per_line "$WORK/0008res.dat" 10
-art_sum=$(md5sum <"$WORK/0008art.dat")
-start_pictor
-setup 0008 make
-check "a new Make Art session asks first" [ "$(visible_count Pictor)" = 2 ]
-check "art.dat untouched while it asks" [ "$(md5sum <"$WORK/0008art.dat")" = "$art_sum" ]
-kill_pictor
+crash_point 0008 make res.dat 10
 
 echo "== Judge Art killed after one trial"
 cp "$WORK/0007art.dat" "$WORK/0009art.dat"
 cp "$WORK/0007res.dat" "$WORK/0009res.dat"
-start_pictor
-setup 0009 judge
-judge_trial 336 336 336
-sleep 0.3
-kill_pictor
-check "res2.dat holds the finished trial" [ "$(lines "$WORK/0009res2.dat")" = 1 ]
-check "res2.dat line is whole" fields_per_line "$WORK/0009res2.dat" 14
-res2_sum=$(md5sum <"$WORK/0009res2.dat")
-start_pictor
-setup 0009 judge
-check "a new Judge Art session asks first" [ "$(visible_count Pictor)" = 2 ]
-check "res2.dat untouched while it asks" [ "$(md5sum <"$WORK/0009res2.dat")" = "$res2_sum" ]
-kill_pictor
+crash_point 0009 judge res2.dat 14
 
 [ "$FAILED" = 0 ] && [ -z "${KEEP_LOGS:-}" ] && rm -rf "$LOGS" || { echo "pictor output kept in $LOGS"; tail -n 20 "$LOGS"/*.log; }
 exit $FAILED
