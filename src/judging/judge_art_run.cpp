@@ -6,7 +6,6 @@
 #include "platform/canvas_widget.h"
 #include "platform/text_file.h"
 #include "session/session.h"
-#include "session/setup_screen.h"
 
 #include <QLabel>
 #include <QPushButton>
@@ -54,8 +53,7 @@ void JudgeArtRun::endOfTrial() {
     m_rating.finishTime();
     const MainWidgets& u = m_screen.ui();
     u.Label10->setVisible(false);
-    const SetupScreen* setup = m_session.ArtTest();
-    if (setup->scaleForced(1) || setup->scaleForced(2) || setup->scaleForced(3)) u.Picture1->clear();
+    if (m_session.settings().anyScaleForced()) u.Picture1->clear();
     u.Command2->setVisible(true);
 
     const int trial = m_screen.TrialNo;

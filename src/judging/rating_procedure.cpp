@@ -3,7 +3,6 @@
 #include "main_screen/main_screen.h"
 #include "platform/wrapping_radio_button.h"
 #include "session/session.h"
-#include "session/setup_screen.h"
 
 #include <QButtonGroup>
 #include <QLabel>
@@ -34,11 +33,11 @@ void RatingProcedure::finishTime() {
     m_screen.results.RatingTime[m_trial] = static_cast<float>(elapsed);
 }
 
-QString RatingProcedure::term() const { return m_session.ArtTest()->scaleTerm(m_scale); }
+QString RatingProcedure::term() const { return m_session.settings().scale(m_scale).left; }
 
 void RatingProcedure::beginScale(int fromScale) {
     m_scale = fromScale;
-    while (m_scale <= 3 && !m_session.ArtTest()->scaleForced(m_scale)) ++m_scale;
+    while (m_scale <= 3 && !m_session.settings().scale(m_scale).forced) ++m_scale;
     if (m_scale > 3) {
         m_phase = Phase::Idle;
         emit scalesDone();

@@ -11,7 +11,6 @@
 #include "platform/widget_factory.h"
 #include "platform/wrapping_radio_button.h"
 #include "session/session.h"
-#include "session/setup_screen.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -136,17 +135,15 @@ void MainScreen::setFocusOrder() {
 }
 
 void MainScreen::captionScales() {
-    const SetupWidgets& setup = m_session.ArtTest()->ui();
-    const std::array<std::pair<QLineEdit*, QLineEdit*>, 4> terms = {{
-        {nullptr, nullptr}, {setup.Text1a, setup.Text1b}, {setup.Text2a, setup.Text2b}, {setup.Text3a, setup.Text3b}}};
     for (int k = 1; k <= 3; ++k) {
+        const ScaleSettings& terms = m_session.settings().scale(k);
         const auto& row = m_ui.scale(k);
-        row[1]->setText(QStringLiteral("Extremely ") + terms[k].first->text());
-        row[2]->setText(QStringLiteral("Very ") + terms[k].first->text());
-        row[3]->setText(terms[k].first->text());
-        row[5]->setText(terms[k].second->text());
-        row[6]->setText(QStringLiteral("Very ") + terms[k].second->text());
-        row[7]->setText(QStringLiteral("Extremely ") + terms[k].second->text());
+        row[1]->setText(QStringLiteral("Extremely ") + terms.left);
+        row[2]->setText(QStringLiteral("Very ") + terms.left);
+        row[3]->setText(terms.left);
+        row[5]->setText(terms.right);
+        row[6]->setText(QStringLiteral("Very ") + terms.right);
+        row[7]->setText(QStringLiteral("Extremely ") + terms.right);
     }
 }
 
@@ -178,10 +175,8 @@ Status MainScreen::Form_Load() {
         m_ui.Command2->setEnabled(true);
     }
 
-    const SetupWidgets& setup = m_session.ArtTest()->ui();
-    if (checkValue(setup.Check1) == 0 && checkValue(setup.Check2) == 0 && checkValue(setup.Check3) == 0)
-        setup.Check4->setChecked(false);
-    if (checkValue(setup.Check4) == 1)
+    m_session.settings().applySettingChangeRule();
+    if (m_session.settings().forceSettingChange)
         m_ui.Command1->hide();
     else
         m_ui.Label10->setText(QString());

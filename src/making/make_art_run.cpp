@@ -8,7 +8,6 @@
 #include "platform/text_file.h"
 #include "platform/widget_factory.h"
 #include "session/session.h"
-#include "session/setup_screen.h"
 
 #include <QCheckBox>
 #include <QLabel>
@@ -33,17 +32,17 @@ void MakeArtRun::Command1_Click() {
         return;
     m_trialInProgress = true;
     const MainWidgets& u = m_screen.ui();
-    const SetupWidgets& setup = m_session.ArtTest()->ui();
+    const SessionSettings& settings = m_session.settings();
 
     m_session.random().reseedFromClock();
     u.Picture1->clear();
-    if (checkValue(setup.Check4) == 1) u.Command1->hide();
+    if (settings.forceSettingChange) u.Command1->hide();
     m_screen.ObjectCount = static_cast<std::int16_t>(u.HScroll[1]->value());
     m_screen.ShapeCount = static_cast<std::int16_t>(u.HScroll[2]->value());
     m_screen.SizeCount = static_cast<std::int16_t>(u.HScroll[3]->value());
     m_screen.ColourCount = static_cast<std::int16_t>(u.HScroll[4]->value());
     for (int n = 1; n <= 4; ++n) u.HScroll[n]->hide();
-    if (checkValue(setup.Check5) == 1)
+    if (settings.hideSettings)
         for (int n = 1; n <= 8; ++n) u.Label[n]->hide();
     const int trial = ++m_screen.TrialNo;
 
@@ -75,12 +74,11 @@ void MakeArtRun::Command1_Click() {
 void MakeArtRun::endOfTrial() {
     if (m_stopped) return;
     const MainWidgets& u = m_screen.ui();
-    const SetupWidgets& setup = m_session.ArtTest()->ui();
+    const SessionSettings& settings = m_session.settings();
     for (int n = 1; n <= 4; ++n) u.HScroll[n]->show();
     for (int n = 1; n <= 8; ++n) u.Label[n]->show();
-    if (checkValue(setup.Check1) == 1 || checkValue(setup.Check2) == 1 || checkValue(setup.Check3) == 1)
-        u.Picture1->clear();
-    if (checkValue(setup.Check4) == 1) {
+    if (settings.anyScaleForced()) u.Picture1->clear();
+    if (settings.forceSettingChange) {
         u.Command1->hide();
         u.Label10->setText(QStringLiteral("Change Setting(s)"));
     } else {

@@ -32,8 +32,9 @@ SetupScreen* Session::ArtTest() {
     return m_artTest;
 }
 
-Status Session::loadMainScreen() {
+Status Session::loadMainScreen(const SessionSettings& settings) {
     if (m_mainn) return Status::ok();
+    m_settings = settings;
     auto* screen = new MainScreen(*this);
     Status loaded = screen->Form_Load();
     if (!loaded.isOk()) {
@@ -42,10 +43,6 @@ Status Session::loadMainScreen() {
     }
     m_mainn = screen;
     return Status::ok();
-}
-
-QString Session::dataFile(const char* fileName) {
-    return dataFilePath(ArtTest()->ui().DataDir->text(), module1.SubjectCode, fileName);
 }
 
 void Session::start() {

@@ -9,6 +9,7 @@
 #include "platform/random_source.h"
 #include "platform/status.h"
 #include "session/module1.h"
+#include "session/session_settings.h"
 
 #include <QObject>
 #include <QPointer>
@@ -36,13 +37,18 @@ public:
     // The main screen if it has been loaded, else nullptr.
     MainScreen* Mainn() const { return m_mainn; }
 
-    // Creates the main screen and runs its load step. On failure nothing of
-    // the main screen remains and the reason comes back.
-    Status loadMainScreen();
+    // Keeps the settings captured at the start, creates the main screen and
+    // runs its load step. On failure nothing of the main screen remains and
+    // the reason comes back.
+    Status loadMainScreen(const SessionSettings& settings);
 
-    // Path of a data file of this session: the data folder text of the
-    // setup screen, the subject code and the file name joined together.
-    QString dataFile(const char* fileName);
+    // The settings of the session under way (captured at its start).
+    const SessionSettings& settings() const { return m_settings; }
+    SessionSettings& settings() { return m_settings; }
+
+    // Path of a data file of this session: the data folder text, the
+    // subject code and the file name joined together.
+    QString dataFile(const char* fileName) const { return m_settings.dataFile(fileName); }
 
     // Shows the title screen: the program's start.
     void start();
@@ -58,6 +64,7 @@ private:
     Clock& m_clock;
     RandomSource& m_random;
     QString m_defaultDataFolder;
+    SessionSettings m_settings;
     TitleScreen* m_startup = nullptr;
     SetupScreen* m_artTest = nullptr;
     MainScreen* m_mainn = nullptr;

@@ -144,14 +144,21 @@ void SetupScreen::setFocusOrder() {
     u.Command1->setFocus();
 }
 
-QString SetupScreen::scaleTerm(int scale) const {
-    const QLineEdit* box = scale == 1 ? m_ui.Text1a : scale == 2 ? m_ui.Text2a : m_ui.Text3a;
-    return box->text();
-}
-
-bool SetupScreen::scaleForced(int scale) const {
-    const QCheckBox* box = scale == 1 ? m_ui.Check1 : scale == 2 ? m_ui.Check2 : m_ui.Check3;
-    return checkValue(box) != 0;
+SessionSettings SetupScreen::captureSettings(SessionMode mode) const {
+    SessionSettings s;
+    s.mode = mode;
+    s.subjectCode = m_ui.Text1->text();
+    s.dataFolder = m_ui.DataDir->text();
+    s.trials = m_session.module1.NumTrials;
+    s.judgeDelay = m_session.module1.JudgeDelay;
+    const QLineEdit* terms[3][2] = {
+        {m_ui.Text1a, m_ui.Text1b}, {m_ui.Text2a, m_ui.Text2b}, {m_ui.Text3a, m_ui.Text3b}};
+    const QCheckBox* forced[3] = {m_ui.Check1, m_ui.Check2, m_ui.Check3};
+    for (std::size_t k = 0; k < 3; ++k)
+        s.scales[k] = {terms[k][0]->text(), terms[k][1]->text(), checkValue(forced[k]) != 0};
+    s.forceSettingChange = checkValue(m_ui.Check4) != 0;
+    s.hideSettings = checkValue(m_ui.Check5) != 0;
+    return s;
 }
 
 void SetupScreen::Form_Load() {
@@ -214,7 +221,8 @@ void SetupScreen::startSession(bool makeArt) {
     }
     // The output of an unfinished earlier session is only replaced on
     // request; a finished session's read-only files are refused later on.
-    const QString earlier = dataFilePath(m_ui.DataDir->text(), code, makeArt ? kArtFile : kJudgeResultsFile);
+    const SessionSettings settings = captureSettings(makeArt ? SessionMode::MakeArt : SessionMode::JudgeArt);
+    const QString earlier = settings.dataFile(makeArt ? kArtFile : kJudgeResultsFile);
     if (textfile::exists(earlier) && !textfile::isReadOnly(earlier)) {
         const QString question =
             makeArt ? QStringLiteral("The picture store \"%1\" already exists: an earlier Make Art "
@@ -225,24 +233,24 @@ void SetupScreen::startSession(bool makeArt) {
                                      "session's ratings will be lost.");
         m_asking = true;
         askToConfirm(this, question.arg(earlier, code), QStringLiteral("Replace"),
-                     [this, makeArt, code] {
+                     [this, settings] {
                          m_asking = false;
-                         beginSession(makeArt, code);
+                         beginSession(settings);
                      },
                      [this] { m_asking = false; });
         return;
     }
-    beginSession(makeArt, code);
+    beginSession(settings);
 }
 
-void SetupScreen::beginSession(bool makeArt, const QString& code) {
+void SetupScreen::beginSession(const SessionSettings& settings) {
     const Module1 before = m_session.module1;
-    if (makeArt)
-        BeginMakeArt(m_session.module1, code);
+    if (settings.mode == SessionMode::MakeArt)
+        BeginMakeArt(m_session.module1, settings.subjectCode);
     else
-        BeginJudgeArt(m_session.module1, code);
+        BeginJudgeArt(m_session.module1, settings.subjectCode);
 
-    Status loaded = m_session.loadMainScreen();
+    Status loaded = m_session.loadMainScreen(settings);
     if (!loaded.isOk()) {
         m_session.module1 = before;
         showProblem(this, loaded.message() + QStringLiteral("\n\nThe session has not started."));

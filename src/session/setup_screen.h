@@ -7,6 +7,8 @@
 // widgets are the only store of the scale terms, the check boxes and the
 // data folder, and the main screen reads them there.
 
+#include "session/session_settings.h"
+
 #include <QWidget>
 
 class QCheckBox;
@@ -54,9 +56,8 @@ public:
 
     const SetupWidgets& ui() const { return m_ui; }
 
-    // The first term of scale 1, 2 or 3 and whether a judgement on it is forced.
-    QString scaleTerm(int scale) const;
-    bool scaleForced(int scale) const;
+    // Everything the screen holds, as a start button would capture it.
+    SessionSettings captureSettings(SessionMode mode) const;
 
     void Form_Load();
     void HScroll1_Change();
@@ -77,7 +78,7 @@ private:
     void setMakeArtControlsVisible(bool visible);
     // The start shared by both buttons; makeArt chooses the mode.
     void startSession(bool makeArt);
-    void beginSession(bool makeArt, const QString& code);
+    void beginSession(const SessionSettings& settings);
 
     Session& m_session;
     SetupWidgets m_ui;

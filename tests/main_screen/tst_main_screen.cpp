@@ -50,7 +50,7 @@ void TestMainScreen::makeArtStartUp() {
     QCOMPARE(u.Command1->isVisible(), makePictureShown);
     QVERIFY(u.Label10->isVisible());
     QCOMPARE(u.Label10->text(), instruction);
-    QCOMPARE(t.setup().Check4->isChecked(), check4 && forceAny);
+    QCOMPARE(t.session->settings().forceSettingChange, check4 && forceAny);
     QVERIFY(!u.Command2->isVisible() && !u.Command2->isEnabled());
     QVERIFY(!u.Command3->isVisible() && !u.Command3->isEnabled());
     for (int n = 1; n <= 4; ++n) QVERIFY(u.HScroll[n]->isVisible());
