@@ -116,6 +116,9 @@ void MainScreen::buildWidgets() {
             option->hide();
             u.scaleGroup->addButton(option, (k + 1) * 10 + i);
             (*arrays[k])[i] = option;
+            connect(option, &QAbstractButton::toggled, this, [this, k, i](bool checked) {
+                if (checked) emit optionSelected(k + 1, i);
+            });
         }
     }
 
@@ -205,6 +208,41 @@ void MainScreen::Command2_Click() { m_judgeArt->Command2_Click(); }
 void MainScreen::Command3_Click() {
     m_session.module1.RateFlag = 1;
     emit rateFlagRaised();
+}
+
+void MainScreen::showPrompt(const QString& text) {
+    m_ui.Label10->setVisible(true);
+    m_ui.Label10->setText(text);
+}
+
+void MainScreen::showRateButton(const QString& caption) {
+    m_ui.Command3->setText(caption);
+    m_ui.Label10->setText(QString());
+    m_ui.Command3->setVisible(true);
+    m_ui.Command3->setEnabled(true);
+}
+
+void MainScreen::hideRateButton() {
+    m_ui.Command3->setVisible(false);
+    m_ui.Command3->setEnabled(false);
+}
+
+void MainScreen::showOptions(int scale) {
+    for (int i = 1; i <= 7; ++i) {
+        m_ui.scale(scale)[i]->setEnabled(true);
+        m_ui.scale(scale)[i]->setVisible(true);
+    }
+}
+
+void MainScreen::clearOptions(int scale) {
+    // Deselecting is only possible with the group's exclusivity off.
+    m_ui.scaleGroup->setExclusive(false);
+    for (int i = 1; i <= 7; ++i) {
+        m_ui.scale(scale)[i]->setEnabled(false);
+        m_ui.scale(scale)[i]->setVisible(false);
+        m_ui.scale(scale)[i]->setChecked(false);
+    }
+    m_ui.scaleGroup->setExclusive(true);
 }
 
 void MainScreen::stopAfterFailure(const Status& status) {

@@ -6,6 +6,7 @@
 // values, the trial counter and the per-trial results; the runs behind its
 // buttons live in their own classes.
 
+#include "judging/rating_view.h"
 #include "judging/trial_results.h"
 #include "platform/status.h"
 
@@ -44,7 +45,7 @@ struct MainWidgets {
     }
 };
 
-class MainScreen final : public QWidget {
+class MainScreen final : public QWidget, public RatingView {
     Q_OBJECT
 public:
     explicit MainScreen(Session& session);
@@ -79,9 +80,17 @@ public:
     MakeArtRun& makeArtRun() { return *m_makeArt; }
     JudgeArtRun& judgeArtRun() { return *m_judgeArt; }
 
+    void showPrompt(const QString& text) override;
+    void showRateButton(const QString& caption) override;
+    void hideRateButton() override;
+    void showOptions(int scale) override;
+    void clearOptions(int scale) override;
+
 signals:
     // "Rate !" has set the rate flag.
     void rateFlagRaised();
+    // Option `index` of `scale` has become selected.
+    void optionSelected(int scale, int index);
 
 protected:
     void closeEvent(QCloseEvent* event) override;

@@ -15,7 +15,10 @@
 #include <QScrollBar>
 
 MakeArtRun::MakeArtRun(Session& session, MainScreen& screen)
-    : m_session(session), m_screen(screen), m_composer(session.random()), m_rating(session, screen) {
+    : m_session(session), m_screen(screen), m_composer(session.random()), m_rating(session.clock(), std::make_unique<QtTimer>(), screen, session.module1,
+                session.settings().scales, screen.results) {
+    connect(&screen, &MainScreen::rateFlagRaised, &m_rating, &RatingProcedure::ratePressed);
+    connect(&screen, &MainScreen::optionSelected, &m_rating, &RatingProcedure::optionSelected);
     connect(&m_rating, &RatingProcedure::scalesDone, this, &MakeArtRun::endOfTrial);
 }
 

@@ -6,6 +6,7 @@
 #include "platform/canvas.h"
 #include "platform/clock.h"
 #include "platform/random_source.h"
+#include "platform/timer.h"
 
 #include <QList>
 #include <QString>
@@ -26,6 +27,27 @@ public:
 private:
     mutable double m_time;
     double m_step;
+};
+
+// A timer that fires only when the test says so.
+class FakeTimer final : public Timer {
+public:
+    void start(int ms) override {
+        running = true;
+        lastInterval = ms;
+        ++starts;
+    }
+    void stop() override { running = false; }
+    // Fires if it is running; returns whether it was.
+    bool fire() {
+        if (!running) return false;
+        running = false;
+        if (onTimeout) onTimeout();
+        return true;
+    }
+    bool running = false;
+    int lastInterval = -1;
+    int starts = 0;
 };
 
 class ScriptedRandom final : public RandomSource {
