@@ -88,8 +88,9 @@ Stats stats(std::vector<double> v) {
 struct Bench {
     SteadyClock clock;
     StdRandomSource random;
+    PosixDisk disk;
     QTemporaryDir dir;
-    Session session{clock, random, dir.path() + QLatin1Char('/')};
+    Session session{clock, random, disk, dir.path() + QLatin1Char('/')};
 
     Bench(QList<bool> force, int delay, int objects) {
         session.start();

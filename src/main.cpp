@@ -1,4 +1,5 @@
 #include "platform/clock.h"
+#include "platform/disk.h"
 #include "platform/geometry.h"
 #include "platform/random_source.h"
 #include "session/session.h"
@@ -17,7 +18,8 @@ int main(int argc, char* argv[]) {
 
     SteadyClock clock;
     StdRandomSource random;
-    Session session(clock, random, defaultDataFolder());
+    PosixDisk disk;
+    Session session(clock, random, disk, defaultDataFolder());
     QObject::connect(&session, &Session::ended, &app, [](int code) { QCoreApplication::exit(code); },
                      Qt::QueuedConnection);
     session.start();

@@ -1,11 +1,15 @@
 #pragma once
 
-// Names and record layouts of the three data files of a subject: the picture
-// store art.dat, the Make Art results res.dat and the Judge Art results
-// res2.dat. A path is the data folder text, the subject code as typed and the
-// file name joined with nothing between them.
+// The data files of one subject: the picture store art.dat, the Make Art
+// results res.dat and the Judge Art results res2.dat. This is the one place
+// that knows their names, their line layouts and how they are written and
+// read back. A path is the data folder text, the subject code as typed and
+// the file name joined with nothing between them.
 
+#include "judging/picture_store.h"
 #include "judging/trial_results.h"
+#include "making/composer.h"
+#include "platform/disk.h"
 
 #include <QByteArray>
 #include <QString>
@@ -20,8 +24,37 @@ QString dataFilePath(const QString& folderText, const QString& subjectCode, cons
 // ratings and the rating time.
 QByteArray resultsLine(double subjectNumber, int trial, const TrialResults& results);
 
-// The four judge fields of trial t (ratings and time) without a line end.
-QByteArray judgeFields(int trial, const TrialResults& results);
-
-// res2.dat line: a res.dat line as read (no line end), a comma, the judge fields.
+// res2.dat line: a res.dat line as read (no line end), a comma, then the
+// judge ratings and rating time of trial t.
 QByteArray judgeResultsLine(const QByteArray& resultsText, int trial, const TrialResults& results);
+
+class SubjectFiles {
+public:
+    // The disk must outlive this object.
+    SubjectFiles(DataDisk& disk, QString folderText, QString subjectCode);
+
+    QString path(const char* fileName) const { return dataFilePath(m_folder, m_code, fileName); }
+
+    // Make Art. The picture store is started only when both of the
+    // session's files could be written, so a finished session's data stay
+    // exactly as they were.
+    Status startPictureStore(int trials);
+    Status appendPictureHeader(int objectCount);
+    Status appendObject(const PlacedObject& object);
+    // Trial 1 starts the results file; later trials add to it.
+    Status appendResults(int trial, const TrialResults& results);
+    // Both files become read-only: the session is finished.
+    Status finishMakeArt();
+
+    // Judge Art. Reads and checks art.dat and res.dat and checks that
+    // res2.dat may be written, touching nothing.
+    Status loadJudgeMaterial(JudgeMaterial* out) const;
+    // Trial 1 starts the judge results file; later trials add to it.
+    Status appendJudgeResults(int trial, const QByteArray& resultsText, const TrialResults& results);
+    Status finishJudgeArt();
+
+private:
+    DataDisk& m_disk;
+    QString m_folder;
+    QString m_code;
+};

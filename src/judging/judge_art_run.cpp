@@ -4,7 +4,6 @@
 #include "main_screen/main_screen.h"
 #include "making/figure.h"
 #include "platform/canvas_widget.h"
-#include "platform/text_file.h"
 #include "session/session.h"
 
 #include <QLabel>
@@ -19,8 +18,7 @@ JudgeArtRun::JudgeArtRun(Session& session, MainScreen& screen)
 }
 
 Status JudgeArtRun::prepare() {
-    Status s = loadJudgeMaterial(m_session.dataFile(kArtFile), m_session.dataFile(kResultsFile),
-                                 m_session.dataFile(kJudgeResultsFile), &m_material);
+    Status s = m_session.files().loadJudgeMaterial(&m_material);
     m_prepared = s.isOk();
     return s;
 }
@@ -60,15 +58,14 @@ void JudgeArtRun::endOfTrial() {
     u.Command2->setVisible(true);
 
     const int trial = m_screen.TrialNo;
-    const QByteArray line = judgeResultsLine(m_material.resultsLines[trial - 1], trial, m_screen.results);
-    const QString res2 = m_session.dataFile(kJudgeResultsFile);
-    const Status written = trial == 1 ? textfile::writeNew(res2, line) : textfile::append(res2, line);
-    if (!written.isOk()) return fail(written);
+    SubjectFiles& files = m_session.files();
+    if (Status s = files.appendJudgeResults(trial, m_material.resultsLines[trial - 1], m_screen.results); !s.isOk())
+        return fail(s);
     m_trialInProgress = false;
 
     if (trial == m_session.module1.NumTrials) {
         m_stopped = true;
-        if (Status s = textfile::makeReadOnly(res2); !s.isOk()) return m_screen.stopAfterFailure(s);
+        if (Status s = files.finishJudgeArt(); !s.isOk()) return m_screen.stopAfterFailure(s);
         m_session.endProgram(0);
     }
 }

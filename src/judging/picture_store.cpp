@@ -1,7 +1,5 @@
 #include "judging/picture_store.h"
 
-#include "platform/text_file.h"
-
 #include <charconv>
 #include <cmath>
 #include <limits>
@@ -196,14 +194,4 @@ Status checkJudgeMaterial(const QByteArray& art, const QString& artPath, const Q
     lines.resize(out->store.trials);
     out->resultsLines = lines;
     return Status::ok();
-}
-
-Status loadJudgeMaterial(const QString& artPath, const QString& resultsPath,
-                         const QString& judgeResultsPath, JudgeMaterial* out) {
-    QByteArray art;
-    if (Status s = textfile::readAll(artPath, &art, kMaxDataFileBytes); !s.isOk()) return s;
-    QByteArray results;
-    if (Status s = textfile::readAll(resultsPath, &results, kMaxDataFileBytes); !s.isOk()) return s;
-    if (Status s = checkJudgeMaterial(art, artPath, results, resultsPath, out); !s.isOk()) return s;
-    return textfile::checkCanCreate(judgeResultsPath);
 }

@@ -55,8 +55,3 @@ QList<QByteArray> splitLines(const QByteArray& text);
 // least one results line per picture. Paths only name the files in messages.
 Status checkJudgeMaterial(const QByteArray& art, const QString& artPath, const QByteArray& results,
                           const QString& resultsPath, JudgeMaterial* out);
-
-// Reads and checks art.dat and res.dat and checks that res2.dat may be
-// written, touching nothing.
-Status loadJudgeMaterial(const QString& artPath, const QString& resultsPath,
-                         const QString& judgeResultsPath, JudgeMaterial* out);

@@ -2,12 +2,10 @@
 
 #include "judging/data_files.h"
 #include "judging/judge_art_run.h"
-#include "judging/value_list.h"
 #include "making/make_art_run.h"
 #include "platform/canvas_widget.h"
 #include "platform/message.h"
 #include "platform/numbers.h"
-#include "platform/text_file.h"
 #include "platform/widget_factory.h"
 #include "platform/wrapping_radio_button.h"
 #include "session/session.h"
@@ -150,18 +148,6 @@ void MainScreen::captionScales() {
     }
 }
 
-Status MainScreen::startPictureStore() {
-    const Module1& m = m_session.module1;
-    const QString art = m_session.dataFile(kArtFile);
-    const QString res = m_session.dataFile(kResultsFile);
-    // Both files are checked before either is touched, so a finished
-    // session's data stay exactly as they were.
-    for (const QString& path : {art, res}) {
-        if (Status s = textfile::checkCanCreate(path); !s.isOk()) return s;
-    }
-    return textfile::writeNew(art, valueListLine({static_cast<long long>(m.NumTrials)}));
-}
-
 Status MainScreen::Form_Load() {
     centreOnDisplay(this);
     captionScales();
@@ -171,7 +157,7 @@ Status MainScreen::Form_Load() {
         m_ui.Command2->hide();
         m_ui.Command2->setEnabled(false);
         m_ui.Label10->show();
-        if (Status s = startPictureStore(); !s.isOk()) return s;
+        if (Status s = m_session.files().startPictureStore(m.NumTrials); !s.isOk()) return s;
     } else {
         if (Status s = m_judgeArt->prepare(); !s.isOk()) return s;
         m_ui.Command2->show();

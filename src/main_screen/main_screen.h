@@ -99,7 +99,6 @@ private:
     void buildWidgets();
     void setFocusOrder();
     void captionScales();
-    Status startPictureStore();
     bool sessionUnderWay() const;
 
     Session& m_session;

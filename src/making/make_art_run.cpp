@@ -1,11 +1,8 @@
 #include "making/make_art_run.h"
 
 #include "judging/data_files.h"
-#include "judging/value_list.h"
 #include "main_screen/main_screen.h"
 #include "platform/canvas_widget.h"
-#include "platform/numbers.h"
-#include "platform/text_file.h"
 #include "platform/widget_factory.h"
 #include "session/session.h"
 
@@ -52,15 +49,11 @@ void MakeArtRun::Command1_Click() {
     const QList<ComposedObject> objects = m_composer.compose(
         {*m_screen.ObjectCount, *m_screen.ShapeCount, *m_screen.SizeCount, *m_screen.ColourCount});
 
-    const QString art = m_session.dataFile(kArtFile);
-    if (Status s = textfile::append(art, valueListLine({static_cast<long long>(*m_screen.ObjectCount)}));
-        !s.isOk())
-        return fail(s);
+    SubjectFiles& files = m_session.files();
+    if (Status s = files.appendPictureHeader(*m_screen.ObjectCount); !s.isOk()) return fail(s);
     for (const ComposedObject& object : objects) {
         const PlacedObject placed = m_composer.placeAndDraw(object, *u.Picture1);
-        const QByteArray record = valueListLine({static_cast<long long>(placed.kind), placed.x, placed.y,
-                                                 placed.size, static_cast<long long>(placed.colour)});
-        if (Status s = textfile::append(art, record); !s.isOk()) return fail(s);
+        if (Status s = files.appendObject(placed); !s.isOk()) return fail(s);
     }
 
     TrialResults& r = m_screen.results;
@@ -92,10 +85,7 @@ void MakeArtRun::endOfTrial() {
 
     // The trial's results line goes to disk now; the first trial starts the file.
     const int trial = m_screen.TrialNo;
-    const QByteArray line = resultsLine(leadingNumber(m_session.module1.SubjectCode), trial, m_screen.results);
-    const QString res = m_session.dataFile(kResultsFile);
-    const Status written = trial == 1 ? textfile::writeNew(res, line) : textfile::append(res, line);
-    if (!written.isOk()) return fail(written);
+    if (Status s = m_session.files().appendResults(trial, m_screen.results); !s.isOk()) return fail(s);
     m_trialInProgress = false;
 
     if (trial == m_session.module1.NumTrials) endSession();
@@ -103,10 +93,7 @@ void MakeArtRun::endOfTrial() {
 
 void MakeArtRun::endSession() {
     m_stopped = true;
-    for (const char* name : {kArtFile, kResultsFile}) {
-        if (Status s = textfile::makeReadOnly(m_session.dataFile(name)); !s.isOk())
-            return m_screen.stopAfterFailure(s);
-    }
+    if (Status s = m_session.files().finishMakeArt(); !s.isOk()) return m_screen.stopAfterFailure(s);
     m_session.endProgram(0);
 }
 

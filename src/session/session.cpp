@@ -10,8 +10,8 @@
 #include <QLineEdit>
 #include <QStandardPaths>
 
-Session::Session(Clock& clock, RandomSource& random, QString defaultDataFolder)
-    : m_clock(clock), m_random(random), m_defaultDataFolder(std::move(defaultDataFolder)) {}
+Session::Session(Clock& clock, RandomSource& random, DataDisk& disk, QString defaultDataFolder)
+    : m_clock(clock), m_random(random), m_disk(disk), m_defaultDataFolder(std::move(defaultDataFolder)) {}
 
 Session::~Session() {
     delete m_mainn;
@@ -35,6 +35,7 @@ SetupScreen* Session::ArtTest() {
 Status Session::loadMainScreen(const SessionSettings& settings) {
     if (m_mainn) return Status::ok();
     m_settings = settings;
+    m_files = std::make_unique<SubjectFiles>(m_disk, settings.dataFolder, settings.subjectCode);
     auto* screen = new MainScreen(*this);
     Status loaded = screen->Form_Load();
     if (!loaded.isOk()) {

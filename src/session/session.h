@@ -5,7 +5,9 @@
 // and kept (shown or hidden) until the program ends. ended() tells the
 // application to leave; nothing is shown or written after it.
 
+#include "judging/data_files.h"
 #include "platform/clock.h"
+#include "platform/disk.h"
 #include "platform/random_source.h"
 #include "platform/status.h"
 #include "session/module1.h"
@@ -14,6 +16,7 @@
 #include <QObject>
 #include <QPointer>
 #include <QString>
+#include <memory>
 
 class MainScreen;
 class SetupScreen;
@@ -22,14 +25,17 @@ class TitleScreen;
 class Session final : public QObject {
     Q_OBJECT
 public:
-    // The clock and random source must outlive the session.
-    Session(Clock& clock, RandomSource& random, QString defaultDataFolder);
+    // The clock, random source and disk must outlive the session.
+    Session(Clock& clock, RandomSource& random, DataDisk& disk, QString defaultDataFolder);
     ~Session() override;
 
     Module1 module1;
 
     Clock& clock() { return m_clock; }
     RandomSource& random() { return m_random; }
+    DataDisk& disk() { return m_disk; }
+    // The data files of the session under way.
+    SubjectFiles& files() { return *m_files; }
     const QString& defaultDataFolder() const { return m_defaultDataFolder; }
 
     TitleScreen* Startup();
@@ -63,6 +69,8 @@ signals:
 private:
     Clock& m_clock;
     RandomSource& m_random;
+    DataDisk& m_disk;
+    std::unique_ptr<SubjectFiles> m_files;
     QString m_defaultDataFolder;
     SessionSettings m_settings;
     TitleScreen* m_startup = nullptr;

@@ -4,7 +4,6 @@
 #include "main_screen/main_screen.h"
 #include "platform/message.h"
 #include "platform/numbers.h"
-#include "platform/text_file.h"
 #include "platform/widget_factory.h"
 #include "session/session.h"
 #include "session/subject_code.h"
@@ -223,7 +222,8 @@ void SetupScreen::startSession(bool makeArt) {
     // request; a finished session's read-only files are refused later on.
     const SessionSettings settings = captureSettings(makeArt ? SessionMode::MakeArt : SessionMode::JudgeArt);
     const QString earlier = settings.dataFile(makeArt ? kArtFile : kJudgeResultsFile);
-    if (textfile::exists(earlier) && !textfile::isReadOnly(earlier)) {
+    const EntryInfo found = m_session.disk().inspect(earlier);
+    if (found.kind != EntryKind::Missing && found.writable) {
         const QString question =
             makeArt ? QStringLiteral("The picture store \"%1\" already exists: an earlier Make Art "
                                      "session of subject %2 did not finish.\n\nReplace it? Its "

@@ -2,7 +2,7 @@
 
 #include "judging/value_list.h"
 #include "platform/canvas_widget.h"
-#include "platform/text_file.h"
+#include "platform/disk.h"
 
 #include <QCheckBox>
 #include <QDir>
@@ -76,8 +76,8 @@ void TestJudgeArtSession::replay() {
     QCOMPARE(readFile(t.file("res2.dat")),
              "1,1,1,12,12,12,1,4,7,2.5,1,2,3," + judgeTime(t, 1) + "\r\n" +
                  "1,2,3,12,12,12,2,,5,3.25,7,6,5," + judgeTime(t, 2) + "\r\n");
-    QVERIFY(textfile::isReadOnly(t.file("res2.dat")));
-    QVERIFY(!textfile::isReadOnly(t.file("art.dat")));
+    QVERIFY(isReadOnly(t.file("res2.dat")));
+    QVERIFY(!isReadOnly(t.file("art.dat")));
 }
 
 void TestJudgeArtSession::nothingForcedKeepsPicture() {
@@ -191,7 +191,7 @@ void TestJudgeArtSession::refusals() {
     if (res != "<none>") writeFile(t.folder() + "0001res.dat", res);
     if (res2ReadOnly) {
         writeFile(t.folder() + "0001res2.dat", "kept\r\n");
-        QVERIFY(textfile::makeReadOnly(t.folder() + "0001res2.dat").isOk());
+        QVERIFY(PosixDisk().makeReadOnly(t.folder() + "0001res2.dat").isOk());
     }
     for (QCheckBox* c : {t.setup().Check1, t.setup().Check2, t.setup().Check3}) c->setChecked(false);
     t.startJudgeArt();

@@ -2,7 +2,7 @@
 
 #include "judging/value_list.h"
 #include "platform/canvas_widget.h"
-#include "platform/text_file.h"
+#include "platform/disk.h"
 #include "platform/wrapping_radio_button.h"
 
 #include <QCheckBox>
@@ -74,7 +74,7 @@ void TestMakeArtSession::wholeSession() {
     QVERIFY2(first.startsWith("12,1,1,12,12,12,1,4,7,"), first.constData());
     QVERIFY(timeField(first) >= 2.5 && timeField(first) < 2.6);
     QCOMPARE(first, QByteArray("12,1,1,12,12,12,1,4,7,") + formatValue(*t.main()->results.RatingTime[1]) + "\r\n");
-    QVERIFY(!textfile::isReadOnly(t.file("art.dat")));
+    QVERIFY(!isReadOnly(t.file("art.dat")));
 
     u.HScroll[1]->setValue(2);  // a setting change brings "Make Picture" back
     QVERIFY(u.Command1->isVisible());
@@ -88,8 +88,8 @@ void TestMakeArtSession::wholeSession() {
     QCOMPARE(lines.size(), 3);
     QCOMPARE(lines[0] + '\n', first);
     QVERIFY(lines[1].startsWith("12,2,2,12,12,12,2,3,5,"));
-    QVERIFY(textfile::isReadOnly(t.folder() + "0012art.dat"));
-    QVERIFY(textfile::isReadOnly(t.folder() + "0012res.dat"));
+    QVERIFY(isReadOnly(t.folder() + "0012art.dat"));
+    QVERIFY(isReadOnly(t.folder() + "0012res.dat"));
     QVERIFY(!t.random.exhausted());
 }
 
@@ -190,7 +190,7 @@ void TestMakeArtSession::closingAsksFirst() {
     QCOMPARE(t.ended->size(), 1);
     QCOMPARE(readFile(t.file("art.dat")), art);
     QCOMPARE(readFile(t.file("res.dat")), res);
-    QVERIFY(!textfile::isReadOnly(t.file("art.dat")));
+    QVERIFY(!isReadOnly(t.file("art.dat")));
 }
 
 void TestMakeArtSession::writeFailureStopsSession_data() {
@@ -241,7 +241,7 @@ void TestMakeArtSession::writeFailureStopsSession() {
     box->accept();
     QTRY_COMPARE(t.ended->size(), 1);
     QCOMPARE(t.ended->first().first().toInt(), 1);
-    QVERIFY(!textfile::isReadOnly(kept + "0001res.dat"));
+    QVERIFY(!isReadOnly(kept + "0001res.dat"));
 }
 
 QTEST_MAIN(TestMakeArtSession)

@@ -1,7 +1,7 @@
 #include "platform/image_canvas.h"
 #include "platform/numbers.h"
 #include "platform/random_source.h"
-#include "platform/text_file.h"
+#include "platform/disk.h"
 #include "support/fakes.h"
 
 #include <QDir>
@@ -85,17 +85,18 @@ void TestPlatform::realRandomIsBelowOne() {
 
 void TestPlatform::writeAppendAndRead() {
     QTemporaryDir dir;
+    PosixDisk disk;
     const QString path = dir.filePath("0001art.dat");
-    QVERIFY(textfile::writeNew(path, "3\r\n").isOk());
-    QVERIFY(textfile::append(path, "1\r\n").isOk());
+    QVERIFY(disk.writeNew(path, "3\r\n").isOk());
+    QVERIFY(disk.append(path, "1\r\n").isOk());
     QByteArray data;
-    QVERIFY(textfile::readAll(path, &data).isOk());
+    QVERIFY(disk.readAll(path, &data).isOk());
     QCOMPARE(data, QByteArray("3\r\n1\r\n"));
-    QVERIFY(textfile::writeNew(path, "2\r\n").isOk());
-    QVERIFY(textfile::readAll(path, &data).isOk());
+    QVERIFY(disk.writeNew(path, "2\r\n").isOk());
+    QVERIFY(disk.readAll(path, &data).isOk());
     QCOMPARE(data, QByteArray("2\r\n"));
-    QVERIFY(textfile::makeReadOnly(path).isOk());
-    QVERIFY(textfile::isReadOnly(path));
+    QVERIFY(disk.makeReadOnly(path).isOk());
+    QVERIFY(!disk.inspect(path).writable);
 }
 
 void TestPlatform::refusals_data() {
@@ -111,11 +112,12 @@ void TestPlatform::refusals() {
     QFETCH(QString, setup);
     QFETCH(QString, reason);
     QTemporaryDir dir;
+    PosixDisk disk;
     QString path = dir.filePath("0001res.dat");
     if (setup == "missing") path = dir.filePath("nowhere/0001res.dat");
     if (setup == "readonly") {
-        QVERIFY(textfile::writeNew(path, "kept\r\n").isOk());
-        QVERIFY(textfile::makeReadOnly(path).isOk());
+        QVERIFY(disk.writeNew(path, "kept\r\n").isOk());
+        QVERIFY(disk.makeReadOnly(path).isOk());
     }
     if (setup == "folder") QVERIFY(QDir(dir.path()).mkdir("0001res.dat"));
     if (setup == "lockeddir") {
@@ -123,14 +125,14 @@ void TestPlatform::refusals() {
         path = dir.filePath("locked/0001res.dat");
         QVERIFY(::chmod(QFile::encodeName(dir.filePath("locked")).constData(), 0555) == 0);
     }
-    for (const Status& s : {textfile::checkCanCreate(path), textfile::writeNew(path, "new\r\n")}) {
+    for (const Status& s : {disk.checkCanCreate(path), disk.writeNew(path, "new\r\n")}) {
         QVERIFY(!s.isOk());
         QVERIFY2(s.message().contains(path) && s.message().contains(reason), qPrintable(s.message()));
     }
     if (setup == "readonly") {
-        QVERIFY(!textfile::append(path, "more\r\n").isOk());
+        QVERIFY(!disk.append(path, "more\r\n").isOk());
         QByteArray data;
-        QVERIFY(textfile::readAll(path, &data).isOk());
+        QVERIFY(disk.readAll(path, &data).isOk());
         QCOMPARE(data, QByteArray("kept\r\n"));
     }
     if (setup == "lockeddir") ::chmod(QFile::encodeName(dir.filePath("locked")).constData(), 0755);
@@ -141,7 +143,8 @@ void TestPlatform::fullDiskIsReported() {
     QTemporaryDir dir;
     const QString path = dir.filePath("0001art.dat");
     QVERIFY(QFile::link("/dev/full", path));
-    const Status s = textfile::append(path, "1\r\n");
+    PosixDisk disk;
+    const Status s = disk.append(path, "1\r\n");
     QVERIFY(!s.isOk());
     QVERIFY2(s.message().contains(path) && s.message().contains("No space"), qPrintable(s.message()));
 }

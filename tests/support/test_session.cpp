@@ -16,7 +16,7 @@
 
 TestSession::TestSession() {
     registerFontSubstitutes();
-    session = std::make_unique<Session>(clock, random, folder());
+    session = std::make_unique<Session>(clock, random, disk, folder());
     ended = std::make_unique<QSignalSpy>(session.get(), &Session::ended);
 }
 
@@ -83,4 +83,9 @@ QByteArray readFile(const QString& path) {
 void writeFile(const QString& path, const QByteArray& data) {
     QFile f(path);
     if (f.open(QIODevice::WriteOnly | QIODevice::Truncate)) f.write(data);
+}
+
+bool isReadOnly(const QString& path) {
+    const EntryInfo info = PosixDisk().inspect(path);
+    return info.kind != EntryKind::Missing && !info.writable;
 }

@@ -7,6 +7,7 @@
 #include "support/fakes.h"
 
 #include "main_screen/main_screen.h"
+#include "platform/disk.h"
 #include "session/session.h"
 #include "session/setup_screen.h"
 
@@ -23,6 +24,7 @@ public:
 
     FakeClock clock;
     ScriptedRandom random;
+    PosixDisk disk;
     QTemporaryDir dir;
     std::unique_ptr<Session> session;
     std::unique_ptr<QSignalSpy> ended;
@@ -52,3 +54,5 @@ public:
 
 QByteArray readFile(const QString& path);
 void writeFile(const QString& path, const QByteArray& data);
+// An existing entry without any write permission bit.
+bool isReadOnly(const QString& path);

@@ -1,4 +1,4 @@
-#include "platform/text_file.h"
+#include "platform/disk.h"
 
 #include <QFileInfo>
 
@@ -8,7 +8,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-namespace textfile {
 namespace {
 
 QString systemReason(int error) { return QString::fromLocal8Bit(std::strerror(error)); }
@@ -43,7 +42,9 @@ Status checkTarget(const QString& path, const QString& what) {
     return Status::ok();
 }
 
-Status writeAllTo(int fd, const QByteArray& data, const QString& path, const QString& what) {
+}  // namespace
+
+Status PosixDisk::writeAllTo(int fd, const QByteArray& data, const QString& path, const QString& what) {
     const char* p = data.constData();
     qsizetype left = data.size();
     while (left > 0) {
@@ -57,10 +58,11 @@ Status writeAllTo(int fd, const QByteArray& data, const QString& path, const QSt
     }
     if (::fsync(fd) != 0 && errno != EINVAL && errno != EROFS)
         return failure(what, path, systemReason(errno));
+    ++m_syncs;
     return Status::ok();
 }
 
-Status writeWithFlags(const QString& path, const QByteArray& data, int flags,
+Status PosixDisk::writeWithFlags(const QString& path, const QByteArray& data, int flags,
                       const QString& what) {
     if (Status s = checkTarget(path, what); !s.isOk()) return s;
     const int fd = ::open(nativePath(path).constData(), flags | O_WRONLY | O_CLOEXEC, 0644);
@@ -75,6 +77,8 @@ Status writeWithFlags(const QString& path, const QByteArray& data, int flags,
     return written;
 }
 
+namespace {
+
 void syncFolder(const QString& path) {
     const int fd = ::open(nativePath(folderOf(path)).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd >= 0) {
@@ -85,18 +89,31 @@ void syncFolder(const QString& path) {
 
 }  // namespace
 
-Status writeNew(const QString& path, const QByteArray& data) {
+EntryInfo PosixDisk::inspect(const QString& path) const {
+    struct stat st {};
+    EntryInfo info;
+    if (::lstat(nativePath(path).constData(), &st) != 0) return info;
+    info.kind = S_ISREG(st.st_mode)   ? EntryKind::File
+                : S_ISDIR(st.st_mode) ? EntryKind::Folder
+                : S_ISLNK(st.st_mode) ? EntryKind::Link
+                                      : EntryKind::Other;
+    info.writable = writableByBits(st);
+    info.size = st.st_size;
+    return info;
+}
+
+Status PosixDisk::writeNew(const QString& path, const QByteArray& data) {
     if (Status s = checkCanCreate(path); !s.isOk()) return s;
     Status s = writeWithFlags(path, data, O_CREAT | O_TRUNC, QStringLiteral("write"));
     if (s.isOk()) syncFolder(path);
     return s;
 }
 
-Status append(const QString& path, const QByteArray& data) {
+Status PosixDisk::append(const QString& path, const QByteArray& data) {
     return writeWithFlags(path, data, O_APPEND, QStringLiteral("add to"));
 }
 
-Status readAll(const QString& path, QByteArray* out, qint64 maxBytes) {
+Status PosixDisk::readAll(const QString& path, QByteArray* out, qint64 maxBytes) const {
     const QString what = QStringLiteral("read");
     out->clear();
     const int fd = ::open(nativePath(path).constData(), O_RDONLY | O_CLOEXEC);
@@ -135,7 +152,7 @@ Status readAll(const QString& path, QByteArray* out, qint64 maxBytes) {
     return Status::ok();
 }
 
-Status makeReadOnly(const QString& path) {
+Status PosixDisk::makeReadOnly(const QString& path) {
     struct stat st {};
     const QByteArray native = nativePath(path);
     if (::stat(native.constData(), &st) != 0)
@@ -146,17 +163,7 @@ Status makeReadOnly(const QString& path) {
     return Status::ok();
 }
 
-bool isReadOnly(const QString& path) {
-    struct stat st {};
-    return ::stat(nativePath(path).constData(), &st) == 0 && !writableByBits(st);
-}
-
-bool exists(const QString& path) {
-    struct stat st {};
-    return ::stat(nativePath(path).constData(), &st) == 0;
-}
-
-Status checkCanCreate(const QString& path) {
+Status PosixDisk::checkCanCreate(const QString& path) const {
     const QString what = QStringLiteral("create");
     const QString folder = folderOf(path);
     struct stat st {};
@@ -166,5 +173,3 @@ Status checkCanCreate(const QString& path) {
         return failure(what, path, QStringLiteral("the folder \"%1\" is not writable").arg(folder));
     return checkTarget(path, what);
 }
-
-}  // namespace textfile
