@@ -9,6 +9,7 @@
 #include "platform/geometry.h"
 #include "platform/random_source.h"
 #include "platform/wrapping_radio_button.h"
+#include "runs/trial_run.h"
 #include "session/session.h"
 #include "session/setup_screen.h"
 #include "session/title_screen.h"
@@ -128,10 +129,10 @@ void rateTimeAndDelay(bool quick) {
         QTimer::singleShot(static_cast<int>(response * 1000), Qt::PreciseTimer,
                            [&] { QTest::mouseClick(b.ui().Ple[4], Qt::LeftButton); });
         makeShown.shownAt = 0;
-        runUntil([&] { return makeShown.shownAt > 0 && b.main()->results.RatingTime[i + 1].has_value(); });
+        runUntil([&] { return makeShown.shownAt > 0 && b.main()->run().results().RatingTime[i + 1].has_value(); });
         const double t1 = makeShown.shownAt;
         const double truth = t1 - t0;
-        err.push_back(std::fabs(*b.main()->results.RatingTime[i + 1] - truth) * 1000);
+        err.push_back(std::fabs(*b.main()->run().results().RatingTime[i + 1] - truth) * 1000);
         const float legacy = static_cast<float>(legacyBase + t1) - static_cast<float>(legacyBase + t0);
         legacyErr.push_back(std::fabs(static_cast<double>(legacy) - truth) * 1000);
     }

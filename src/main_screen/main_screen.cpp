@@ -1,13 +1,13 @@
 #include "main_screen/main_screen.h"
 
 #include "judging/data_files.h"
-#include "judging/judge_art_run.h"
-#include "making/make_art_run.h"
 #include "platform/canvas_widget.h"
 #include "platform/message.h"
 #include "platform/numbers.h"
 #include "platform/widget_factory.h"
 #include "platform/wrapping_radio_button.h"
+#include "runs/judge_art_run.h"
+#include "runs/make_art_run.h"
 #include "session/session.h"
 
 #include <QButtonGroup>
@@ -49,8 +49,14 @@ MainScreen::MainScreen(Session& session) : m_session(session) {
     setBackground(this, QColor(128, 128, 128));
     buildWidgets();
     setFocusOrder();
-    m_makeArt = std::make_unique<MakeArtRun>(session, *this);
-    m_judgeArt = std::make_unique<JudgeArtRun>(session, *this);
+    const RunServices services{session.clock(),    session.random(),   [] { return std::make_unique<QtTimer>(); },
+                               session.module1,    session.settings(), session.files()};
+    if (session.settings().mode == SessionMode::MakeArt)
+        m_run = std::make_unique<MakeArtRun>(services, *this);
+    else
+        m_run = std::make_unique<JudgeArtRun>(services, *this);
+    connect(m_run.get(), &TrialRun::finished, this, [this] { m_session.endProgram(0); });
+    connect(m_run.get(), &TrialRun::failed, this, &MainScreen::stopAfterFailure);
 }
 
 MainScreen::~MainScreen() = default;
@@ -115,7 +121,7 @@ void MainScreen::buildWidgets() {
             u.scaleGroup->addButton(option, (k + 1) * 10 + i);
             (*arrays[k])[i] = option;
             connect(option, &QAbstractButton::toggled, this, [this, k, i](bool checked) {
-                if (checked) emit optionSelected(k + 1, i);
+                if (checked) m_run->optionSelected(k + 1, i);
             });
         }
     }
@@ -157,9 +163,9 @@ Status MainScreen::Form_Load() {
         m_ui.Command2->hide();
         m_ui.Command2->setEnabled(false);
         m_ui.Label10->show();
-        if (Status s = m_session.files().startPictureStore(m.NumTrials); !s.isOk()) return s;
+        if (Status s = m_run->start(); !s.isOk()) return s;
     } else {
-        if (Status s = m_judgeArt->prepare(); !s.isOk()) return s;
+        if (Status s = m_run->start(); !s.isOk()) return s;
         m_ui.Command2->show();
         m_ui.Command2->setEnabled(true);
     }
@@ -188,13 +194,40 @@ void MainScreen::HScroll_Change(int n) {
     m_ui.Label10->setText(QString());
 }
 
-void MainScreen::Command1_Click() { m_makeArt->Command1_Click(); }
-void MainScreen::Command2_Click() { m_judgeArt->Command2_Click(); }
+void MainScreen::Command1_Click() {
+    if (m_session.module1.MakeArt == 1) m_run->startTrial();
+}
+
+void MainScreen::Command2_Click() {
+    if (m_session.module1.JudgeArt == 1) m_run->startTrial();
+}
 
 void MainScreen::Command3_Click() {
     m_session.module1.RateFlag = 1;
-    emit rateFlagRaised();
+    m_run->ratePressed();
 }
+
+Canvas& MainScreen::canvas() { return *m_ui.Picture1; }
+
+void MainScreen::setMakePictureVisible(bool visible) { m_ui.Command1->setVisible(visible); }
+
+void MainScreen::setSlidersVisible(bool visible) {
+    for (int n = 1; n <= 4; ++n) m_ui.HScroll[n]->setVisible(visible);
+}
+
+void MainScreen::setSliderLabelsVisible(bool visible) {
+    for (int n = 1; n <= 8; ++n) m_ui.Label[n]->setVisible(visible);
+}
+
+void MainScreen::setInstruction(const QString& text) { m_ui.Label10->setText(text); }
+
+CompositionSettings MainScreen::sliderValues() const {
+    return {m_ui.HScroll[1]->value(), m_ui.HScroll[2]->value(), m_ui.HScroll[3]->value(), m_ui.HScroll[4]->value()};
+}
+
+void MainScreen::setViewPictureVisible(bool visible) { m_ui.Command2->setVisible(visible); }
+
+void MainScreen::setInstructionVisible(bool visible) { m_ui.Label10->setVisible(visible); }
 
 void MainScreen::showPrompt(const QString& text) {
     m_ui.Label10->setVisible(true);
@@ -245,17 +278,13 @@ void MainScreen::stopAfterFailure(const Status& status) {
                 [this] { m_session.endProgram(1); });
 }
 
-bool MainScreen::sessionUnderWay() const {
-    return !m_session.hasEnded() && (m_makeArt->isUnderWay() || m_judgeArt->isUnderWay());
-}
-
 void MainScreen::closeEvent(QCloseEvent* event) {
     event->ignore();
     if (m_session.hasEnded()) {
         event->accept();
         return;
     }
-    if (!sessionUnderWay()) {
+    if (!m_run->isUnderWay()) {
         m_session.endProgram(0);
         return;
     }
@@ -265,12 +294,11 @@ void MainScreen::closeEvent(QCloseEvent* event) {
         this,
         QStringLiteral("A session is under way (trial %1 of %2).\n\nEnd it now? Every finished "
                        "trial stays saved in the data files; the trial on the screen is not saved.")
-            .arg(TrialNo)
+            .arg(m_run->trialNo())
             .arg(m_session.module1.NumTrials),
         QStringLiteral("End Session"),
         [this] {
-            m_makeArt->abandon();
-            m_judgeArt->abandon();
+            m_run->abandon();
             m_session.endProgram(0);
         },
         [this] { m_closing = false; });

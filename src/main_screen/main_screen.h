@@ -3,12 +3,12 @@
 // The window in which the subject works: the picture, the four composition
 // sliders (Make Art), "Make Picture" or "View Picture", the instruction box,
 // "Rate !" and the three rows of rating options. It owns the composition
-// values, the trial counter and the per-trial results; the runs behind its
-// buttons live in their own classes.
+// values the sliders set; the run of the session's mode, which it builds at
+// start-up, keeps the trial counter and the results and drives the screen
+// through the TrialView interface.
 
-#include "judging/rating_view.h"
-#include "judging/trial_results.h"
 #include "platform/status.h"
+#include "runs/trial_view.h"
 
 #include <QWidget>
 #include <array>
@@ -16,8 +16,7 @@
 #include <optional>
 
 class CanvasWidget;
-class JudgeArtRun;
-class MakeArtRun;
+class TrialRun;
 class QButtonGroup;
 class QLabel;
 class QPushButton;
@@ -45,7 +44,7 @@ struct MainWidgets {
     }
 };
 
-class MainScreen final : public QWidget, public RatingView {
+class MainScreen final : public QWidget, public TrialView {
     Q_OBJECT
 public:
     explicit MainScreen(Session& session);
@@ -59,9 +58,6 @@ public:
     std::optional<std::int16_t> SizeCount;
     std::optional<std::int16_t> ColourCount;
 
-    std::int16_t TrialNo = 0;
-    TrialResults results;
-
     // Runs once, before the window is first shown. Fails, leaving the setup
     // screen untouched, when the picture store cannot be started.
     Status Form_Load();
@@ -72,25 +68,23 @@ public:
     // Slider n (1..4) changed value.
     void HScroll_Change(int n);
 
-    // A data file could not be written: the controls go, the person at the
-    // desk is told which file and why, and the program ends (status 1) once
-    // the message is closed. Lines already written stay as they are.
-    void stopAfterFailure(const Status& status);
+    // The run of the session's mode, built at start-up.
+    TrialRun& run() { return *m_run; }
 
-    MakeArtRun& makeArtRun() { return *m_makeArt; }
-    JudgeArtRun& judgeArtRun() { return *m_judgeArt; }
-
+    // TrialView
     void showPrompt(const QString& text) override;
     void showRateButton(const QString& caption) override;
     void hideRateButton() override;
     void showOptions(int scale) override;
     void clearOptions(int scale) override;
-
-signals:
-    // "Rate !" has set the rate flag.
-    void rateFlagRaised();
-    // Option `index` of `scale` has become selected.
-    void optionSelected(int scale, int index);
+    Canvas& canvas() override;
+    void setMakePictureVisible(bool visible) override;
+    void setSlidersVisible(bool visible) override;
+    void setSliderLabelsVisible(bool visible) override;
+    void setInstruction(const QString& text) override;
+    CompositionSettings sliderValues() const override;
+    void setViewPictureVisible(bool visible) override;
+    void setInstructionVisible(bool visible) override;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -99,11 +93,13 @@ private:
     void buildWidgets();
     void setFocusOrder();
     void captionScales();
-    bool sessionUnderWay() const;
+    // A data file could not be written: the controls go, the person at the
+    // desk is told which file and why, and the program ends (status 1) once
+    // the message is closed. Lines already written stay as they are.
+    void stopAfterFailure(const Status& status);
 
     Session& m_session;
     MainWidgets m_ui;
-    std::unique_ptr<MakeArtRun> m_makeArt;
-    std::unique_ptr<JudgeArtRun> m_judgeArt;
+    std::unique_ptr<TrialRun> m_run;
     bool m_closing = false;
 };

@@ -1,7 +1,9 @@
 #include "support/test_session.h"
 
 #include "judging/value_list.h"
+#include "runs/trial_run.h"
 #include "platform/canvas_widget.h"
+#include "runs/judge_art_run.h"
 #include "platform/disk.h"
 
 #include <QCheckBox>
@@ -18,10 +20,12 @@ namespace {
 
 const QByteArray kRes = "1,1,1,12,12,12,1,4,7,2.5\r\n1,2,3,12,12,12,2,,5,3.25\r\n1,3,1,1,1,1,7,7,7,1\r\n";
 
+JudgeArtRun& judgeRun(TestSession& t) { return static_cast<JudgeArtRun&>(t.main()->run()); }
+
 void viewPicture(TestSession& t) { QTest::mouseClick(t.main()->ui().Command2, Qt::LeftButton); }
 
 QByteArray judgeTime(const TestSession& t, int trial) {
-    return formatValue(*t.main()->results.RatingTime[trial]);
+    return formatValue(*t.main()->run().results().RatingTime[trial]);
 }
 
 }  // namespace
@@ -51,7 +55,7 @@ void TestJudgeArtSession::replay() {
 
     viewPicture(t);
     QCOMPARE(t.session->module1.NumTrials, std::int16_t(2));
-    QCOMPARE(int(*t.main()->ObjectCount), 0);
+    QCOMPARE(*judgeRun(t).objectCount(), 0);
     QVERIFY(!u.Command2->isVisible());
     QVERIFY(t.rate({1, 2, 3}));
     QVERIFY(u.Command2->isVisible());
@@ -60,7 +64,7 @@ void TestJudgeArtSession::replay() {
              "1,1,1,12,12,12,1,4,7,2.5,1,2,3," + judgeTime(t, 1) + "\r\n");
 
     viewPicture(t);
-    QCOMPARE(int(*t.main()->ObjectCount), 3);
+    QCOMPARE(*judgeRun(t).objectCount(), 3);
     // The kind-2 record of 9.1 is drawn with pen 3 and size 6.37: its left
     // side runs from y 60 to 66.37 at x 50.
     const QImage& image = u.Picture1->image();

@@ -1,4 +1,4 @@
-#include "judging/rating_procedure.h"
+#include "runs/rating_procedure.h"
 #include "support/fakes.h"
 
 #include <QTest>

@@ -1,6 +1,7 @@
 #include "support/test_session.h"
 
 #include "judging/value_list.h"
+#include "runs/trial_run.h"
 #include "platform/canvas_widget.h"
 #include "platform/disk.h"
 #include "platform/wrapping_radio_button.h"
@@ -73,7 +74,7 @@ void TestMakeArtSession::wholeSession() {
     const QByteArray first = readFile(t.file("res.dat"));
     QVERIFY2(first.startsWith("12,1,1,12,12,12,1,4,7,"), first.constData());
     QVERIFY(timeField(first) >= 2.5 && timeField(first) < 2.6);
-    QCOMPARE(first, QByteArray("12,1,1,12,12,12,1,4,7,") + formatValue(*t.main()->results.RatingTime[1]) + "\r\n");
+    QCOMPARE(first, QByteArray("12,1,1,12,12,12,1,4,7,") + formatValue(*t.main()->run().results().RatingTime[1]) + "\r\n");
     QVERIFY(!isReadOnly(t.file("art.dat")));
 
     u.HScroll[1]->setValue(2);  // a setting change brings "Make Picture" back

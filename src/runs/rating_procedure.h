@@ -12,7 +12,7 @@
 // and, once scalesDone() arrives and its own end-of-trial steps are done,
 // finishTime(), which stores the rating time.
 
-#include "judging/rating_view.h"
+#include "runs/rating_view.h"
 #include "judging/trial_results.h"
 #include "platform/clock.h"
 #include "platform/timer.h"
