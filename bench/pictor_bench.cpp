@@ -3,16 +3,16 @@
 // how close the program comes to the limits that matter for experiments.
 // Usage: pictor_bench [--quick]
 
-#include "main_screen/main_screen.h"
-#include "platform/canvas_widget.h"
+#include "screens/main_screen.h"
+#include "widgets/canvas_widget.h"
 #include "platform/clock.h"
-#include "platform/geometry.h"
+#include "widgets/layout.h"
 #include "platform/random_source.h"
-#include "platform/wrapping_radio_button.h"
+#include "widgets/wrapping_radio_button.h"
 #include "runs/trial_run.h"
-#include "session/session.h"
-#include "session/setup_screen.h"
-#include "session/title_screen.h"
+#include "screens/session.h"
+#include "screens/setup_screen.h"
+#include "screens/title_screen.h"
 
 #include <QApplication>
 #include <QCheckBox>

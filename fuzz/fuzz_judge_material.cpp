@@ -2,7 +2,7 @@
 // and the results file. Any accepted input must be sound to replay; any
 // rejected one must come with a message naming the file.
 
-#include "judging/judge_material_check.h"
+#include "core/judge_material_check.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,6 +1,6 @@
 #include "platform/image_canvas.h"
 
-#include "platform/geometry.h"
+#include "platform/colour.h"
 
 #include <QPainter>
 #include <QPen>

@@ -1,6 +1,6 @@
 #include "runs/judge_art_run.h"
 
-#include "making/figure.h"
+#include "core/figure.h"
 
 JudgeArtRun::JudgeArtRun(const RunServices& services, TrialView& view) : TrialRun(services, view) {}
 

@@ -6,7 +6,7 @@
 // read and checked when the session starts, before the subject sees
 // anything; after the last trial the file is made read-only.
 
-#include "judging/picture_store.h"
+#include "core/picture_store.h"
 #include "runs/trial_run.h"
 
 class JudgeArtRun final : public TrialRun {

@@ -6,7 +6,7 @@
 // for the next trial. Each line reaches the disk before the next step, so a
 // crash loses at most the trial on the screen.
 
-#include "making/composer.h"
+#include "core/composer.h"
 #include "runs/trial_run.h"
 
 class MakeArtRun final : public TrialRun {

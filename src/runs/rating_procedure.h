@@ -13,11 +13,11 @@
 // finishTime(), which stores the rating time.
 
 #include "runs/rating_view.h"
-#include "judging/trial_results.h"
+#include "core/trial_results.h"
 #include "platform/clock.h"
 #include "platform/timer.h"
-#include "session/module1.h"
-#include "session/session_settings.h"
+#include "core/module1.h"
+#include "core/session_settings.h"
 
 #include <QObject>
 #include <memory>

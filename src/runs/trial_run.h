@@ -6,14 +6,14 @@
 // screen forwards its button presses to it and hears back through
 // finished() and failed().
 
-#include "judging/data_files.h"
-#include "judging/trial_results.h"
+#include "core/data_files.h"
+#include "core/trial_results.h"
 #include "platform/clock.h"
 #include "platform/random_source.h"
 #include "runs/rating_procedure.h"
 #include "runs/trial_view.h"
-#include "session/module1.h"
-#include "session/session_settings.h"
+#include "core/module1.h"
+#include "core/session_settings.h"
 
 #include <QObject>
 #include <functional>

@@ -4,7 +4,7 @@
 // scales: the canvas, the start buttons, the sliders and the instruction
 // box. The main screen implements it; run tests implement it with a log.
 
-#include "making/composer.h"
+#include "core/composer.h"
 #include "platform/canvas.h"
 #include "runs/rating_view.h"
 

@@ -1,8 +1,8 @@
 #include "support/test_session.h"
 
-#include "judging/value_list.h"
+#include "core/value_list.h"
 #include "runs/trial_run.h"
-#include "platform/canvas_widget.h"
+#include "widgets/canvas_widget.h"
 #include "runs/judge_art_run.h"
 #include "platform/disk.h"
 

@@ -1,5 +1,5 @@
-#include "judging/judge_material_check.h"
-#include "judging/picture_store.h"
+#include "core/judge_material_check.h"
+#include "core/picture_store.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,5 +1,5 @@
-#include "judging/data_files.h"
-#include "judging/value_list.h"
+#include "core/data_files.h"
+#include "core/value_list.h"
 
 #include <QLocale>
 #include <QTest>

@@ -1,7 +1,7 @@
 #include "support/test_session.h"
 
-#include "platform/canvas_widget.h"
-#include "platform/wrapping_radio_button.h"
+#include "widgets/canvas_widget.h"
+#include "widgets/wrapping_radio_button.h"
 
 #include <QCheckBox>
 #include <QLabel>

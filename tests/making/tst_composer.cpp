@@ -1,4 +1,4 @@
-#include "making/composer.h"
+#include "core/composer.h"
 #include "support/fakes.h"
 
 #include <QTest>

@@ -1,4 +1,4 @@
-#include "making/figure.h"
+#include "core/figure.h"
 #include "platform/image_canvas.h"
 #include "support/fakes.h"
 

@@ -1,10 +1,10 @@
 #include "support/test_session.h"
 
-#include "judging/value_list.h"
+#include "core/value_list.h"
 #include "runs/trial_run.h"
-#include "platform/canvas_widget.h"
+#include "widgets/canvas_widget.h"
 #include "platform/disk.h"
-#include "platform/wrapping_radio_button.h"
+#include "widgets/wrapping_radio_button.h"
 
 #include <QCheckBox>
 #include <QDir>

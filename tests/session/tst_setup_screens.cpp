@@ -1,6 +1,6 @@
 #include "support/test_session.h"
 
-#include "session/title_screen.h"
+#include "screens/title_screen.h"
 
 #include <QCheckBox>
 #include <QFile>

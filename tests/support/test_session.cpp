@@ -1,9 +1,9 @@
 #include "support/test_session.h"
 
-#include "judging/data_files.h"
-#include "platform/geometry.h"
-#include "platform/wrapping_radio_button.h"
-#include "session/title_screen.h"
+#include "core/data_files.h"
+#include "widgets/layout.h"
+#include "widgets/wrapping_radio_button.h"
+#include "screens/title_screen.h"
 
 #include <QFile>
 #include <QLabel>

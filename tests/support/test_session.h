@@ -6,10 +6,10 @@
 
 #include "support/fakes.h"
 
-#include "main_screen/main_screen.h"
+#include "screens/main_screen.h"
 #include "platform/disk.h"
-#include "session/session.h"
-#include "session/setup_screen.h"
+#include "screens/session.h"
+#include "screens/setup_screen.h"
 
 #include <QSignalSpy>
 #include <QTemporaryDir>

@@ -4,7 +4,7 @@
 // caption, geometry in twips and the default font, so the screen classes
 // read like their layout tables.
 
-#include "platform/geometry.h"
+#include "widgets/layout.h"
 
 #include <QColor>
 #include <QString>

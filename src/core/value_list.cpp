@@ -1,4 +1,4 @@
-#include "judging/value_list.h"
+#include "core/value_list.h"
 
 #include <cmath>
 

@@ -28,6 +28,3 @@ QFont layoutFont(const char* family, double points, bool bold = false);
 inline QFont sansFont(double points = 8.25, bool bold = false) {
     return layoutFont(kSansFamily, points, bold);
 }
-
-// Colour value as stored in the data files: red + 256 * green + 65536 * blue.
-QColor colourFromValue(std::uint32_t value);

@@ -4,7 +4,7 @@
 // files held: the fuzz target and the regression tests check every accepted
 // input against it.
 
-#include "judging/picture_store.h"
+#include "core/picture_store.h"
 
 #include <QByteArray>
 #include <cmath>

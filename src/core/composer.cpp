@@ -1,6 +1,6 @@
-#include "making/composer.h"
+#include "core/composer.h"
 
-#include "making/figure.h"
+#include "core/figure.h"
 
 #include <algorithm>
 

@@ -1,8 +1,8 @@
-#include "session/title_screen.h"
+#include "screens/title_screen.h"
 
-#include "platform/widget_factory.h"
-#include "session/session.h"
-#include "session/setup_screen.h"
+#include "widgets/widget_factory.h"
+#include "screens/session.h"
+#include "screens/setup_screen.h"
 
 #include <QCloseEvent>
 #include <QLabel>

@@ -5,7 +5,7 @@
 // cannot change, so every later reader sees the values it would have read
 // from the widgets themselves.
 
-#include "judging/data_files.h"
+#include "core/data_files.h"
 
 #include <QString>
 #include <array>

@@ -1,9 +1,9 @@
-#include "session/session.h"
+#include "screens/session.h"
 
-#include "judging/data_files.h"
-#include "main_screen/main_screen.h"
-#include "session/setup_screen.h"
-#include "session/title_screen.h"
+#include "core/data_files.h"
+#include "screens/main_screen.h"
+#include "screens/setup_screen.h"
+#include "screens/title_screen.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -7,7 +7,7 @@
 // widgets are the only store of the scale terms, the check boxes and the
 // data folder, and the main screen reads them there.
 
-#include "session/session_settings.h"
+#include "core/session_settings.h"
 
 #include <QWidget>
 

@@ -1,4 +1,4 @@
-#include "session/subject_code.h"
+#include "core/subject_code.h"
 
 Status checkSubjectCode(const QString& code) {
     bool digitsOnly = !code.isEmpty() && code.size() <= 4;

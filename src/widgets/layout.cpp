@@ -1,4 +1,4 @@
-#include "platform/geometry.h"
+#include "widgets/layout.h"
 
 #include <QFontDatabase>
 #include <QStringList>
@@ -29,9 +29,4 @@ QFont layoutFont(const char* family, double points, bool bold) {
     font.setBold(bold);
     font.setStyleStrategy(QFont::PreferDefault);
     return font;
-}
-
-QColor colourFromValue(std::uint32_t value) {
-    return QColor(static_cast<int>(value & 0xFF), static_cast<int>((value >> 8) & 0xFF),
-                  static_cast<int>((value >> 16) & 0xFF));
 }

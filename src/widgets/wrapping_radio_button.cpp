@@ -1,4 +1,4 @@
-#include "platform/wrapping_radio_button.h"
+#include "widgets/wrapping_radio_button.h"
 
 #include <QPainter>
 #include <QStyleOptionButton>

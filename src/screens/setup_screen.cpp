@@ -1,12 +1,12 @@
-#include "session/setup_screen.h"
+#include "screens/setup_screen.h"
 
-#include "judging/data_files.h"
-#include "main_screen/main_screen.h"
-#include "platform/message.h"
+#include "core/data_files.h"
+#include "screens/main_screen.h"
+#include "widgets/message.h"
 #include "platform/numbers.h"
-#include "platform/widget_factory.h"
-#include "session/session.h"
-#include "session/subject_code.h"
+#include "widgets/widget_factory.h"
+#include "screens/session.h"
+#include "core/subject_code.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>

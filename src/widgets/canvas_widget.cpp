@@ -1,4 +1,4 @@
-#include "platform/canvas_widget.h"
+#include "widgets/canvas_widget.h"
 
 #include <QPainter>
 #include <QStyle>

@@ -1,8 +1,8 @@
 #include "platform/clock.h"
 #include "platform/disk.h"
-#include "platform/geometry.h"
+#include "widgets/layout.h"
 #include "platform/random_source.h"
-#include "session/session.h"
+#include "screens/session.h"
 
 #include <QApplication>
 #include <QGuiApplication>

@@ -1,4 +1,4 @@
-#include "making/figure.h"
+#include "core/figure.h"
 
 #include <cmath>
 #include <limits>

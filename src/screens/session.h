@@ -5,13 +5,13 @@
 // and kept (shown or hidden) until the program ends. ended() tells the
 // application to leave; nothing is shown or written after it.
 
-#include "judging/data_files.h"
+#include "core/data_files.h"
 #include "platform/clock.h"
 #include "platform/disk.h"
 #include "platform/random_source.h"
 #include "platform/status.h"
-#include "session/module1.h"
-#include "session/session_settings.h"
+#include "core/module1.h"
+#include "core/session_settings.h"
 
 #include <QObject>
 #include <QPointer>

@@ -1,14 +1,14 @@
-#include "main_screen/main_screen.h"
+#include "screens/main_screen.h"
 
-#include "judging/data_files.h"
-#include "platform/canvas_widget.h"
-#include "platform/message.h"
+#include "core/data_files.h"
+#include "widgets/canvas_widget.h"
+#include "widgets/message.h"
 #include "platform/numbers.h"
-#include "platform/widget_factory.h"
-#include "platform/wrapping_radio_button.h"
+#include "widgets/widget_factory.h"
+#include "widgets/wrapping_radio_button.h"
 #include "runs/judge_art_run.h"
 #include "runs/make_art_run.h"
-#include "session/session.h"
+#include "screens/session.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>

@@ -1,6 +1,6 @@
-#include "judging/data_files.h"
+#include "core/data_files.h"
 
-#include "judging/value_list.h"
+#include "core/value_list.h"
 #include "platform/numbers.h"
 
 QString dataFilePath(const QString& folderText, const QString& subjectCode, const char* fileName) {

@@ -1,4 +1,4 @@
-#include "platform/widget_factory.h"
+#include "widgets/widget_factory.h"
 
 #include <QApplication>
 #include <QCheckBox>

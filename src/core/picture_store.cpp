@@ -1,4 +1,4 @@
-#include "judging/picture_store.h"
+#include "core/picture_store.h"
 
 #include <charconv>
 #include <cmath>

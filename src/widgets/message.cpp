@@ -1,4 +1,4 @@
-#include "platform/message.h"
+#include "widgets/message.h"
 
 #include <QMessageBox>
 #include <QPushButton>
