@@ -9,7 +9,10 @@ source "$PICTOR_ROOT/scripts/common.sh"
 install_missing "${PICTOR_PACKAGES[@]}" xvfb xauth xdotool imagemagick
 
 export QT_QPA_PLATFORM=offscreen
-export ASAN_OPTIONS=detect_leaks=0
+# Leaks are checked too; tests/lsan.supp names the one system library whose
+# buffer is never freed, and why.
+export ASAN_OPTIONS=detect_leaks=1
+export LSAN_OPTIONS=suppressions=$PICTOR_ROOT/tests/lsan.supp:print_suppressions=0
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 
 echo "== Build and test"

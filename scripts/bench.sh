@@ -5,11 +5,13 @@ set -euo pipefail
 PICTOR_ROOT=$(cd "$(dirname "$0")/.." && pwd)
 source "$PICTOR_ROOT/scripts/common.sh"
 install_missing "${PICTOR_PACKAGES[@]}" xvfb xdotool
-build_tree "$PICTOR_ROOT/build-release" -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF >/dev/null
+# The benchmark is built with the tests, in a Release tree of its own.
+cmake -S "$PICTOR_ROOT" -B "$PICTOR_ROOT/build-bench" -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=ON >/dev/null
+cmake --build "$PICTOR_ROOT/build-bench" -j "$(nproc)" --target pictor pictor_bench >/dev/null
 
 echo "Machine: $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2- | sed 's/^ *//'), $(nproc) cores, $(uname -sr)"
 echo
-XDG_RUNTIME_DIR=${XDG_RUNTIME_DIR:-$(mktemp -d)} "$PICTOR_ROOT/build-release/bench/pictor_bench" "$@"
+XDG_RUNTIME_DIR=${XDG_RUNTIME_DIR:-$(mktemp -d)} "$PICTOR_ROOT/build-bench/bench/pictor_bench" "$@"
 
 # Start-up: process start to the title window on the screen, and peak
 # resident memory, under a virtual X server.
@@ -27,7 +29,7 @@ for _ in $(seq 100); do xdotool getdisplaygeometry >/dev/null 2>&1 && break; sle
 times=() peaks=()
 for _ in $(seq "$runs"); do
     t0=$(date +%s%N)
-    "$PICTOR_ROOT/build-release/src/pictor" >"$work/pictor.log" 2>&1 &
+    "$PICTOR_ROOT/build-bench/src/pictor" >"$work/pictor.log" 2>&1 &
     pid=$!
     until xdotool search --onlyvisible --name '^Ruz Avevu$' >/dev/null 2>&1; do
         kill -0 "$pid" 2>/dev/null || { echo "pictor did not start:" >&2; cat "$work/pictor.log" >&2; exit 1; }

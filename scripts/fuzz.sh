@@ -15,7 +15,7 @@ build_tree "$PICTOR_ROOT/build-fuzz" -DPICTOR_FUZZ=ON -DCMAKE_CXX_COMPILER=clang
 mkdir -p "$PICTOR_ROOT/build-fuzz/corpus"
 # A small quarantine keeps the resident size a measure of the target, not of
 # ASan's bookkeeping, so -rss_limit_mb catches real growth.
-export ASAN_OPTIONS=detect_leaks=0:quarantine_size_mb=32
+export ASAN_OPTIONS=quarantine_size_mb=32
 "$PICTOR_ROOT/build-fuzz/fuzz/fuzz_judge_material" \
     -max_total_time="$seconds" -timeout=5 -rss_limit_mb=512 -malloc_limit_mb=256 \
     -print_final_stats=1 -artifact_prefix="$PICTOR_ROOT/build-fuzz/" \

@@ -212,8 +212,7 @@ void SetupScreen::Command2_Click() { startSession(false); }
 void SetupScreen::startSession(bool makeArt) {
     if (m_session.Mainn() || m_asking) return;  // a session has started, or a question is open
     const QString code = m_ui.Text1->text();
-    Status valid = checkSubjectCode(code);
-    if (valid.isOk() && !textToInt16(code)) valid = checkSubjectCode(QString());
+    const Status valid = checkSubjectCode(code);
     if (!valid.isOk()) {
         showProblem(this, valid.message());
         return;
