@@ -3,16 +3,16 @@
 // how close the program comes to the limits that matter for experiments.
 // Usage: pictor_bench [--quick]
 
-#include "screens/main_screen.h"
-#include "widgets/canvas_widget.h"
 #include "platform/clock.h"
-#include "widgets/layout.h"
 #include "platform/random_source.h"
-#include "widgets/wrapping_radio_button.h"
 #include "runs/trial_run.h"
+#include "screens/main_screen.h"
 #include "screens/session.h"
 #include "screens/setup_screen.h"
 #include "screens/title_screen.h"
+#include "widgets/canvas_widget.h"
+#include "widgets/layout.h"
+#include "widgets/wrapping_radio_button.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -25,12 +25,12 @@
 #include <QTest>
 #include <QTimer>
 
+#include <sys/resource.h>
 #include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <functional>
-#include <sys/resource.h>
 
 namespace {
 
@@ -129,7 +129,8 @@ void rateTimeAndDelay(bool quick) {
         QTimer::singleShot(static_cast<int>(response * 1000), Qt::PreciseTimer,
                            [&] { QTest::mouseClick(b.ui().Ple[4], Qt::LeftButton); });
         makeShown.shownAt = 0;
-        runUntil([&] { return makeShown.shownAt > 0 && b.main()->run().results().RatingTime[i + 1].has_value(); });
+        runUntil(
+            [&] { return makeShown.shownAt > 0 && b.main()->run().results().RatingTime[i + 1].has_value(); });
         const double t1 = makeShown.shownAt;
         const double truth = t1 - t0;
         err.push_back(std::fabs(*b.main()->run().results().RatingTime[i + 1] - truth) * 1000);
@@ -137,8 +138,9 @@ void rateTimeAndDelay(bool quick) {
         legacyErr.push_back(std::fabs(static_cast<double>(legacy) - truth) * 1000);
     }
     const Stats e = stats(err), l = stats(legacyErr);
-    std::printf("| Rating time error, %d ratings of 0.2-3 s | %.3f ms | %.3f ms | median < 0.1 ms, max < 1 ms |\n",
-                n, e.median, e.max);
+    std::printf(
+        "| Rating time error, %d ratings of 0.2-3 s | %.3f ms | %.3f ms | median < 0.1 ms, max < 1 ms |\n", n,
+        e.median, e.max);
     std::printf("| Same intervals, legacy float clock late in the day | %.3f ms | %.3f ms | (comparison) |\n",
                 l.median, l.max);
 
@@ -162,8 +164,10 @@ void rateTimeAndDelay(bool quick) {
             runUntil([&] { return d.ui().Command1->isVisible(); });
         }
         const Stats s = stats(late);
-        std::printf("| \"Rate How\" after a %d s delay, %d trials: late by | %.3f ms | %.3f ms | median < 1 ms, max < 2 ms; never early (earliest %+.3f ms) |\n",
-                    delay, m, s.median, s.max, earliest);
+        std::printf(
+            "| \"Rate How\" after a %d s delay, %d trials: late by | %.3f ms | %.3f ms | median < 1 ms, max "
+            "< 2 ms; never early (earliest %+.3f ms) |\n",
+            delay, m, s.median, s.max, earliest);
     }
 }
 
@@ -188,8 +192,10 @@ void cpuWhileWaiting(bool quick) {
     w0 = now();
     while (now() - w0 < span) QCoreApplication::processEvents();
     const double pollCpu = (cpuSeconds() - c0) / (now() - w0);
-    std::printf("| CPU during a %.0f s judgement delay | %.2f %% of a core | | < 1 %% |\n", span, delayCpu * 100);
-    std::printf("| CPU while waiting %.0f s for \"Rate !\" | %.2f %% of a core | | < 1 %% |\n", span, rateCpu * 100);
+    std::printf("| CPU during a %.0f s judgement delay | %.2f %% of a core | | < 1 %% |\n", span,
+                delayCpu * 100);
+    std::printf("| CPU while waiting %.0f s for \"Rate !\" | %.2f %% of a core | | < 1 %% |\n", span,
+                rateCpu * 100);
     std::printf("| CPU of a polling loop, for comparison | %.1f %% of a core | | |\n", pollCpu * 100);
 }
 
@@ -210,8 +216,9 @@ void pictureLatency(bool quick) {
             ms.push_back((paintedAt - t0) * 1000);
         }
         const Stats s = stats(ms);
-        std::printf("| \"Make Picture\" to picture painted, %d object%s | %.3f ms | %.3f ms | median < 5 ms |\n",
-                    objects, objects == 1 ? "" : "s", s.median, s.max);
+        std::printf(
+            "| \"Make Picture\" to picture painted, %d object%s | %.3f ms | %.3f ms | median < 5 ms |\n",
+            objects, objects == 1 ? "" : "s", s.median, s.max);
     }
 }
 

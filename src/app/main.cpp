@@ -1,8 +1,8 @@
 #include "platform/clock.h"
 #include "platform/disk.h"
-#include "widgets/layout.h"
 #include "platform/random_source.h"
 #include "screens/session.h"
+#include "widgets/layout.h"
 
 #include <QApplication>
 #include <QGuiApplication>
@@ -20,8 +20,9 @@ int main(int argc, char* argv[]) {
     StdRandomSource random;
     PosixDisk disk;
     Session session(clock, random, disk, defaultDataFolder());
-    QObject::connect(&session, &Session::ended, &app, [](int code) { QCoreApplication::exit(code); },
-                     Qt::QueuedConnection);
+    QObject::connect(
+        &session, &Session::ended, &app, [](int code) { QCoreApplication::exit(code); },
+        Qt::QueuedConnection);
     session.start();
     return QApplication::exec();
 }

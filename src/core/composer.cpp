@@ -4,9 +4,8 @@
 
 #include <algorithm>
 
-const std::array<std::uint32_t, 12> Composer::kColours = {
-    255,      65280,   16711680, 16776960, 16711935, 65535,
-    126,      32256,   8257536,  8289792,  8257662,  32382};
+const std::array<std::uint32_t, 12> Composer::kColours = {255, 65280, 16711680, 16776960, 16711935, 65535,
+                                                          126, 32256, 8257536,  8289792,  8257662,  32382};
 
 namespace {
 

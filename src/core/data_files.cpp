@@ -8,11 +8,11 @@ QString dataFilePath(const QString& folderText, const QString& subjectCode, cons
 }
 
 QByteArray resultsLine(double subjectNumber, int trial, const TrialResults& r) {
-    return valueListLine({subjectNumber, static_cast<long long>(trial),
-                          optionalField(r.TrialObjects[trial]), optionalField(r.TrialShapes[trial]),
-                          optionalField(r.TrialSizes[trial]), optionalField(r.TrialColours[trial]),
-                          optionalField(r.PleRating[trial]), optionalField(r.IntRating[trial]),
-                          optionalField(r.ComRating[trial]), optionalField(r.RatingTime[trial])});
+    return valueListLine({subjectNumber, static_cast<long long>(trial), optionalField(r.TrialObjects[trial]),
+                          optionalField(r.TrialShapes[trial]), optionalField(r.TrialSizes[trial]),
+                          optionalField(r.TrialColours[trial]), optionalField(r.PleRating[trial]),
+                          optionalField(r.IntRating[trial]), optionalField(r.ComRating[trial]),
+                          optionalField(r.RatingTime[trial])});
 }
 
 QByteArray judgeResultsLine(const QByteArray& resultsText, int trial, const TrialResults& r) {
@@ -62,7 +62,8 @@ Status SubjectFiles::loadJudgeMaterial(JudgeMaterial* out) const {
     return m_disk.checkCanCreate(path(kJudgeResultsFile));
 }
 
-Status SubjectFiles::appendJudgeResults(int trial, const QByteArray& resultsText, const TrialResults& results) {
+Status SubjectFiles::appendJudgeResults(int trial, const QByteArray& resultsText,
+                                        const TrialResults& results) {
     const QByteArray line = judgeResultsLine(resultsText, trial, results);
     const QString res2 = path(kJudgeResultsFile);
     return trial == 1 ? m_disk.writeNew(res2, line) : m_disk.append(res2, line);

@@ -6,9 +6,9 @@
 // read back. A path is the data folder text, the subject code as typed and
 // the file name joined with nothing between them.
 
+#include "core/composer.h"
 #include "core/picture_store.h"
 #include "core/trial_results.h"
-#include "core/composer.h"
 #include "platform/disk.h"
 
 #include <QByteArray>

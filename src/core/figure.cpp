@@ -59,13 +59,9 @@ double DrawFigure(Canvas& canvas, int kind, float xf, float yf, double size, std
         canvas.continueTo(at(x, y), colour);
         break;
     case 5:
-    case 6:
-        canvas.ellipse(at(x, y), static_cast<float>(s / 2), colour, 1.0f);
-        break;
+    case 6: canvas.ellipse(at(x, y), static_cast<float>(s / 2), colour, 1.0f); break;
     case 7:
-    case 8:
-        canvas.ellipse(at(x, y), static_cast<float>(s / 2), colour, 0.35f);
-        break;
+    case 8: canvas.ellipse(at(x, y), static_cast<float>(s / 2), colour, 0.35f); break;
     case 9:
     case 10:
         canvas.box(at(x, y), static_cast<float>(s), static_cast<float>(s), colour,

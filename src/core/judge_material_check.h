@@ -24,7 +24,8 @@ inline bool materialIsSound(const JudgeMaterial& m) {
     for (const StoredPicture& p : m.store.pictures) {
         if (p.objects.size() > kMaxObjects) return false;
         for (const StoredObject& o : p.objects) {
-            if (!std::isfinite(o.x) || !std::isfinite(o.y) || !(o.size > 0) || !std::isfinite(o.size)) return false;
+            if (!std::isfinite(o.x) || !std::isfinite(o.y) || !(o.size > 0) || !std::isfinite(o.size))
+                return false;
             if (o.colour > 16777215u) return false;
         }
     }

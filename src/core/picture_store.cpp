@@ -27,7 +27,8 @@ public:
         if (m_pos >= m_text.size()) return false;
         token->line = m_line;
         const qsizetype start = m_pos;
-        while (m_pos < m_text.size() && m_text[m_pos] != ',' && m_text[m_pos] != '\r' && m_text[m_pos] != '\n')
+        while (m_pos < m_text.size() && m_text[m_pos] != ',' && m_text[m_pos] != '\r' &&
+               m_text[m_pos] != '\n')
             ++m_pos;
         token->text = m_text.mid(start, m_pos - start).trimmed();
         if (m_pos < m_text.size() && m_text[m_pos] == ',') {

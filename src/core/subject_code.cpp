@@ -4,8 +4,7 @@ Status checkSubjectCode(const QString& code) {
     bool digitsOnly = !code.isEmpty() && code.size() <= 4;
     for (QChar c : code) digitsOnly = digitsOnly && c >= u'0' && c <= u'9';
     if (digitsOnly) return Status::ok();
-    return Status::error(
-        QStringLiteral("The subject's code \"%1\" cannot be used. Enter 1 to 4 digits "
-                       "(for example 0001); the code becomes part of the data file names.")
-            .arg(code));
+    return Status::error(QStringLiteral("The subject's code \"%1\" cannot be used. Enter 1 to 4 digits "
+                                        "(for example 0001); the code becomes part of the data file names.")
+                             .arg(code));
 }

@@ -24,7 +24,5 @@ struct TrialResults {
     PerTrial<int> TrialColours;
 
     // Scale 1, 2 or 3.
-    PerTrial<int>& rating(int scale) {
-        return scale == 1 ? PleRating : scale == 2 ? IntRating : ComRating;
-    }
+    PerTrial<int>& rating(int scale) { return scale == 1 ? PleRating : scale == 2 ? IntRating : ComRating; }
 };

@@ -30,6 +30,4 @@ QByteArray formatFields(const QList<FieldValue>& values) {
     return out;
 }
 
-QByteArray valueListLine(const QList<FieldValue>& values) {
-    return formatFields(values) + "\r\n";
-}
+QByteArray valueListLine(const QList<FieldValue>& values) { return formatFields(values) + "\r\n"; }

@@ -29,8 +29,7 @@ public:
     // Stroke from the current point to p2; p2 becomes the current point.
     virtual void continueTo(CanvasPoint p2, std::uint32_t colour) = 0;
     // Outline: interior per fill style. Filled: interior in colour whatever the style.
-    virtual void box(CanvasPoint corner, float width, float height, std::uint32_t colour,
-                     BoxFill fill) = 0;
+    virtual void box(CanvasPoint corner, float width, float height, std::uint32_t colour, BoxFill fill) = 0;
     // Aspect 1 is a circle of radius r; below 1 the vertical radius is aspect * r,
     // above 1 the horizontal radius is r / aspect.
     virtual void ellipse(CanvasPoint centre, float radius, std::uint32_t colour, float aspect) = 0;

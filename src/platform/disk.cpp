@@ -2,19 +2,19 @@
 
 #include <QFileInfo>
 
-#include <cerrno>
-#include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <cerrno>
+#include <cstring>
 
 namespace {
 
 QString systemReason(int error) { return QString::fromLocal8Bit(std::strerror(error)); }
 
 Status failure(const QString& what, const QString& path, const QString& reason) {
-    return Status::error(QStringLiteral("Pictor could not %1 the data file \"%2\": %3.")
-                             .arg(what, path, reason));
+    return Status::error(
+        QStringLiteral("Pictor could not %1 the data file \"%2\": %3.").arg(what, path, reason));
 }
 
 QByteArray nativePath(const QString& path) { return QFile::encodeName(path); }
@@ -63,13 +63,13 @@ Status PosixDisk::writeAllTo(int fd, const QByteArray& data, const QString& path
 }
 
 Status PosixDisk::writeWithFlags(const QString& path, const QByteArray& data, int flags,
-                      const QString& what) {
+                                 const QString& what) {
     if (Status s = checkTarget(path, what); !s.isOk()) return s;
     const int fd = ::open(nativePath(path).constData(), flags | O_WRONLY | O_CLOEXEC, 0644);
     if (fd < 0) {
         if (errno == ENOENT && (flags & O_CREAT))
-            return failure(what, path, QStringLiteral("the folder \"%1\" does not exist")
-                                           .arg(folderOf(path)));
+            return failure(what, path,
+                           QStringLiteral("the folder \"%1\" does not exist").arg(folderOf(path)));
         return failure(what, path, systemReason(errno));
     }
     Status written = writeAllTo(fd, data, path, what);
@@ -128,8 +128,10 @@ Status PosixDisk::readAll(const QString& path, QByteArray* out, qint64 maxBytes)
     }
     if (maxBytes > 0 && st.st_size > maxBytes) {
         ::close(fd);
-        return failure(what, path, QStringLiteral("it is %1 bytes long, far more than a session "
-                                                  "writes").arg(st.st_size));
+        return failure(what, path,
+                       QStringLiteral("it is %1 bytes long, far more than a session "
+                                      "writes")
+                           .arg(st.st_size));
     }
     char buffer[65536];
     for (;;) {

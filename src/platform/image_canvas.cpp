@@ -23,8 +23,7 @@ ImageCanvas::ImageCanvas(QSize pixels, QColor background)
 }
 
 QPointF ImageCanvas::toPixels(CanvasPoint p) const {
-    return QPointF(static_cast<double>(p.x) * kPixelsPerUnit,
-                   static_cast<double>(p.y) * kPixelsPerUnit);
+    return QPointF(static_cast<double>(p.x) * kPixelsPerUnit, static_cast<double>(p.y) * kPixelsPerUnit);
 }
 
 void ImageCanvas::clear() {
@@ -39,12 +38,9 @@ void ImageCanvas::segment(CanvasPoint p1, CanvasPoint p2, std::uint32_t colour) 
     m_current = p2;
 }
 
-void ImageCanvas::continueTo(CanvasPoint p2, std::uint32_t colour) {
-    segment(m_current, p2, colour);
-}
+void ImageCanvas::continueTo(CanvasPoint p2, std::uint32_t colour) { segment(m_current, p2, colour); }
 
-void ImageCanvas::box(CanvasPoint corner, float width, float height, std::uint32_t colour,
-                      BoxFill fill) {
+void ImageCanvas::box(CanvasPoint corner, float width, float height, std::uint32_t colour, BoxFill fill) {
     QPainter painter(&m_image);
     painter.setPen(strokePen(colour, m_penWidth));
     if (fill == BoxFill::Filled) {

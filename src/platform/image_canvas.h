@@ -28,8 +28,7 @@ public:
     void setFillStyle(FillStyle style) override { m_fillStyle = style; }
     void segment(CanvasPoint p1, CanvasPoint p2, std::uint32_t colour) override;
     void continueTo(CanvasPoint p2, std::uint32_t colour) override;
-    void box(CanvasPoint corner, float width, float height, std::uint32_t colour,
-             BoxFill fill) override;
+    void box(CanvasPoint corner, float width, float height, std::uint32_t colour, BoxFill fill) override;
     void ellipse(CanvasPoint centre, float radius, std::uint32_t colour, float aspect) override;
 
 private:

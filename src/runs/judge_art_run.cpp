@@ -18,7 +18,8 @@ void JudgeArtRun::startTrial() {
     if (trial == 1) m_services.module1.NumTrials = static_cast<std::int16_t>(m_material.store.trials);
     const StoredPicture& picture = m_material.store.pictures[trial - 1];
     m_objectCount = static_cast<int>(picture.objects.size());
-    for (const StoredObject& o : picture.objects) DrawFigure(m_view.canvas(), o.kind, o.x, o.y, o.size, o.colour);
+    for (const StoredObject& o : picture.objects)
+        DrawFigure(m_view.canvas(), o.kind, o.x, o.y, o.size, o.colour);
 
     m_rating.takeStartTime(trial);
     m_view.setViewPictureVisible(false);

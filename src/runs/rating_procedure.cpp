@@ -5,7 +5,11 @@
 RatingProcedure::RatingProcedure(Clock& clock, std::unique_ptr<Timer> timer, RatingView& view,
                                  Module1& module1, const std::array<ScaleSettings, 3>& scales,
                                  TrialResults& results)
-    : m_clock(clock), m_timer(std::move(timer)), m_view(view), m_module1(module1), m_scales(scales),
+    : m_clock(clock),
+      m_timer(std::move(timer)),
+      m_view(view),
+      m_module1(module1),
+      m_scales(scales),
       m_results(results) {
     m_timer->onTimeout = [this] { checkDelay(); };
 }

@@ -12,12 +12,12 @@
 // and, once scalesDone() arrives and its own end-of-trial steps are done,
 // finishTime(), which stores the rating time.
 
-#include "runs/rating_view.h"
+#include "core/module1.h"
+#include "core/session_settings.h"
 #include "core/trial_results.h"
 #include "platform/clock.h"
 #include "platform/timer.h"
-#include "core/module1.h"
-#include "core/session_settings.h"
+#include "runs/rating_view.h"
 
 #include <QObject>
 #include <memory>

@@ -1,8 +1,10 @@
 #include "runs/trial_run.h"
 
 TrialRun::TrialRun(const RunServices& services, TrialView& view)
-    : m_services(services), m_view(view),
-      m_rating(services.clock, services.makeTimer(), view, services.module1, services.settings.scales, m_results) {
+    : m_services(services),
+      m_view(view),
+      m_rating(services.clock, services.makeTimer(), view, services.module1, services.settings.scales,
+               m_results) {
     connect(&m_rating, &RatingProcedure::scalesDone, this, [this] {
         if (!m_stopped) endOfTrial();
     });

@@ -7,13 +7,13 @@
 // finished() and failed().
 
 #include "core/data_files.h"
+#include "core/module1.h"
+#include "core/session_settings.h"
 #include "core/trial_results.h"
 #include "platform/clock.h"
 #include "platform/random_source.h"
 #include "runs/rating_procedure.h"
 #include "runs/trial_view.h"
-#include "core/module1.h"
-#include "core/session_settings.h"
 
 #include <QObject>
 #include <functional>

@@ -1,14 +1,14 @@
 #include "screens/main_screen.h"
 
 #include "core/data_files.h"
-#include "widgets/canvas_widget.h"
-#include "widgets/message.h"
 #include "platform/numbers.h"
-#include "widgets/widget_factory.h"
-#include "widgets/wrapping_radio_button.h"
 #include "runs/judge_art_run.h"
 #include "runs/make_art_run.h"
 #include "screens/session.h"
+#include "widgets/canvas_widget.h"
+#include "widgets/message.h"
+#include "widgets/widget_factory.h"
+#include "widgets/wrapping_radio_button.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -25,8 +25,8 @@ struct ScalePosition {
     int left;
     int width;
 };
-constexpr std::array<ScalePosition, 8> kScalePositions = {{
-    {0, 0}, {120, 1455}, {1680, 1335}, {3120, 1335}, {4560, 975}, {5640, 1335}, {7080, 1335}, {8520, 1335}}};
+constexpr std::array<ScalePosition, 8> kScalePositions = {
+    {{0, 0}, {120, 1455}, {1680, 1335}, {3120, 1335}, {4560, 975}, {5640, 1335}, {7080, 1335}, {8520, 1335}}};
 
 QLabel* panelLabel(QWidget* parent, const char* name, const QString& text, QRect geometry) {
     QLabel* label = addLabel(parent, name, text, geometry);
@@ -49,8 +49,9 @@ MainScreen::MainScreen(Session& session) : m_session(session) {
     setBackground(this, QColor(128, 128, 128));
     buildWidgets();
     setFocusOrder();
-    const RunServices services{session.clock(),    session.random(),   [] { return std::make_unique<QtTimer>(); },
-                               session.module1,    session.settings(), session.files()};
+    const RunServices services{
+        session.clock(), session.random(),   [] { return std::make_unique<QtTimer>(); },
+        session.module1, session.settings(), session.files()};
     if (session.settings().mode == SessionMode::MakeArt)
         m_run = std::make_unique<MakeArtRun>(services, *this);
     else
@@ -75,10 +76,9 @@ void MainScreen::buildWidgets() {
     const char* captionNames[] = {"Label5", "Label6", "Label7", "Label8"};
     const char* valueNames[] = {"Label1", "Label2", "Label3", "Label4"};
     const char* sliderNames[] = {"HScroll1", "HScroll2", "HScroll3", "HScroll4"};
-    const QString captions[] = {QStringLiteral("Total Number of     Objects"),
-                                QStringLiteral("Number of Different Shapes"),
-                                QStringLiteral("Number Of Different Sizes"),
-                                QStringLiteral("Number Of Different Colours")};
+    const QString captions[] = {
+        QStringLiteral("Total Number of     Objects"), QStringLiteral("Number of Different Shapes"),
+        QStringLiteral("Number Of Different Sizes"), QStringLiteral("Number Of Different Colours")};
     for (int n = 1; n <= 4; ++n) {
         const int top = 720 + (n - 1) * 840;  // caption rows at 720, 1560, 2400, 3240
         u.Label[n + 4] = panelLabel(this, captionNames[n - 1], captions[n - 1], tw(7800, top, 1815, 495));
@@ -222,7 +222,8 @@ void MainScreen::setSliderLabelsVisible(bool visible) {
 void MainScreen::setInstruction(const QString& text) { m_ui.Label10->setText(text); }
 
 CompositionSettings MainScreen::sliderValues() const {
-    return {m_ui.HScroll[1]->value(), m_ui.HScroll[2]->value(), m_ui.HScroll[3]->value(), m_ui.HScroll[4]->value()};
+    return {m_ui.HScroll[1]->value(), m_ui.HScroll[2]->value(), m_ui.HScroll[3]->value(),
+            m_ui.HScroll[4]->value()};
 }
 
 void MainScreen::setViewPictureVisible(bool visible) { m_ui.Command2->setVisible(visible); }
@@ -271,11 +272,11 @@ void MainScreen::stopAfterFailure(const Status& status) {
     for (int n = 1; n <= 4; ++n) m_ui.HScroll[n]->hide();
     m_ui.Label10->setText(QStringLiteral("Session stopped"));
     m_ui.Label10->show();
-    showProblem(this,
-                status.message() +
-                    QStringLiteral("\n\nThe session has been stopped. Every line written before "
-                                   "this problem is kept in the data files."),
-                [this] { m_session.endProgram(1); });
+    showProblem(
+        this,
+        status.message() + QStringLiteral("\n\nThe session has been stopped. Every line written before "
+                                          "this problem is kept in the data files."),
+        [this] { m_session.endProgram(1); });
 }
 
 void MainScreen::closeEvent(QCloseEvent* event) {

@@ -27,12 +27,12 @@ class WrappingRadioButton;
 struct MainWidgets {
     CanvasWidget* Picture1 = nullptr;
     QLabel* Label9 = nullptr;
-    std::array<QScrollBar*, 5> HScroll{};  // 1..4
-    std::array<QLabel*, 9> Label{};        // 1..8: value boxes 1..4, captions 5..8
-    QPushButton* Command1 = nullptr;       // "Make Picture"
-    QPushButton* Command2 = nullptr;       // "View Picture"
-    QLabel* Label10 = nullptr;             // instruction box
-    QPushButton* Command3 = nullptr;       // "Rate !"
+    std::array<QScrollBar*, 5> HScroll{};       // 1..4
+    std::array<QLabel*, 9> Label{};             // 1..8: value boxes 1..4, captions 5..8
+    QPushButton* Command1 = nullptr;            // "Make Picture"
+    QPushButton* Command2 = nullptr;            // "View Picture"
+    QLabel* Label10 = nullptr;                  // instruction box
+    QPushButton* Command3 = nullptr;            // "Rate !"
     std::array<WrappingRadioButton*, 8> Ple{};  // 1..7
     std::array<WrappingRadioButton*, 8> Int{};
     std::array<WrappingRadioButton*, 8> Com{};

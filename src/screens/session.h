@@ -6,12 +6,12 @@
 // application to leave; nothing is shown or written after it.
 
 #include "core/data_files.h"
+#include "core/module1.h"
+#include "core/session_settings.h"
 #include "platform/clock.h"
 #include "platform/disk.h"
 #include "platform/random_source.h"
 #include "platform/status.h"
-#include "core/module1.h"
-#include "core/session_settings.h"
 
 #include <QObject>
 #include <QPointer>

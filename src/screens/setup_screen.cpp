@@ -1,12 +1,12 @@
 #include "screens/setup_screen.h"
 
 #include "core/data_files.h"
-#include "screens/main_screen.h"
-#include "widgets/message.h"
-#include "platform/numbers.h"
-#include "widgets/widget_factory.h"
-#include "screens/session.h"
 #include "core/subject_code.h"
+#include "platform/numbers.h"
+#include "screens/main_screen.h"
+#include "screens/session.h"
+#include "widgets/message.h"
+#include "widgets/widget_factory.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -36,8 +36,7 @@ QLabel* valueBox(QWidget* parent, const char* name, const QString& text, QRect g
     return label;
 }
 
-QCheckBox* boldCheck(QWidget* parent, const char* name, const QString& text, QRect geometry,
-                     bool checked) {
+QCheckBox* boldCheck(QWidget* parent, const char* name, const QString& text, QRect geometry, bool checked) {
     QCheckBox* box = addCheckBox(parent, name, text, geometry);
     box->setFont(sansFont(8.25, true));
     box->setChecked(checked);
@@ -87,11 +86,11 @@ void SetupScreen::buildWidgets() {
     u.Label4 = boldLabel(this, "Label4", QStringLiteral("Set Number of Trials"), tw(120, 1200, 1815, 255));
     u.HScroll1 = addSlider(this, "HScroll1", 1, 500, 3, 1, 10, tw(2040, 1200, 1095, 255));
     u.Label5 = valueBox(this, "Label5", QStringLiteral("3"), tw(3120, 1200, 495, 255));
-    u.Label2 = boldLabel(this, "Label2", QStringLiteral("Enter Subject's 4 Digit Code"),
-                         tw(120, 1680, 2415, 255));
+    u.Label2 =
+        boldLabel(this, "Label2", QStringLiteral("Enter Subject's 4 Digit Code"), tw(120, 1680, 2415, 255));
     u.Text1 = addTextBox(this, "Text1", QStringLiteral("0001"), tw(2880, 1680, 855, 270));
-    u.Label8 = boldLabel(this, "Label8", QStringLiteral("Enter Directory For Data Files"),
-                         tw(120, 2160, 2655, 255));
+    u.Label8 =
+        boldLabel(this, "Label8", QStringLiteral("Enter Directory For Data Files"), tw(120, 2160, 2655, 255));
     u.DataDir = addTextBox(this, "DataDir", m_session.defaultDataFolder(), tw(2880, 2160, 2175, 300));
     u.DataDir->setCursorPosition(0);
     u.Label6 = boldLabel(this, "Label6", QStringLiteral("Judgement Delay Time"), tw(120, 2640, 1935, 255));
@@ -108,9 +107,10 @@ void SetupScreen::buildWidgets() {
     u.Check3 = boldCheck(this, "Check3", force, tw(120, 3960, 2175, 495), true);
     u.Text3a = addTextBox(this, "Text3a", QStringLiteral("Complex"), tw(2280, 4080, 1335, 285));
     u.Text3b = addTextBox(this, "Text3b", QStringLiteral("Simple"), tw(3720, 4080, 1335, 285));
-    u.Label7 = addLabel(this, "Label7",
-                        QStringLiteral("Note:   One can enter alternative terms for any of the three scales."),
-                        tw(120, 4560, 4935, 255));
+    u.Label7 =
+        addLabel(this, "Label7",
+                 QStringLiteral("Note:   One can enter alternative terms for any of the three scales."),
+                 tw(120, 4560, 4935, 255));
     u.Check4 = boldCheck(this, "Check4", QStringLiteral("Force Setting Change Before New Image Creation"),
                          tw(120, 4920, 4935, 300), true);
     u.Check5 = boldCheck(this, "Check5", QStringLiteral("Hide Image Creation Settings After Image Created"),
@@ -135,10 +135,10 @@ void SetupScreen::buildWidgets() {
 
 void SetupScreen::setFocusOrder() {
     const SetupWidgets& u = m_ui;
-    QWidget* order[] = {u.Command1, u.Command2, u.HScroll1, u.Text1, u.HScroll2,
-                        u.MakeArtOption, u.Check1, u.Check2, u.Check3, u.Text1a,
-                        u.Text2a, u.Text3a, u.Text1b, u.Text2b, u.Text3b,
-                        u.JudgeArtOption, u.Check4, u.Check5, u.DataDir};
+    QWidget* order[] = {u.Command1,       u.Command2, u.HScroll1, u.Text1,  u.HScroll2,
+                        u.MakeArtOption,  u.Check1,   u.Check2,   u.Check3, u.Text1a,
+                        u.Text2a,         u.Text3a,   u.Text1b,   u.Text2b, u.Text3b,
+                        u.JudgeArtOption, u.Check4,   u.Check5,   u.DataDir};
     for (std::size_t i = 1; i < std::size(order); ++i) setTabOrder(order[i - 1], order[i]);
     u.Command1->setFocus();
 }
@@ -176,8 +176,8 @@ void SetupScreen::HScroll2_Change() {
 }
 
 void SetupScreen::setMakeArtControlsVisible(bool visible) {
-    for (QWidget* w : std::initializer_list<QWidget*>{m_ui.Command1, m_ui.HScroll1, m_ui.Label4,
-                                                      m_ui.Label5, m_ui.Check4, m_ui.Check5})
+    for (QWidget* w : std::initializer_list<QWidget*>{m_ui.Command1, m_ui.HScroll1, m_ui.Label4, m_ui.Label5,
+                                                      m_ui.Check4, m_ui.Check5})
         w->setVisible(visible);
 }
 
@@ -223,20 +223,23 @@ void SetupScreen::startSession(bool makeArt) {
     const QString earlier = settings.dataFile(makeArt ? kArtFile : kJudgeResultsFile);
     const EntryInfo found = m_session.disk().inspect(earlier);
     if (found.kind != EntryKind::Missing && found.writable) {
-        const QString question =
-            makeArt ? QStringLiteral("The picture store \"%1\" already exists: an earlier Make Art "
-                                     "session of subject %2 did not finish.\n\nReplace it? Its "
-                                     "pictures and that session's results will be lost.")
-                    : QStringLiteral("The judge results file \"%1\" already exists: an earlier Judge "
-                                     "Art session of subject %2 did not finish.\n\nReplace it? That "
-                                     "session's ratings will be lost.");
+        const QString question = makeArt
+                                     ? QStringLiteral(
+                                           "The picture store \"%1\" already exists: an earlier Make Art "
+                                           "session of subject %2 did not finish.\n\nReplace it? Its "
+                                           "pictures and that session's results will be lost.")
+                                     : QStringLiteral(
+                                           "The judge results file \"%1\" already exists: an earlier Judge "
+                                           "Art session of subject %2 did not finish.\n\nReplace it? That "
+                                           "session's ratings will be lost.");
         m_asking = true;
-        askToConfirm(this, question.arg(earlier, code), QStringLiteral("Replace"),
-                     [this, settings] {
-                         m_asking = false;
-                         beginSession(settings);
-                     },
-                     [this] { m_asking = false; });
+        askToConfirm(
+            this, question.arg(earlier, code), QStringLiteral("Replace"),
+            [this, settings] {
+                m_asking = false;
+                beginSession(settings);
+            },
+            [this] { m_asking = false; });
         return;
     }
     beginSession(settings);

@@ -1,8 +1,8 @@
 #include "screens/title_screen.h"
 
-#include "widgets/widget_factory.h"
 #include "screens/session.h"
 #include "screens/setup_screen.h"
+#include "widgets/widget_factory.h"
 
 #include <QCloseEvent>
 #include <QLabel>
@@ -22,17 +22,16 @@ TitleScreen::TitleScreen(Session& session) : m_session(session) {
 
     addLabel(this, "Label2", QStringLiteral("Version 2.0"), tw(2865, 960, 1215, 255))
         ->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
-    addLabel(this, "Label3", QStringLiteral("Empirical aesthetics laboratory"),
-             tw(2265, 1200, 2415, 255))
+    addLabel(this, "Label3", QStringLiteral("Empirical aesthetics laboratory"), tw(2265, 1200, 2415, 255))
         ->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
     addLabel(this, "Label4", QStringLiteral("Pictor team"), tw(2880, 1440, 1335, 255));
 
-    QLabel* subtitle = addLabel(
-        this, "Subtitle",
-        QStringLiteral("This program allows the researcher in empirical visual aesthetics to "
-                       "manipulate the parameters associated with visual objects and their "
-                       "evaluation."),
-        tw(690, 1920, 5565, 720));
+    QLabel* subtitle =
+        addLabel(this, "Subtitle",
+                 QStringLiteral("This program allows the researcher in empirical visual aesthetics to "
+                                "manipulate the parameters associated with visual objects and their "
+                                "evaluation."),
+                 tw(690, 1920, 5565, 720));
     subtitle->setFont(sansFont(9.75, true));
 
     m_begin = addButton(this, "Begin", QStringLiteral("Begin"), tw(2865, 3120, 1215, 495));

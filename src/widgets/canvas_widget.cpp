@@ -5,8 +5,7 @@
 #include <QStyleOptionFrame>
 
 CanvasWidget::CanvasWidget(QSize outerPixels, QColor background, QWidget* parent)
-    : QWidget(parent),
-      m_canvas(outerPixels - QSize(2 * kBorder, 2 * kBorder), background) {
+    : QWidget(parent), m_canvas(outerPixels - QSize(2 * kBorder, 2 * kBorder), background) {
     setFixedSize(outerPixels);
     setAttribute(Qt::WA_OpaquePaintEvent);
     setFocusPolicy(Qt::StrongFocus);
@@ -27,8 +26,7 @@ void CanvasWidget::continueTo(CanvasPoint p2, std::uint32_t colour) {
     update();
 }
 
-void CanvasWidget::box(CanvasPoint corner, float width, float height, std::uint32_t colour,
-                       BoxFill fill) {
+void CanvasWidget::box(CanvasPoint corner, float width, float height, std::uint32_t colour, BoxFill fill) {
     m_canvas.box(corner, width, height, colour, fill);
     update();
 }

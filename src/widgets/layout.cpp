@@ -9,18 +9,16 @@ int twipsToPixels(int twips) {
 }
 
 QRect twipsRect(int left, int top, int width, int height) {
-    return QRect(twipsToPixels(left), twipsToPixels(top), twipsToPixels(width),
-                 twipsToPixels(height));
+    return QRect(twipsToPixels(left), twipsToPixels(top), twipsToPixels(width), twipsToPixels(height));
 }
 
 void registerFontSubstitutes() {
-    QFont::insertSubstitutions(QString::fromLatin1(kSansFamily),
-                               {QStringLiteral("Liberation Sans"), QStringLiteral("Arial"),
-                                QStringLiteral("DejaVu Sans")});
+    QFont::insertSubstitutions(
+        QString::fromLatin1(kSansFamily),
+        {QStringLiteral("Liberation Sans"), QStringLiteral("Arial"), QStringLiteral("DejaVu Sans")});
     QFont::insertSubstitutions(QString::fromLatin1(kTitleFamily),
                                {QStringLiteral("Blankenburg_UNZ1A"), QStringLiteral("Blankenburg"),
-                                QStringLiteral("UnifrakturMaguntia"),
-                                QStringLiteral("DejaVu Serif")});
+                                QStringLiteral("UnifrakturMaguntia"), QStringLiteral("DejaVu Serif")});
 }
 
 QFont layoutFont(const char* family, double points, bool bold) {

@@ -33,15 +33,15 @@ QMessageBox* askToConfirm(QWidget* parent, const QString& text, const QString& c
     QPushButton* cancel = box->addButton(QMessageBox::Cancel);
     cancel->setObjectName(QStringLiteral("cancelButton"));
     box->setDefaultButton(cancel);
-    QObject::connect(box, &QMessageBox::finished, box,
-                     [box, confirm, onConfirmed = std::move(onConfirmed),
-                      onDeclined = std::move(onDeclined)](int) {
-                         if (box->clickedButton() == confirm) {
-                             if (onConfirmed) onConfirmed();
-                         } else if (onDeclined) {
-                             onDeclined();
-                         }
-                     });
+    QObject::connect(
+        box, &QMessageBox::finished, box,
+        [box, confirm, onConfirmed = std::move(onConfirmed), onDeclined = std::move(onDeclined)](int) {
+            if (box->clickedButton() == confirm) {
+                if (onConfirmed) onConfirmed();
+            } else if (onDeclined) {
+                onDeclined();
+            }
+        });
     box->open();
     return box;
 }

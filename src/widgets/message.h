@@ -11,8 +11,7 @@
 class QMessageBox;
 class QWidget;
 
-QMessageBox* showProblem(QWidget* parent, const QString& text,
-                         std::function<void()> onClosed = {});
+QMessageBox* showProblem(QWidget* parent, const QString& text, std::function<void()> onClosed = {});
 
 QMessageBox* askToConfirm(QWidget* parent, const QString& text, const QString& confirmLabel,
                           std::function<void()> onConfirmed, std::function<void()> onDeclined = {});

@@ -3,10 +3,10 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QGuiApplication>
-#include <QScreen>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QScrollBar>
 
 namespace {
@@ -43,8 +43,8 @@ QLineEdit* addTextBox(QWidget* parent, const char* name, const QString& text, QR
     return place(new QLineEdit(text, parent), name, geometry);
 }
 
-QScrollBar* addSlider(QWidget* parent, const char* name, int minimum, int maximum, int value,
-                      int smallStep, int largeStep, QRect geometry) {
+QScrollBar* addSlider(QWidget* parent, const char* name, int minimum, int maximum, int value, int smallStep,
+                      int largeStep, QRect geometry) {
     auto* slider = place(new QScrollBar(Qt::Horizontal, parent), name, geometry);
     slider->setRange(minimum, maximum);
     slider->setSingleStep(smallStep);

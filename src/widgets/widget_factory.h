@@ -21,8 +21,8 @@ QPushButton* addButton(QWidget* parent, const char* name, const QString& text, Q
 QCheckBox* addCheckBox(QWidget* parent, const char* name, const QString& text, QRect twips);
 QLineEdit* addTextBox(QWidget* parent, const char* name, const QString& text, QRect twips);
 // Horizontal scroll bar; takes the keyboard focus like the other controls.
-QScrollBar* addSlider(QWidget* parent, const char* name, int minimum, int maximum, int value,
-                      int smallStep, int largeStep, QRect twips);
+QScrollBar* addSlider(QWidget* parent, const char* name, int minimum, int maximum, int value, int smallStep,
+                      int largeStep, QRect twips);
 
 void setBackground(QWidget* widget, QColor colour);
 void setTextColour(QWidget* widget, QColor colour);
@@ -30,9 +30,7 @@ void setTextColour(QWidget* widget, QColor colour);
 void setBoxBorder(QLabel* label);
 
 // Layout tables give left, top, width, height in twips.
-inline QRect tw(int left, int top, int width, int height) {
-    return twipsRect(left, top, width, height);
-}
+inline QRect tw(int left, int top, int width, int height) { return twipsRect(left, top, width, height); }
 
 // Left = (display width - window width) / 2, top likewise, in single
 // precision; a window larger than the display gets a negative position.

@@ -19,8 +19,8 @@ void WrappingRadioButton::paintEvent(QPaintEvent*) {
 
     const int spacing = style()->pixelMetric(QStyle::PM_RadioButtonLabelSpacing, &option, this);
     const QRect textRect(indicatorWidth + spacing + 1, 0, width() - indicatorWidth - spacing - 1, height());
-    painter.setPen(palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled,
-                                   QPalette::WindowText));
+    painter.setPen(
+        palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled, QPalette::WindowText));
     painter.drawText(textRect, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextWordWrap, text);
     if (hasFocus()) {
         QStyleOptionFocusRect focus;

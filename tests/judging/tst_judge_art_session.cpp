@@ -1,10 +1,10 @@
 #include "support/test_session.h"
 
 #include "core/value_list.h"
+#include "platform/disk.h"
+#include "runs/judge_art_run.h"
 #include "runs/trial_run.h"
 #include "widgets/canvas_widget.h"
-#include "runs/judge_art_run.h"
-#include "platform/disk.h"
 
 #include <QCheckBox>
 #include <QDir>
@@ -60,8 +60,7 @@ void TestJudgeArtSession::replay() {
     QVERIFY(t.rate({1, 2, 3}));
     QVERIFY(u.Command2->isVisible());
     QVERIFY(!u.Label10->isVisible());
-    QCOMPARE(readFile(t.file("res2.dat")),
-             "1,1,1,12,12,12,1,4,7,2.5,1,2,3," + judgeTime(t, 1) + "\r\n");
+    QCOMPARE(readFile(t.file("res2.dat")), "1,1,1,12,12,12,1,4,7,2.5,1,2,3," + judgeTime(t, 1) + "\r\n");
 
     viewPicture(t);
     QCOMPARE(*judgeRun(t).objectCount(), 3);
@@ -69,7 +68,8 @@ void TestJudgeArtSession::replay() {
     // side runs from y 60 to 66.37 at x 50.
     const QImage& image = u.Picture1->image();
     auto px = [&](double x, double y) {
-        return image.pixelColor(qRound(x * ImageCanvas::kPixelsPerUnit), qRound(y * ImageCanvas::kPixelsPerUnit));
+        return image.pixelColor(qRound(x * ImageCanvas::kPixelsPerUnit),
+                                qRound(y * ImageCanvas::kPixelsPerUnit));
     };
     QCOMPARE(px(50, 63), QColor(255, 0, 0));
     QCOMPARE(px(50, 69), QColor(192, 192, 192));
@@ -77,9 +77,8 @@ void TestJudgeArtSession::replay() {
     QVERIFY(t.rate({7, 6, 5}));
     QTRY_COMPARE(t.ended->size(), 1);
     QCOMPARE(t.ended->first().first().toInt(), 0);
-    QCOMPARE(readFile(t.file("res2.dat")),
-             "1,1,1,12,12,12,1,4,7,2.5,1,2,3," + judgeTime(t, 1) + "\r\n" +
-                 "1,2,3,12,12,12,2,,5,3.25,7,6,5," + judgeTime(t, 2) + "\r\n");
+    QCOMPARE(readFile(t.file("res2.dat")), "1,1,1,12,12,12,1,4,7,2.5,1,2,3," + judgeTime(t, 1) + "\r\n" +
+                                               "1,2,3,12,12,12,2,,5,3.25,7,6,5," + judgeTime(t, 2) + "\r\n");
     QVERIFY(isReadOnly(t.file("res2.dat")));
     QVERIFY(!isReadOnly(t.file("art.dat")));
 }
@@ -130,7 +129,8 @@ void TestJudgeArtSession::roundTrip() {
     QVERIFY(t.rate({5, 3, 4}));
     QTRY_COMPARE(t.ended->size(), 1);
     const QByteArray res = readFile(shared.path() + "/0001res.dat");
-    QCOMPARE(readFile(shared.path() + "/0001res2.dat"), res.chopped(2) + ",5,3,4," + judgeTime(t, 1) + "\r\n");
+    QCOMPARE(readFile(shared.path() + "/0001res2.dat"),
+             res.chopped(2) + ",5,3,4," + judgeTime(t, 1) + "\r\n");
 }
 
 void TestJudgeArtSession::fullDiskStopsSession() {
@@ -149,7 +149,8 @@ void TestJudgeArtSession::fullDiskStopsSession() {
     viewPicture(t);
     QMessageBox* box = TestSession::message(t.main());
     QVERIFY(box);
-    QVERIFY2(box->text().contains(t.file("res2.dat")) && box->text().contains("No space"), qPrintable(box->text()));
+    QVERIFY2(box->text().contains(t.file("res2.dat")) && box->text().contains("No space"),
+             qPrintable(box->text()));
     QVERIFY(!t.main()->ui().Command2->isVisible());
     QCOMPARE(readFile(t.folder() + "kept.dat"), first);
     box->accept();
@@ -164,22 +165,27 @@ void TestJudgeArtSession::refusals_data() {
     QTest::addColumn<QString>("file");      // the file the message must name
     QTest::addColumn<QString>("expected");  // a part of the message
     const QByteArray res = kRes;
-    QTest::newRow("no picture store") << QByteArray("<none>") << res << false << "art.dat" << "does not exist";
+    QTest::newRow("no picture store") << QByteArray("<none>") << res << false << "art.dat"
+                                      << "does not exist";
     QTest::newRow("no results file") << QByteArray("1\r\n0\r\n") << QByteArray("<none>") << false << "res.dat"
                                      << "does not exist";
     QTest::newRow("too few pictures") << QByteArray("3\r\n0\r\n0\r\n") << res << false << "art.dat"
                                       << "ends after 2 of the 3 pictures";
-    QTest::newRow("results too short") << QByteArray("3\r\n0\r\n0\r\n0\r\n") << QByteArray("1,1\r\n1,2\r\n")
-                                       << false << "res.dat" << "holds 2 lines";
-    QTest::newRow("zero trials") << QByteArray("0\r\n") << res << false << "art.dat" << "whole number from 1 to 500";
-    QTest::newRow("count above 12") << QByteArray("1\r\n13\r\n") << res << false << "art.dat" << "line 2";
+    QTest::newRow("results too short")
+        << QByteArray("3\r\n0\r\n0\r\n0\r\n") << QByteArray("1,1\r\n1,2\r\n") << false << "res.dat"
+        << "holds 2 lines";
+    QTest::newRow("zero trials") << QByteArray("0\r\n") << res << false << "art.dat"
+                                 << "whole number from 1 to 500";
+    QTest::newRow("count above 12") << QByteArray("1\r\n13\r\n") << res << false << "art.dat"
+                                    << "line 2";
     QTest::newRow("not a number") << QByteArray("1\r\n1\r\n9,4x,50,13,255\r\n") << res << false << "art.dat"
                                   << "line 3: the x of object 1 of picture 1 is \"4x\"";
     QTest::newRow("nan size") << QByteArray("1\r\n1\r\n9,40,50,nan,255\r\n") << res << false << "art.dat"
                               << "not a number";
     QTest::newRow("folder in place of the store") << QByteArray("<folder>") << res << false << "art.dat"
                                                   << "it is a folder";
-    QTest::newRow("finished judge session") << QByteArray("1\r\n0\r\n") << res << true << "res2.dat" << "read-only";
+    QTest::newRow("finished judge session") << QByteArray("1\r\n0\r\n") << res << true << "res2.dat"
+                                            << "read-only";
 }
 
 void TestJudgeArtSession::refusals() {
@@ -190,8 +196,10 @@ void TestJudgeArtSession::refusals() {
     QFETCH(QString, expected);
     TestSession t;
     SetupScreen* setup = t.openSetup();
-    if (art == "<folder>") QVERIFY(QDir(t.folder()).mkdir("0001art.dat"));
-    else if (art != "<none>") writeFile(t.folder() + "0001art.dat", art);
+    if (art == "<folder>")
+        QVERIFY(QDir(t.folder()).mkdir("0001art.dat"));
+    else if (art != "<none>")
+        writeFile(t.folder() + "0001art.dat", art);
     if (res != "<none>") writeFile(t.folder() + "0001res.dat", res);
     if (res2ReadOnly) {
         writeFile(t.folder() + "0001res2.dat", "kept\r\n");
@@ -208,8 +216,10 @@ void TestJudgeArtSession::refusals() {
     QVERIFY(t.setup().Check4->isChecked());
     QCOMPARE(t.session->module1.JudgeArt, std::int16_t(0));
     if (!art.startsWith('<')) QCOMPARE(readFile(t.folder() + "0001art.dat"), art);
-    if (res2ReadOnly) QCOMPARE(readFile(t.folder() + "0001res2.dat"), QByteArray("kept\r\n"));
-    else QVERIFY(!QFile::exists(t.folder() + "0001res2.dat"));
+    if (res2ReadOnly)
+        QCOMPARE(readFile(t.folder() + "0001res2.dat"), QByteArray("kept\r\n"));
+    else
+        QVERIFY(!QFile::exists(t.folder() + "0001res2.dat"));
 }
 
 QTEST_MAIN(TestJudgeArtSession)

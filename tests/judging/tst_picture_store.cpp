@@ -21,12 +21,15 @@ private slots:
 void TestPictureStore::parses_data() {
     QTest::addColumn<QByteArray>("text");
     QTest::addColumn<QList<int>>("counts");
-    QTest::newRow("written by a session") << QByteArray("2\r\n1\r\n2,50,60,9.1,255\r\n0\r\n") << QList<int>{1, 0};
-    QTest::newRow("one line, blanks") << QByteArray(" 1 , 2 ,6,143,207,45,255, 2,88,61,9.1,65280") << QList<int>{2};
+    QTest::newRow("written by a session")
+        << QByteArray("2\r\n1\r\n2,50,60,9.1,255\r\n0\r\n") << QList<int>{1, 0};
+    QTest::newRow("one line, blanks")
+        << QByteArray(" 1 , 2 ,6,143,207,45,255, 2,88,61,9.1,65280") << QList<int>{2};
     QTest::newRow("LF and lone CR") << QByteArray("1\n1\r9,40,50,13,255") << QList<int>{1};
     QTest::newRow("values after the last picture ignored")
         << QByteArray("1\r\n0\r\n5\r\nrubbish\r\n") << QList<int>{0};
-    QTest::newRow("unknown kinds kept") << QByteArray("1\r\n2\r\n0,1,1,5,1\r\n99,1,1,5,1\r\n") << QList<int>{2};
+    QTest::newRow("unknown kinds kept")
+        << QByteArray("1\r\n2\r\n0,1,1,5,1\r\n99,1,1,5,1\r\n") << QList<int>{2};
 }
 
 void TestPictureStore::parses() {

@@ -20,11 +20,14 @@ struct Rig {
     FakeTimer* timer = new FakeTimer;
     LogView view;
     Module1 module1;
-    std::array<ScaleSettings, 3> scales{{{"Nice", "Ugly", true}, {"Odd", "Plain", true}, {"Busy", "Calm", true}}};
+    std::array<ScaleSettings, 3> scales{
+        {{"Nice", "Ugly", true}, {"Odd", "Plain", true}, {"Busy", "Calm", true}}};
     TrialResults results;
     RatingProcedure procedure{clock, std::unique_ptr<Timer>(timer), view, module1, scales, results};
     int done = 0;
-    Rig() { QObject::connect(&procedure, &RatingProcedure::scalesDone, [this] { ++done; }); }
+    Rig() {
+        QObject::connect(&procedure, &RatingProcedure::scalesDone, [this] { ++done; });
+    }
 
     // The subject presses "Rate !" and then chooses `index`.
     void rate(int scale, int index) {
@@ -52,12 +55,11 @@ private slots:
 void TestRatingProcedure::forcedScalesInOrder_data() {
     QTest::addColumn<QList<bool>>("forced");
     QTest::addColumn<QStringList>("log");
-    QTest::newRow("all three") << QList<bool>{true, true, true}
-                               << QStringList{"prompt Consider How Nice", "rate Rate How Nice", "hide rate",
-                                              "options 1", "clear 1", "prompt Consider How Odd",
-                                              "rate Rate How Odd", "hide rate", "options 2", "clear 2",
-                                              "prompt Consider How Busy", "rate Rate How Busy", "hide rate",
-                                              "options 3", "clear 3"};
+    QTest::newRow("all three")
+        << QList<bool>{true, true, true}
+        << QStringList{"prompt Consider How Nice", "rate Rate How Nice", "hide rate", "options 1", "clear 1",
+                       "prompt Consider How Odd",  "rate Rate How Odd",  "hide rate", "options 2", "clear 2",
+                       "prompt Consider How Busy", "rate Rate How Busy", "hide rate", "options 3", "clear 3"};
     QTest::newRow("only scale 2") << QList<bool>{false, true, false}
                                   << QStringList{"prompt Consider How Odd", "rate Rate How Odd", "hide rate",
                                                  "options 2", "clear 2"};

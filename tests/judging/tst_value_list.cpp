@@ -26,14 +26,15 @@ void TestValueList::values_data() {
     QTest::addColumn<QList<FieldValue>>("fields");
     QTest::addColumn<QByteArray>("line");
     QTest::newRow("trials") << QList<FieldValue>{3LL} << QByteArray("3\r\n");
-    QTest::newRow("object record")
-        << QList<FieldValue>{6LL, 143.0f, 207.0f, 45.0, 255LL} << QByteArray("6,143,207,45,255\r\n");
+    QTest::newRow("object record") << QList<FieldValue>{6LL, 143.0f, 207.0f, 45.0, 255LL}
+                                   << QByteArray("6,143,207,45,255\r\n");
     QTest::newRow("reduced size in double")
         << QList<FieldValue>{2LL, 88.0f, 61.0f, 13 * 0.7, 65280LL} << QByteArray("2,88,61,9.1,65280\r\n");
     QTest::newRow("no trailing zeros") << QList<FieldValue>{13 * 0.9} << QByteArray("11.7\r\n");
     QTest::newRow("float keeps 7 digits") << QList<FieldValue>{8.328125f} << QByteArray("8.328125\r\n");
     QTest::newRow("float rounds to 7") << QList<FieldValue>{1.0f / 3.0f} << QByteArray("0.3333333\r\n");
-    QTest::newRow("double rounds to 15") << QList<FieldValue>{1.0 / 3.0} << QByteArray("0.333333333333333\r\n");
+    QTest::newRow("double rounds to 15")
+        << QList<FieldValue>{1.0 / 3.0} << QByteArray("0.333333333333333\r\n");
     QTest::newRow("negative") << QList<FieldValue>{-1.6f, -2LL} << QByteArray("-1.6,-2\r\n");
     QTest::newRow("empty fields keep their commas")
         << QList<FieldValue>{5LL, EmptyValue{}, 2LL} << QByteArray("5,,2\r\n");

@@ -67,12 +67,12 @@ void TestMainScreen::layout() {
     MainScreen* m = t.main();
     QCOMPARE(m->size(), QSize(664, 457));
     const QList<QPair<QString, QRect>> expected = {
-        {"Picture1", QRect(24, 8, 475, 379)},  {"Label9", QRect(520, 8, 121, 25)},
-        {"Label5", QRect(520, 48, 121, 33)},   {"HScroll1", QRect(520, 80, 81, 17)},
-        {"Label1", QRect(600, 80, 41, 17)},    {"HScroll4", QRect(520, 248, 81, 17)},
+        {"Picture1", QRect(24, 8, 475, 379)},   {"Label9", QRect(520, 8, 121, 25)},
+        {"Label5", QRect(520, 48, 121, 33)},    {"HScroll1", QRect(520, 80, 81, 17)},
+        {"Label1", QRect(600, 80, 41, 17)},     {"HScroll4", QRect(520, 248, 81, 17)},
         {"Command2", QRect(520, 272, 121, 25)}, {"Command1", QRect(520, 304, 121, 33)},
-        {"Label10", QRect(520, 344, 121, 41)}, {"Command3", QRect(8, 400, 649, 25)},
-        {"Ple1", QRect(8, 416, 97, 33)},       {"Int4", QRect(304, 416, 65, 33)},
+        {"Label10", QRect(520, 344, 121, 41)},  {"Command3", QRect(8, 400, 649, 25)},
+        {"Ple1", QRect(8, 416, 97, 33)},        {"Int4", QRect(304, 416, 65, 33)},
         {"Com7", QRect(568, 416, 89, 33)}};
     for (const auto& [name, rect] : expected) {
         QWidget* w = m->findChild<QWidget*>(name);

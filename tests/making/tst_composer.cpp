@@ -22,29 +22,27 @@ void TestComposer::compose_data() {
 
     QTest::newRow("one kind removed, a removed kind drawn again")
         << QList<int>{2, 11, 12, 12}
-        << QList<float>{pick12(3),                                   // thin kinds: 3 goes
-                        pick12(3), pick12(5), pick12(1), pick12(2),  // object 1
-                        pick12(12), pick12(12), pick12(7),           // object 2
+        << QList<float>{pick12(3),                                         // thin kinds: 3 goes
+                        pick12(3),  pick12(5),    pick12(1),   pick12(2),  // object 1
+                        pick12(12), pick12(12),   pick12(7),               // object 2
                         pick200(0), pick200(199), pick200(10), pick200(0)}
-        << Triples{{5, 13, 65280}, {12, 101, 126}}
-        << Triples{{70, 299, 13}, {50, 10, 90.9}} << 12;
+        << Triples{{5, 13, 65280}, {12, 101, 126}} << Triples{{70, 299, 13}, {50, 10, 90.9}} << 12;
 
     QList<float> oneKind{pick12(1), pick12(2), pick12(2)};  // a repeated hit is drawn again
     for (int k = 3; k <= 11; ++k) oneKind << pick12(k);
     oneKind << pick12(1) << pick12(12) << pick12(4) << pick12(6)  // object: kind 1 gone, 12 left
             << pick200(199) << pick200(5);
-    QTest::newRow("one shape left") << QList<int>{1, 1, 12, 12} << oneKind
-                                    << Triples{{12, 37, 65535}} << Triples{{239, 15, 33.3}} << 18;
+    QTest::newRow("one shape left") << QList<int>{1, 1, 12, 12} << oneKind << Triples{{12, 37, 65535}}
+                                    << Triples{{239, 15, 33.3}} << 18;
 
     QTest::newRow("twelve of each takes no thinning draws")
-        << QList<int>{1, 12, 12, 12}
-        << QList<float>{pick12(2), pick12(1), pick12(12), pick200(0), pick200(0)}
+        << QList<int>{1, 12, 12, 12} << QList<float>{pick12(2), pick12(1), pick12(12), pick200(0), pick200(0)}
         << Triples{{2, 13, 32382}} << Triples{{50, 50, 9.1}} << 5;
 
     QTest::newRow("kind 3 and 9 regions")
         << QList<int>{2, 12, 12, 12}
-        << QList<float>{pick12(3), pick12(12), pick12(1), pick12(9), pick12(3), pick12(3),
-                        pick200(199), pick200(0), pick200(0), pick200(199)}
+        << QList<float>{pick12(3), pick12(12),   pick12(1),  pick12(9),  pick12(3),
+                        pick12(3), pick200(199), pick200(0), pick200(0), pick200(199)}
         << Triples{{3, 101, 255}, {9, 29, 16711680}} << Triples{{359, 80, 80.8}, {40, 249, 29}} << 10;
 }
 

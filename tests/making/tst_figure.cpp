@@ -31,10 +31,10 @@ void TestFigure::drawing_data() {
                                      << QStringList{"pen 34", "segment (50,50) (50,120.7) 255",
                                                     "segment (50,120.7) (85.35,85.35) 255",
                                                     "segment (85.35,85.35) (50,50) 255"};
-    QTest::newRow("kind 2 replayed from 9.1") << 2 << 9.1 << 6.37
-                                              << QStringList{"pen 3", "segment (50,50) (50,56.37) 255",
-                                                             "segment (50,56.37) (53.185,53.185) 255",
-                                                             "segment (53.185,53.185) (50,50) 255"};
+    QTest::newRow("kind 2 replayed from 9.1")
+        << 2 << 9.1 << 6.37
+        << QStringList{"pen 3", "segment (50,50) (50,56.37) 255", "segment (50,56.37) (53.185,53.185) 255",
+                       "segment (53.185,53.185) (50,50) 255"};
     QTest::newRow("kind 4 size 13") << 4 << 13.0 << 6.5
                                     << QStringList{"pen 7", "segment (50,50) (56.5,50) 255",
                                                    "continue (46.75,43.5) 255", "continue (37,50) 255",
@@ -49,9 +49,9 @@ void TestFigure::drawing_data() {
     QTest::newRow("kind 10 size 21") << 10 << 21.0 << 21.0
                                      << QStringList{"pen 2", "fillcolour 255", "fill solid",
                                                     "box (50,50) 21x21 255 filled"};
-    QTest::newRow("kind 11 size 101") << 11 << 101.0 << 90.9
-                                      << QStringList{"pen 2", "fillcolour 255", "fill transparent",
-                                                     "box (50,50) 90.9x145.44 255 outline"};
+    QTest::newRow("kind 11 size 101")
+        << 11 << 101.0 << 90.9
+        << QStringList{"pen 2", "fillcolour 255", "fill transparent", "box (50,50) 90.9x145.44 255 outline"};
     QTest::newRow("kind 0 draws nothing") << 0 << 21.0 << 21.0 << QStringList{};
     QTest::newRow("kind 13 draws nothing") << 13 << 21.0 << 21.0 << QStringList{};
 }
@@ -74,13 +74,13 @@ void TestFigure::stateCarriesOver() {
     DrawFigure(canvas, 9, 60, 60, 13, 255);
     QCOMPARE(canvas.calls.mid(4, 1), QStringList{"pen 2"});
     QVERIFY(!canvas.calls.mid(4, 4).join(' ').contains("fill"));
-    QCOMPARE(canvas.calls.mid(8), (QStringList{"pen 2", "fillcolour 255", "fill transparent",
-                                               "box (60,60) 13x13 255 outline"}));
+    QCOMPARE(canvas.calls.mid(8),
+             (QStringList{"pen 2", "fillcolour 255", "fill transparent", "box (60,60) 13x13 255 outline"}));
 }
 
 void TestFigure::pixels_data() {
     QTest::addColumn<int>("kind");
-    QTest::addColumn<QPointF>("inside");   // canvas units
+    QTest::addColumn<QPointF>("inside");  // canvas units
     QTest::addColumn<QColor>("expected");
     const QColor grey(192, 192, 192);
     QTest::newRow("filled square") << 10 << QPointF(150, 150) << QColor(0, 0, 255);

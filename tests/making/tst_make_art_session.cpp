@@ -1,9 +1,9 @@
 #include "support/test_session.h"
 
 #include "core/value_list.h"
+#include "platform/disk.h"
 #include "runs/trial_run.h"
 #include "widgets/canvas_widget.h"
-#include "platform/disk.h"
 #include "widgets/wrapping_radio_button.h"
 
 #include <QCheckBox>
@@ -20,8 +20,8 @@ namespace {
 
 // Trial 1: one kind-2 object of size 13; trial 2: a kind-9 and a kind-6 object.
 const QList<float> kTwoTrials = {pick12(2), pick12(1), pick12(1), pick200(0), pick200(10)};
-const QList<float> kSecondTrial = {pick12(9), pick12(3), pick12(2), pick12(6), pick12(12), pick12(3),
-                                   pick200(5), pick200(7), pick200(100), pick200(0)};
+const QList<float> kSecondTrial = {pick12(9), pick12(3),  pick12(2),  pick12(6),    pick12(12),
+                                   pick12(3), pick200(5), pick200(7), pick200(100), pick200(0)};
 const QByteArray kArt = "2\r\n1\r\n2,50,60,9.1,255\r\n2\r\n9,45,57,29,65280\r\n6,170,100,101,16711680\r\n";
 
 bool pictureOnCanvas(const TestSession& t) {
@@ -74,7 +74,8 @@ void TestMakeArtSession::wholeSession() {
     const QByteArray first = readFile(t.file("res.dat"));
     QVERIFY2(first.startsWith("12,1,1,12,12,12,1,4,7,"), first.constData());
     QVERIFY(timeField(first) >= 2.5 && timeField(first) < 2.6);
-    QCOMPARE(first, QByteArray("12,1,1,12,12,12,1,4,7,") + formatValue(*t.main()->run().results().RatingTime[1]) + "\r\n");
+    QCOMPARE(first, QByteArray("12,1,1,12,12,12,1,4,7,") +
+                        formatValue(*t.main()->run().results().RatingTime[1]) + "\r\n");
     QVERIFY(!isReadOnly(t.file("art.dat")));
 
     u.HScroll[1]->setValue(2);  // a setting change brings "Make Picture" back
@@ -197,8 +198,10 @@ void TestMakeArtSession::closingAsksFirst() {
 void TestMakeArtSession::writeFailureStopsSession_data() {
     QTest::addColumn<QString>("fault");
     QTest::addColumn<QString>("reason");
-    QTest::newRow("disk full") << "full" << "No space";
-    QTest::newRow("folder removed") << "removed" << "No such file";
+    QTest::newRow("disk full") << "full"
+                               << "No space";
+    QTest::newRow("folder removed") << "removed"
+                                    << "No such file";
 }
 
 void TestMakeArtSession::writeFailureStopsSession() {

@@ -1,7 +1,7 @@
+#include "platform/disk.h"
 #include "platform/image_canvas.h"
 #include "platform/numbers.h"
 #include "platform/random_source.h"
-#include "platform/disk.h"
 #include "support/fakes.h"
 
 #include <QDir>
@@ -102,10 +102,14 @@ void TestPlatform::writeAppendAndRead() {
 void TestPlatform::refusals_data() {
     QTest::addColumn<QString>("setup");
     QTest::addColumn<QString>("reason");
-    QTest::newRow("missing folder") << "missing" << "does not exist";
-    QTest::newRow("read-only file") << "readonly" << "read-only";
-    QTest::newRow("folder in the way") << "folder" << "folder";
-    QTest::newRow("folder without write bits") << "lockeddir" << "not writable";
+    QTest::newRow("missing folder") << "missing"
+                                    << "does not exist";
+    QTest::newRow("read-only file") << "readonly"
+                                    << "read-only";
+    QTest::newRow("folder in the way") << "folder"
+                                       << "folder";
+    QTest::newRow("folder without write bits") << "lockeddir"
+                                               << "not writable";
 }
 
 void TestPlatform::refusals() {

@@ -110,7 +110,8 @@ void TestSetupScreens::setupDefaults() {
     QCOMPARE(w->property("text").toString(), text);
     QCOMPARE(w->isVisible(), visible);
     QCOMPARE(w->isEnabled(), true);
-    QCOMPARE(w->font().family(), name == "Label1" ? QString("Old English Text MT") : QString("MS Sans Serif"));
+    QCOMPARE(w->font().family(),
+             name == "Label1" ? QString("Old English Text MT") : QString("MS Sans Serif"));
 }
 
 void TestSetupScreens::codeFieldKeepsFourCharacters_data() {
@@ -118,8 +119,10 @@ void TestSetupScreens::codeFieldKeepsFourCharacters_data() {
     QTest::addColumn<QString>("pasted");
     QTest::addColumn<QString>("expected");
     QTest::newRow("fifth character typed") << "7" << QString() << "0000";
-    QTest::newRow("six digits pasted") << QString() << "123456" << "0000";
-    QTest::newRow("four digits pasted") << QString() << "4321" << "4321";
+    QTest::newRow("six digits pasted") << QString() << "123456"
+                                       << "0000";
+    QTest::newRow("four digits pasted") << QString() << "4321"
+                                        << "4321";
 }
 
 void TestSetupScreens::codeFieldKeepsFourCharacters() {
@@ -164,7 +167,8 @@ void TestSetupScreens::modeSwitchKeepsValues() {
     u.HScroll1->setValue(7);
     u.Check5->setChecked(true);
     QTest::mouseClick(u.JudgeArtOption, Qt::LeftButton);
-    for (QWidget* w : std::initializer_list<QWidget*>{u.Command1, u.HScroll1, u.Label4, u.Label5, u.Check4, u.Check5})
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{u.Command1, u.HScroll1, u.Label4, u.Label5, u.Check4, u.Check5})
         QVERIFY(!w->isVisible());
     QVERIFY(u.Command2->isVisible());
     QVERIFY(!u.MakeArtOption->isChecked());
@@ -202,16 +206,37 @@ void TestSetupScreens::enterOnMakeArtStartsWithDefaults() {
 
 void TestSetupScreens::refusedStarts_data() {
     QTest::addColumn<QString>("code");
-    QTest::addColumn<QString>("folder");  // relative to the temporary folder
+    QTest::addColumn<QString>("folder");    // relative to the temporary folder
     QTest::addColumn<QString>("existing");  // art.dat left by an earlier session
     QTest::addColumn<QString>("expected");  // a part of the message
-    QTest::newRow("letters") << "12a4" << "" << "" << "1 to 4 digits";
-    QTest::newRow("empty code") << "" << "" << "" << "1 to 4 digits";
-    QTest::newRow("path in code") << "../x" << "" << "" << "1 to 4 digits";
-    QTest::newRow("sign") << "-1" << "" << "" << "1 to 4 digits";
-    QTest::newRow("missing folder") << "0001" << "missing/" << "" << "does not exist";
-    QTest::newRow("finished session") << "0001" << "" << "readonly" << "read-only";
-    QTest::newRow("finished results only") << "0001" << "" << "resreadonly" << "read-only";
+    QTest::newRow("letters") << "12a4"
+                             << ""
+                             << ""
+                             << "1 to 4 digits";
+    QTest::newRow("empty code") << ""
+                                << ""
+                                << ""
+                                << "1 to 4 digits";
+    QTest::newRow("path in code") << "../x"
+                                  << ""
+                                  << ""
+                                  << "1 to 4 digits";
+    QTest::newRow("sign") << "-1"
+                          << ""
+                          << ""
+                          << "1 to 4 digits";
+    QTest::newRow("missing folder") << "0001"
+                                    << "missing/"
+                                    << ""
+                                    << "does not exist";
+    QTest::newRow("finished session") << "0001"
+                                      << ""
+                                      << "readonly"
+                                      << "read-only";
+    QTest::newRow("finished results only") << "0001"
+                                           << ""
+                                           << "resreadonly"
+                                           << "read-only";
 }
 
 void TestSetupScreens::refusedStarts() {
@@ -278,11 +303,13 @@ void TestSetupScreens::unfinishedSessionAsksFirst() {
     QVERIFY(box);
     QVERIFY(box->text().contains(t.folder() + (makeArt ? "0001art.dat" : "0001res2.dat")));
     QVERIFY(!t.main());
-    QTest::mouseClick(box->findChild<QPushButton*>(replace ? "confirmButton" : "cancelButton"), Qt::LeftButton);
+    QTest::mouseClick(box->findChild<QPushButton*>(replace ? "confirmButton" : "cancelButton"),
+                      Qt::LeftButton);
     QCOMPARE(t.main() != nullptr, replace);
     QCOMPARE(readFile(t.folder() + "0001art.dat"), makeArt && replace ? QByteArray("3\r\n") : art);
     if (!makeArt) QCOMPARE(readFile(t.folder() + "0001res2.dat"), res2);  // replaced only at trial 1
-    QCOMPARE(makeArt ? t.session->module1.MakeArt : t.session->module1.JudgeArt, std::int16_t(replace ? 1 : 0));
+    QCOMPARE(makeArt ? t.session->module1.MakeArt : t.session->module1.JudgeArt,
+             std::int16_t(replace ? 1 : 0));
 }
 
 QTEST_MAIN(TestSetupScreens)

@@ -1,9 +1,9 @@
 #include "support/test_session.h"
 
 #include "core/data_files.h"
+#include "screens/title_screen.h"
 #include "widgets/layout.h"
 #include "widgets/wrapping_radio_button.h"
-#include "screens/title_screen.h"
 
 #include <QFile>
 #include <QLabel>
@@ -25,9 +25,7 @@ TestSession::~TestSession() {
     session.reset();
 }
 
-QString TestSession::file(const char* name) const {
-    return session->dataFile(name);
-}
+QString TestSession::file(const char* name) const { return session->dataFile(name); }
 
 SetupScreen* TestSession::openSetup() {
     session->start();
@@ -58,11 +56,13 @@ bool TestSession::rate(const QList<int>& choices) {
             return false;
         QTest::mouseClick(u.Command3, Qt::LeftButton);
         WrappingRadioButton* option = nullptr;
-        if (!QTest::qWaitFor([&] {
-                for (int k = 1; k <= 3; ++k)
-                    if (u.scale(k)[choice]->isVisible()) option = u.scale(k)[choice];
-                return option != nullptr;
-            }, 5000))
+        if (!QTest::qWaitFor(
+                [&] {
+                    for (int k = 1; k <= 3; ++k)
+                        if (u.scale(k)[choice]->isVisible()) option = u.scale(k)[choice];
+                    return option != nullptr;
+                },
+                5000))
             return false;
         QTest::mouseClick(option, Qt::LeftButton);
         if (!QTest::qWaitFor([&] { return !option->isVisible(); }, 5000)) return false;

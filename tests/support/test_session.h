@@ -6,8 +6,8 @@
 
 #include "support/fakes.h"
 
-#include "screens/main_screen.h"
 #include "platform/disk.h"
+#include "screens/main_screen.h"
 #include "screens/session.h"
 #include "screens/setup_screen.h"
 
