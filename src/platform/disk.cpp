@@ -56,9 +56,7 @@ Status PosixDisk::writeAllTo(int fd, const QByteArray& data, const QString& path
         p += n;
         left -= n;
     }
-    if (::fsync(fd) != 0 && errno != EINVAL && errno != EROFS)
-        return failure(what, path, systemReason(errno));
-    ++m_syncs;
+    if (!syncData(fd)) return failure(what, path, systemReason(errno));
     return Status::ok();
 }
 
@@ -88,6 +86,12 @@ void syncFolder(const QString& path) {
 }
 
 }  // namespace
+
+bool PosixDisk::syncData(int fd) {
+    ++m_syncs;
+    // Some file systems cannot sync (EINVAL) and a read-only one has nothing to sync.
+    return ::fsync(fd) == 0 || errno == EINVAL || errno == EROFS;
+}
 
 EntryInfo PosixDisk::inspect(const QString& path) const {
     struct stat st {};

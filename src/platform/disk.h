@@ -64,6 +64,8 @@ public:
 private:
     Status writeWithFlags(const QString& path, const QByteArray& data, int flags, const QString& what);
     Status writeAllTo(int fd, const QByteArray& data, const QString& path, const QString& what);
+    // fsync, counted; false on failure with errno set.
+    bool syncData(int fd);
 
     int m_syncs = 0;
 };

@@ -10,6 +10,7 @@
 
 class Status {
 public:
+    Status() = default;  // success
     static Status ok() { return Status(); }
     static Status error(QString message) { return Status(std::move(message)); }
 
@@ -18,7 +19,6 @@ public:
     const QString& message() const { return m_message; }
 
 private:
-    Status() = default;
     explicit Status(QString message) : m_message(std::move(message)) {
         if (m_message.isEmpty()) m_message = QStringLiteral("Unknown error.");
     }

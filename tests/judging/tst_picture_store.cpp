@@ -52,7 +52,8 @@ void TestPictureStore::rejects_data() {
     QTest::newRow("negative trials") << QByteArray("-5\r\n") << "whole number from 1 to 500";
     QTest::newRow("fraction of trials") << QByteArray("2.5\r\n") << "whole number";
     QTest::newRow("infinity") << QByteArray("1\r\n1\r\n9,inf,50,13,255\r\n") << "not a number";
-    QTest::newRow("1e308 coordinate") << QByteArray("1\r\n1\r\n9,1e308,50,13,255\r\n") << "far outside";
+    QTest::newRow("x far outside") << QByteArray("1\r\n1\r\n9,1e308,50,13,255\r\n") << "the x of object 1";
+    QTest::newRow("y far outside") << QByteArray("1\r\n1\r\n9,50,-2e6,13,255\r\n") << "the y of object 1";
     QTest::newRow("1e400 overflows") << QByteArray("1\r\n1\r\n9,1e400,50,13,255\r\n") << "not a number";
     QTest::newRow("zero size") << QByteArray("1\r\n1\r\n9,40,50,0,255\r\n") << "size";
     QTest::newRow("kind 2 too small for a pen") << QByteArray("1\r\n1\r\n2,40,50,1.5,255\r\n") << "above 1.5";

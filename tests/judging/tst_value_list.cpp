@@ -52,10 +52,10 @@ void TestValueList::resultsLines_data() {
     QTest::addColumn<bool>("scale2Asked");
     QTest::addColumn<QByteArray>("resLine");
     QTest::addColumn<QByteArray>("res2Line");
-    QTest::newRow("all scales") << true << QByteArray("1,1,6,6,6,6,5,3,2,8.328125\r\n")
-                                << QByteArray("1,1,6,6,6,6,5,3,2,8.328125,5,3,2,8.328125\r\n");
-    QTest::newRow("scale 2 not asked") << false << QByteArray("1,1,6,6,6,6,5,,2,8.328125\r\n")
-                                       << QByteArray("1,1,6,6,6,6,5,,2,8.328125,5,,2,8.328125\r\n");
+    QTest::newRow("all scales") << true << QByteArray("1,1,2,5,7,11,5,3,2,8.328125\r\n")
+                                << QByteArray("1,1,2,5,7,11,5,3,2,8.328125,5,3,2,8.328125\r\n");
+    QTest::newRow("scale 2 not asked") << false << QByteArray("1,1,2,5,7,11,5,,2,8.328125\r\n")
+                                       << QByteArray("1,1,2,5,7,11,5,,2,8.328125,5,,2,8.328125\r\n");
 }
 
 void TestValueList::resultsLines() {
@@ -63,7 +63,10 @@ void TestValueList::resultsLines() {
     QFETCH(QByteArray, resLine);
     QFETCH(QByteArray, res2Line);
     TrialResults r;
-    r.TrialObjects[1] = r.TrialShapes[1] = r.TrialSizes[1] = r.TrialColours[1] = 6;
+    r.TrialObjects[1] = 2;
+    r.TrialShapes[1] = 5;
+    r.TrialSizes[1] = 7;
+    r.TrialColours[1] = 11;
     r.PleRating[1] = 5;
     if (scale2Asked) r.IntRating[1] = 3;
     r.ComRating[1] = 2;

@@ -17,6 +17,7 @@ private slots:
     void makeArtStartUp();
     void layout();
     void scaleCaptions();
+    void judgeArtStartUp_data();
     void judgeArtStartUp();
     void sliderChange_data();
     void sliderChange();
@@ -79,6 +80,13 @@ void TestMainScreen::layout() {
         QVERIFY2(w, qPrintable(name));
         QCOMPARE(w->geometry(), rect);
     }
+    // The three rows of options stand on top of one another, each option at
+    // the left and width of its index.
+    const int lefts[] = {0, 120, 1680, 3120, 4560, 5640, 7080, 8520};
+    const int widths[] = {0, 1455, 1335, 1335, 975, 1335, 1335, 1335};
+    for (int k = 1; k <= 3; ++k)
+        for (int i = 1; i <= 7; ++i)
+            QCOMPARE(m->ui().scale(k)[i]->geometry(), QRect(lefts[i] / 15, 416, widths[i] / 15, 33));
     QCOMPARE(m->ui().Label[5]->text(), QString("Total Number of     Objects"));
     QCOMPARE(m->ui().Label9->font().pixelSize(), 18);
     QCOMPARE(m->ui().Label10->palette().color(QPalette::Window), QColor(Qt::black));
@@ -105,12 +113,19 @@ void TestMainScreen::scaleCaptions() {
     QCOMPARE(u.Ple[3]->text(), QString("Pleasing"));
 }
 
+void TestMainScreen::judgeArtStartUp_data() {
+    QTest::addColumn<bool>("check4");
+    QTest::newRow("setting change forced") << true;
+    QTest::newRow("setting change not forced") << false;
+}
+
 void TestMainScreen::judgeArtStartUp() {
+    QFETCH(bool, check4);
     TestSession t;
     t.openSetup();
     writeFile(t.folder() + "0001art.dat", "1\r\n0\r\n");
-    writeFile(t.folder() + "0001res.dat", "1,1,6,6,6,6,1,2,3,1.5\r\n");
-    t.setup().Check4->setChecked(true);
+    writeFile(t.folder() + "0001res.dat", "1,1,0,6,6,6,1,2,3,1.5\r\n");
+    t.setup().Check4->setChecked(check4);
     t.startJudgeArt();
     QVERIFY(t.main());
     const MainWidgets& u = t.main()->ui();

@@ -10,6 +10,9 @@ class TestComposer : public QObject {
 private slots:
     void compose_data();
     void compose();
+    void regions_data();
+    void regions();
+    void colourTable();
     void thinningKeepsExactlyC();
 };
 
@@ -75,6 +78,45 @@ void TestComposer::compose() {
     QCOMPARE(random.draws(), draws);
     QVERIFY(!random.exhausted());
     QCOMPARE(random.left(), 0);
+}
+
+void TestComposer::regions_data() {
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<QPoint>("offset");  // the region is 200 x 200 from here
+    const QPoint offsets[] = {{50, 50}, {50, 50}, {160, 80}, {160, 80}, {70, 100}, {70, 100},
+                              {70, 100}, {70, 100}, {40, 50}, {40, 50}, {40, 10}, {40, 10}};
+    for (int kind = 1; kind <= 12; ++kind)
+        QTest::newRow(qPrintable(QStringLiteral("kind %1").arg(kind))) << kind << offsets[kind - 1];
+}
+
+void TestComposer::regions() {
+    // Two objects of the kind: the first at the lowest draws, the second at
+    // the highest, so both ends of the region show.
+    QFETCH(int, kind);
+    QFETCH(QPoint, offset);
+    ScriptedRandom random({pick12(kind), pick12(5), pick12(1), pick12(kind), pick12(6), pick12(2),
+                           pick200(0), pick200(0), pick200(199), pick200(199)});
+    Composer composer(random);
+    RecordingCanvas canvas;
+    const QList<ComposedObject> objects = composer.compose({2, 12, 12, 12});
+    const PlacedObject low = composer.placeAndDraw(objects[0], canvas);
+    const PlacedObject high = composer.placeAndDraw(objects[1], canvas);
+    QCOMPARE(QPointF(low.x, low.y), QPointF(offset));
+    QCOMPARE(QPointF(high.x, high.y), QPointF(offset + QPoint(199, 199)));
+    QCOMPARE(random.left(), 0);
+}
+
+void TestComposer::colourTable() {
+    // Entries 1 to 12 as red, green, blue; the dark ones use 126.
+    const int rgb[12][3] = {{255, 0, 0},   {0, 255, 0},   {0, 0, 255},   {0, 255, 255},
+                            {255, 0, 255}, {255, 255, 0}, {126, 0, 0},   {0, 126, 0},
+                            {0, 0, 126},   {0, 126, 126}, {126, 0, 126}, {126, 126, 0}};
+    for (int k = 1; k <= 12; ++k) {
+        ScriptedRandom random({pick12(1), pick12(1), pick12(k)});
+        const QList<ComposedObject> objects = Composer(random).compose({1, 12, 12, 12});
+        const int* c = rgb[k - 1];
+        QCOMPARE(objects[0].colour, static_cast<std::uint32_t>(c[0] + 256 * c[1] + 65536 * c[2]));
+    }
 }
 
 void TestComposer::thinningKeepsExactlyC() {

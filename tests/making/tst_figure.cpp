@@ -3,6 +3,7 @@
 #include "support/fakes.h"
 
 #include <QTest>
+#include <QtMath>
 
 class TestFigure : public QObject {
     Q_OBJECT
@@ -35,6 +36,10 @@ void TestFigure::drawing_data() {
         << 2 << 9.1 << 6.37
         << QStringList{"pen 3", "segment (50,50) (50,56.37) 255", "segment (50,56.37) (53.185,53.185) 255",
                        "segment (53.185,53.185) (50,50) 255"};
+    QTest::newRow("kind 2 replayed from 31.5: a real tie goes to even")
+        << 2 << 31.5 << 22.05
+        << QStringList{"pen 10", "segment (50,50) (50,72.05) 255", "segment (50,72.05) (61.025,61.025) 255",
+                       "segment (61.025,61.025) (50,50) 255"};
     QTest::newRow("kind 4 size 13") << 4 << 13.0 << 6.5
                                     << QStringList{"pen 7", "segment (50,50) (56.5,50) 255",
                                                    "continue (46.75,43.5) 255", "continue (37,50) 255",
@@ -79,26 +84,44 @@ void TestFigure::stateCarriesOver() {
 }
 
 void TestFigure::pixels_data() {
+    // Every kind drawn with size 101 at 200,180 on the real canvas; probes in
+    // canvas units relative to that point, each expected in the colour or
+    // in the background.
     QTest::addColumn<int>("kind");
-    QTest::addColumn<QPointF>("inside");  // canvas units
-    QTest::addColumn<QColor>("expected");
-    const QColor grey(192, 192, 192);
-    QTest::newRow("filled square") << 10 << QPointF(150, 150) << QColor(0, 0, 255);
-    QTest::newRow("outline square is hollow") << 9 << QPointF(150, 150) << grey;
-    QTest::newRow("filled circle") << 6 << QPointF(100, 100) << QColor(0, 0, 255);
-    QTest::newRow("outline circle is hollow") << 5 << QPointF(100, 100) << grey;
-    QTest::newRow("filled rectangle reaches 1.6 high") << 12 << QPointF(140, 230) << QColor(0, 0, 255);
+    QTest::addColumn<QList<QPointF>>("coloured");
+    QTest::addColumn<QList<QPointF>>("background");
+    using P = QList<QPointF>;
+    QTest::newRow("1 triangle pointing right") << 1 << P{{0, 50}, {50, 50}, {25, 25}} << P{{10, 50}, {53, 50}, {-3, 50}};
+    QTest::newRow("2 thick, 0.7 of the size") << 2 << P{{0, 35}, {35, 35}, {8, 35}} << P{{0, 100}, {60, 35}};
+    QTest::newRow("3 wide triangle pointing up") << 3 << P{{80, 0}, {-160, 0}, {-40, -80}, {20, 0}}
+                                                 << P{{-40, -40}, {86, 0}, {-40, -86}};
+    QTest::newRow("4 thick, 0.5 of the size") << 4 << P{{50, 0}, {-100, 0}, {-25, -50}} << P{{-25, -95}, {90, -40}};
+    QTest::newRow("5 circle, radius half the size") << 5 << P{{50, 0}, {-50, 0}, {0, 50}, {0, -50}}
+                                                    << P{{0, 0}, {56, 0}, {0, 56}, {40, 40}};
+    QTest::newRow("6 filled circle") << 6 << P{{0, 0}, {45, 0}, {0, -45}} << P{{56, 0}, {0, 56}};
+    QTest::newRow("7 oval lying, 0.35 high") << 7 << P{{50, 0}, {0, 17.6}} << P{{0, 0}, {0, 50}, {0, 22}};
+    QTest::newRow("8 filled oval") << 8 << P{{45, 0}, {-45, 0}, {0, 14}} << P{{0, 22}, {0, 45}, {56, 0}};
+    QTest::newRow("9 square from its top-left corner") << 9 << P{{0, 50}, {101, 50}, {50, 101}}
+                                                     << P{{50, 50}, {-4, 50}, {106, 50}};
+    QTest::newRow("10 filled square") << 10 << P{{50, 50}, {5, 96}} << P{{-6, 50}, {50, 107}};
+    QTest::newRow("11 rectangle 0.9 wide, 1.6 high") << 11 << P{{90.9, 70}, {45, 145.44}, {0, 140}}
+                                                   << P{{45, 70}, {97, 70}, {45, 151}};
+    QTest::newRow("12 filled rectangle") << 12 << P{{45, 70}, {45, 140}} << P{{96, 70}, {45, 151}};
 }
 
 void TestFigure::pixels() {
     QFETCH(int, kind);
-    QFETCH(QPointF, inside);
-    QFETCH(QColor, expected);
+    QFETCH(QList<QPointF>, coloured);
+    QFETCH(QList<QPointF>, background);
     ImageCanvas canvas(QSize(471, 375), QColor(192, 192, 192));
-    // Reference point at 100,100 with size 101 (kinds 5/6 centred there).
-    DrawFigure(canvas, kind, 100, 100, 101, 16711680);
-    const QPointF p = canvas.toPixels({static_cast<float>(inside.x()), static_cast<float>(inside.y())});
-    QCOMPARE(canvas.image().pixelColor(p.toPoint()), expected);
+    DrawFigure(canvas, kind, 200, 180, 101, 16711680);
+    auto at = [&](QPointF d) {
+        const QPointF p = canvas.toPixels({static_cast<float>(200 + d.x()), static_cast<float>(180 + d.y())});
+        return canvas.image().pixelColor(qFloor(p.x()), qFloor(p.y()));
+    };
+    for (QPointF d : coloured) QVERIFY2(at(d) == QColor(0, 0, 255), qPrintable(QStringLiteral("at %1,%2").arg(d.x()).arg(d.y())));
+    for (QPointF d : background)
+        QVERIFY2(at(d) == QColor(192, 192, 192), qPrintable(QStringLiteral("at %1,%2").arg(d.x()).arg(d.y())));
 }
 
 QTEST_MAIN(TestFigure)

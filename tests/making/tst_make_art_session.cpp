@@ -43,7 +43,6 @@ private slots:
     void wholeSession();
     void trialOptions_data();
     void trialOptions();
-    void judgementDelayHoldsTheRateButton();
     void closingAsksFirst();
     void writeFailureStopsSession_data();
     void writeFailureStopsSession();
@@ -142,27 +141,6 @@ void TestMakeArtSession::trialOptions() {
     QVERIFY2(line.startsWith("1,1,1,12,12,12," + ratings + ","), line.constData());
     if (choices.isEmpty()) QVERIFY(timeField(line) < 0.01);
     QCOMPARE(t.ended->size(), 0);
-}
-
-void TestMakeArtSession::judgementDelayHoldsTheRateButton() {
-    TestSession t;
-    t.random.setScript(kTwoTrials);
-    t.openSetup();
-    t.setup().HScroll2->setValue(1);
-    t.setup().Text1a->setText("Nice ");
-    t.startMakeArt();
-    const MainWidgets& u = t.main()->ui();
-    t.setSliders(1, 12, 12, 12);
-    t.makePicture();
-    QCOMPARE(u.Label10->text(), QString("Consider How Nice "));
-    // A full second of real time passes, but on the session's clock the
-    // delay has not yet run out: the button must not appear early.
-    QTest::qWait(1100);
-    QVERIFY(!u.Command3->isVisible());
-    t.clock.advance(1.0);
-    QTRY_VERIFY(u.Command3->isVisible());
-    QCOMPARE(u.Command3->text(), QString("Rate How Nice "));
-    QCOMPARE(u.Label10->text(), QString());
 }
 
 void TestMakeArtSession::closingAsksFirst() {

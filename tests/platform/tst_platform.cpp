@@ -89,6 +89,7 @@ void TestPlatform::writeAppendAndRead() {
     const QString path = dir.filePath("0001art.dat");
     QVERIFY(disk.writeNew(path, "3\r\n").isOk());
     QVERIFY(disk.append(path, "1\r\n").isOk());
+    QCOMPARE(disk.syncs(), 2);  // every write reaches the disk before the call returns
     QByteArray data;
     QVERIFY(disk.readAll(path, &data).isOk());
     QCOMPARE(data, QByteArray("3\r\n1\r\n"));

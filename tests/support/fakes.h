@@ -56,8 +56,10 @@ public:
     float next() override {
         ++m_draws;
         if (m_script.isEmpty()) {
+            // Past the script every entry of twelve comes up in turn, so a
+            // rejection loop still ends.
             m_exhausted = true;
-            return 0.0f;
+            return (static_cast<float>(m_draws % 12) + 0.5f) / 12.0f;
         }
         return m_script.takeFirst();
     }

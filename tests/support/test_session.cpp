@@ -55,6 +55,7 @@ bool TestSession::rate(const QList<int>& choices) {
         if (!QTest::qWaitFor([&] { return u.Command3->isVisible() && u.Command3->isEnabled(); }, 5000))
             return false;
         QTest::mouseClick(u.Command3, Qt::LeftButton);
+        if (u.Command3->isVisible()) return false;  // the button goes once pressed
         WrappingRadioButton* option = nullptr;
         if (!QTest::qWaitFor(
                 [&] {
