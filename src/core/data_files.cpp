@@ -57,7 +57,8 @@ Status SubjectFiles::loadJudgeMaterial(JudgeMaterial* out) const {
     if (Status s = m_disk.readAll(path(kArtFile), &art, kMaxDataFileBytes); !s.isOk()) return s;
     QByteArray results;
     if (Status s = m_disk.readAll(path(kResultsFile), &results, kMaxDataFileBytes); !s.isOk()) return s;
-    if (Status s = checkJudgeMaterial(art, path(kArtFile), results, path(kResultsFile), out); !s.isOk())
+    if (Status s = checkJudgeMaterial(art, path(kArtFile), results, path(kResultsFile), leadingNumber(m_code), out);
+        !s.isOk())
         return s;
     return m_disk.checkCanCreate(path(kJudgeResultsFile));
 }

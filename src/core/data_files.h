@@ -7,7 +7,7 @@
 // the file name joined with nothing between them.
 
 #include "core/composer.h"
-#include "core/picture_store.h"
+#include "core/data_reader.h"
 #include "core/trial_results.h"
 #include "platform/disk.h"
 

@@ -4,7 +4,7 @@
 // files held: the fuzz target and the regression tests check every accepted
 // input against it.
 
-#include "core/picture_store.h"
+#include "core/data_reader.h"
 
 #include <QByteArray>
 #include <cmath>
@@ -17,17 +17,35 @@ inline void splitMaterialInput(const QByteArray& input, QByteArray* art, QByteAr
     *results = nul < 0 ? input : input.mid(nul + 1);
 }
 
-// True when accepted material is fit to replay.
+// The subject whose files the fuzz target and the corpus files stand for.
+inline constexpr double kMaterialSubject = 42;
+
+// True when accepted material is fit to replay. Checked here apart from the
+// reader, so that a fault in the reader shows.
 inline bool materialIsSound(const JudgeMaterial& m) {
     if (m.store.trials < 1 || m.store.trials > kMaxTrials) return false;
     if (m.store.pictures.size() != m.store.trials || m.resultsLines.size() != m.store.trials) return false;
-    for (const StoredPicture& p : m.store.pictures) {
+    for (qsizetype t = 0; t < m.store.trials; ++t) {
+        const StoredPicture& p = m.store.pictures[t];
         if (p.objects.size() > kMaxObjects) return false;
         for (const StoredObject& o : p.objects) {
+            if (!o.drawn()) continue;
             if (!std::isfinite(o.x) || !std::isfinite(o.y) || !(o.size > 0) || !std::isfinite(o.size))
                 return false;
             if (o.colour > 16777215u) return false;
         }
+        // Any spelling of a number counts ("2." is 2), as for the reader.
+        const QList<QByteArray> f = m.resultsLines[t].split(',');
+        bool ok = f.size() == 10;
+        ok = ok && f[0].toDouble() == kMaterialSubject && f[1].toDouble() == static_cast<double>(t + 1);
+        ok = ok && f[2].toDouble() == static_cast<double>(p.objects.size());
+        for (int k = 6; ok && k <= 8; ++k) {
+            const double rating = f[k].toDouble();
+            ok = f[k].isEmpty() || (rating >= 1 && rating <= 7 && rating == std::floor(rating));
+        }
+        bool timeOk = false;
+        const double time = ok ? f[9].toDouble(&timeOk) : 0;
+        if (!ok || !timeOk || !(time >= 0) || !std::isfinite(time)) return false;
     }
     return true;
 }

@@ -6,7 +6,7 @@
 // read and checked when the session starts, before the subject sees
 // anything; after the last trial the file is made read-only.
 
-#include "core/picture_store.h"
+#include "core/data_reader.h"
 #include "runs/trial_run.h"
 
 class JudgeArtRun final : public TrialRun {

@@ -42,11 +42,10 @@ QLabel* valueLabel(QWidget* parent, const char* name, QRect geometry) {
 
 }  // namespace
 
-MainScreen::MainScreen(Session& session) : m_session(session) {
+MainScreen::MainScreen(Session& session) : LayoutWindow(QColor(128, 128, 128)), m_session(session) {
     setObjectName(QStringLiteral("Mainn"));
     setWindowTitle(QStringLiteral("Make Art !"));
     setFixedSize(twipsToPixels(9960), twipsToPixels(6855));
-    setBackground(this, QColor(128, 128, 128));
     buildWidgets();
     setFocusOrder();
     const RunServices services{
@@ -116,7 +115,6 @@ void MainScreen::buildWidgets() {
             option->setObjectName(QStringLiteral("%1%2").arg(QLatin1String(arrayNames[k])).arg(i));
             option->setGeometry(tw(kScalePositions[i].left, 6240, kScalePositions[i].width, 495));
             option->setFont(sansFont());
-            setBackground(option, QColor(128, 128, 128));
             option->hide();
             u.scaleGroup->addButton(option, (k + 1) * 10 + i);
             (*arrays[k])[i] = option;

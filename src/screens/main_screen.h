@@ -10,7 +10,7 @@
 #include "platform/status.h"
 #include "runs/trial_view.h"
 
-#include <QWidget>
+#include "widgets/layout_window.h"
 #include <array>
 #include <memory>
 #include <optional>
@@ -44,7 +44,7 @@ struct MainWidgets {
     }
 };
 
-class MainScreen final : public QWidget, public TrialView {
+class MainScreen final : public LayoutWindow, public TrialView {
     Q_OBJECT
 public:
     explicit MainScreen(Session& session);

@@ -40,17 +40,15 @@ QCheckBox* boldCheck(QWidget* parent, const char* name, const QString& text, QRe
     QCheckBox* box = addCheckBox(parent, name, text, geometry);
     box->setFont(sansFont(8.25, true));
     box->setChecked(checked);
-    setBackground(box, kYellow);
     return box;
 }
 
 }  // namespace
 
-SetupScreen::SetupScreen(Session& session) : m_session(session) {
+SetupScreen::SetupScreen(Session& session) : LayoutWindow(kYellow), m_session(session) {
     setObjectName(QStringLiteral("ArtTest"));
     setWindowTitle(QStringLiteral("Pictor"));
     setFixedSize(twipsToPixels(5205), twipsToPixels(6360));
-    setBackground(this, kYellow);
     buildWidgets();
     setFocusOrder();
 }
@@ -72,7 +70,6 @@ void SetupScreen::buildWidgets() {
     modes->setObjectName(QStringLiteral("modeGroup"));
     for (QRadioButton* option : {u.MakeArtOption, u.JudgeArtOption}) {
         option->setFont(sansFont());
-        setBackground(option, kYellow);
         modes->addButton(option);
     }
     u.MakeArtOption->setChecked(true);

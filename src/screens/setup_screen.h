@@ -9,7 +9,7 @@
 
 #include "core/session_settings.h"
 
-#include <QWidget>
+#include "widgets/layout_window.h"
 
 class QCheckBox;
 class QLabel;
@@ -49,7 +49,7 @@ struct SetupWidgets {
     QPushButton* Command2 = nullptr;
 };
 
-class SetupScreen final : public QWidget {
+class SetupScreen final : public LayoutWindow {
     Q_OBJECT
 public:
     explicit SetupScreen(Session& session);

@@ -8,12 +8,11 @@
 #include <QLabel>
 #include <QPushButton>
 
-TitleScreen::TitleScreen(Session& session) : m_session(session) {
+TitleScreen::TitleScreen(Session& session) : LayoutWindow(QColor(255, 255, 192)), m_session(session) {
     setObjectName(QStringLiteral("Startup"));
     setWindowTitle(QStringLiteral("Ruz Avevu"));
     setFixedSize(twipsToPixels(6945), twipsToPixels(3900));
     move(twipsToPixels(3315), twipsToPixels(2505));
-    setBackground(this, QColor(255, 255, 192));
 
     QLabel* title = addLabel(this, "Label1", QStringLiteral("Pictor"), tw(2325, 360, 2295, 615));
     title->setFont(layoutFont(kTitleFamily, 24));

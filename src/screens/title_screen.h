@@ -3,13 +3,13 @@
 // The first window: the program's name, its purpose in one sentence, and
 // "Begin", which opens the setup screen for the experimenter.
 
-#include <QWidget>
+#include "widgets/layout_window.h"
 
 class QLabel;
 class QPushButton;
 class Session;
 
-class TitleScreen final : public QWidget {
+class TitleScreen final : public LayoutWindow {
     Q_OBJECT
 public:
     explicit TitleScreen(Session& session);

@@ -6,7 +6,7 @@
 // display.
 
 #include "platform/canvas.h"
-#include "platform/image_canvas.h"
+#include "platform/painter_canvas.h"
 
 #include <QWidget>
 #include <memory>

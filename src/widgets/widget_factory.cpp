@@ -1,5 +1,7 @@
 #include "widgets/widget_factory.h"
 
+#include "widgets/focus_scroll_bar.h"
+
 #include <QApplication>
 #include <QCheckBox>
 #include <QGuiApplication>
@@ -45,7 +47,7 @@ QLineEdit* addTextBox(QWidget* parent, const char* name, const QString& text, QR
 
 QScrollBar* addSlider(QWidget* parent, const char* name, int minimum, int maximum, int value, int smallStep,
                       int largeStep, QRect geometry) {
-    auto* slider = place(new QScrollBar(Qt::Horizontal, parent), name, geometry);
+    auto* slider = place(new FocusScrollBar(parent), name, geometry);
     slider->setRange(minimum, maximum);
     slider->setSingleStep(smallStep);
     slider->setPageStep(largeStep);
@@ -53,15 +55,12 @@ QScrollBar* addSlider(QWidget* parent, const char* name, int minimum, int maximu
     slider->setFocusPolicy(Qt::StrongFocus);
     // Right arrow and Page Down move towards the maximum, as on any slider.
     slider->setInvertedControls(false);
-    // Keep the standard look rather than the window's background colour.
-    slider->setPalette(QApplication::palette(slider));
     return slider;
 }
 
 void setBackground(QWidget* widget, QColor colour) {
     QPalette p = widget->palette();
     p.setColor(QPalette::Window, colour);
-    p.setColor(QPalette::Button, colour);
     widget->setPalette(p);
     widget->setAutoFillBackground(true);
 }

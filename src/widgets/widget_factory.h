@@ -24,6 +24,7 @@ QLineEdit* addTextBox(QWidget* parent, const char* name, const QString& text, QR
 QScrollBar* addSlider(QWidget* parent, const char* name, int minimum, int maximum, int value, int smallStep,
                       int largeStep, QRect twips);
 
+// An opaque background of the colour, for a label that is a box of its own.
 void setBackground(QWidget* widget, QColor colour);
 void setTextColour(QWidget* widget, QColor colour);
 // A one-pixel box around the label, as a value box or instruction box has.

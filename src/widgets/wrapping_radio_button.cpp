@@ -1,6 +1,10 @@
 #include "widgets/wrapping_radio_button.h"
 
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QMouseEvent>
 #include <QPainter>
+#include <QStyleHints>
 #include <QStyleOptionButton>
 #include <QStylePainter>
 
@@ -32,3 +36,36 @@ void WrappingRadioButton::paintEvent(QPaintEvent*) {
 }
 
 bool WrappingRadioButton::hitButton(const QPoint& pos) const { return rect().contains(pos); }
+
+void WrappingRadioButton::showEvent(QShowEvent* event) {
+    QRadioButton::showEvent(event);
+    m_shown.start();
+}
+
+bool WrappingRadioButton::justAppeared() const {
+    return m_shown.isValid() && m_shown.elapsed() < QGuiApplication::styleHints()->mouseDoubleClickInterval();
+}
+
+void WrappingRadioButton::mousePressEvent(QMouseEvent* event) {
+    if (justAppeared()) {
+        event->accept();  // swallowed: the release that follows finds nothing pressed
+        return;
+    }
+    QRadioButton::mousePressEvent(event);
+}
+
+void WrappingRadioButton::mouseDoubleClickEvent(QMouseEvent* event) {
+    if (justAppeared()) {
+        event->accept();
+        return;
+    }
+    QRadioButton::mouseDoubleClickEvent(event);
+}
+
+void WrappingRadioButton::keyPressEvent(QKeyEvent* event) {
+    if (justAppeared() && !event->isAutoRepeat() && event->key() == Qt::Key_Space) {
+        event->accept();
+        return;
+    }
+    QRadioButton::keyPressEvent(event);
+}

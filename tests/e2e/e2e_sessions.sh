@@ -109,6 +109,7 @@ rate() {
         wait_for "$w" 324 404 shown       # Rate How ...
         click "$w" 324 412 0.05
         wait_for "$w" 15 432 shown        # the first option's indicator
+        sleep 0.45                        # options take no clicks for a double-click interval
         click "$w" "$x" 432 0.05
         wait_for "$w" 15 432 hidden
     done
@@ -212,7 +213,7 @@ crash_point 0008 make res.dat 10
 
 echo "== Judge Art killed after one trial"
 cp "$WORK/0007art.dat" "$WORK/0009art.dat"
-cp "$WORK/0007res.dat" "$WORK/0009res.dat"
+sed 's/^7,/9,/' "$WORK/0007res.dat" >"$WORK/0009res.dat"  # the lines carry the subject number
 crash_point 0009 judge res2.dat 14
 
 [ "$FAILED" = 0 ] && [ -z "${KEEP_LOGS:-}" ] && rm -rf "$LOGS" || { echo "pictor output kept in $LOGS"; tail -n 20 "$LOGS"/*.log; }

@@ -18,7 +18,8 @@
 
 namespace {
 
-const QByteArray kRes = "1,1,1,12,12,12,1,4,7,2.5\r\n1,2,3,12,12,12,2,,5,3.25\r\n1,3,1,1,1,1,7,7,7,1\r\n";
+// Results lines for pictures of 0, 3 and 1 objects.
+const QByteArray kRes = "1,1,0,12,11,10,1,4,7,2.5\r\n1,2,3,9,8,7,2,,5,3.25\r\n1,3,1,1,1,1,7,7,7,1\r\n";
 
 JudgeArtRun& judgeRun(TestSession& t) { return static_cast<JudgeArtRun&>(t.main()->run()); }
 
@@ -60,7 +61,7 @@ void TestJudgeArtSession::replay() {
     QVERIFY(t.rate({1, 2, 3}));
     QVERIFY(u.Command2->isVisible());
     QVERIFY(!u.Label10->isVisible());
-    QCOMPARE(readFile(t.file("res2.dat")), "1,1,1,12,12,12,1,4,7,2.5,1,2,3," + judgeTime(t, 1) + "\r\n");
+    QCOMPARE(readFile(t.file("res2.dat")), "1,1,0,12,11,10,1,4,7,2.5,1,2,3," + judgeTime(t, 1) + "\r\n");
 
     viewPicture(t);
     QCOMPARE(*judgeRun(t).objectCount(), 3);
@@ -68,8 +69,8 @@ void TestJudgeArtSession::replay() {
     // side runs from y 60 to 66.37 at x 50.
     const QImage& image = u.Picture1->image();
     auto px = [&](double x, double y) {
-        return image.pixelColor(qRound(x * ImageCanvas::kPixelsPerUnit),
-                                qRound(y * ImageCanvas::kPixelsPerUnit));
+        return image.pixelColor(qRound(x * PainterCanvas::kPixelsPerUnit),
+                                qRound(y * PainterCanvas::kPixelsPerUnit));
     };
     QCOMPARE(px(50, 63), QColor(255, 0, 0));
     QCOMPARE(px(50, 69), QColor(192, 192, 192));
@@ -77,8 +78,8 @@ void TestJudgeArtSession::replay() {
     QVERIFY(t.rate({7, 6, 5}));
     QTRY_COMPARE(t.ended->size(), 1);
     QCOMPARE(t.ended->first().first().toInt(), 0);
-    QCOMPARE(readFile(t.file("res2.dat")), "1,1,1,12,12,12,1,4,7,2.5,1,2,3," + judgeTime(t, 1) + "\r\n" +
-                                               "1,2,3,12,12,12,2,,5,3.25,7,6,5," + judgeTime(t, 2) + "\r\n");
+    QCOMPARE(readFile(t.file("res2.dat")), "1,1,0,12,11,10,1,4,7,2.5,1,2,3," + judgeTime(t, 1) + "\r\n" +
+                                               "1,2,3,9,8,7,2,,5,3.25,7,6,5," + judgeTime(t, 2) + "\r\n");
     QVERIFY(isReadOnly(t.file("res2.dat")));
     QVERIFY(!isReadOnly(t.file("art.dat")));
 }
@@ -87,17 +88,17 @@ void TestJudgeArtSession::nothingForcedKeepsPicture() {
     TestSession t;
     t.openSetup();
     writeFile(t.folder() + "0001art.dat", "1\r\n1\r\n10,40,50,45,255\r\n");
-    writeFile(t.folder() + "0001res.dat", kRes);
+    writeFile(t.folder() + "0001res.dat", "1,1,1,12,11,10,1,4,7,2.5\r\n");
     for (QCheckBox* c : {t.setup().Check1, t.setup().Check2, t.setup().Check3}) c->setChecked(false);
     t.startJudgeArt();
     viewPicture(t);
     QCOMPARE(t.ended->size(), 1);
     const QByteArray line = readFile(t.file("res2.dat"));
-    QVERIFY2(line.startsWith("1,1,1,12,12,12,1,4,7,2.5,,,,"), line.constData());
+    QVERIFY2(line.startsWith("1,1,1,12,11,10,1,4,7,2.5,,,,"), line.constData());
     QVERIFY(line.endsWith("\r\n") && line.count("\r\n") == 1);
     QVERIFY(line.trimmed().split(',').last().toDouble() < 0.01);
-    QCOMPARE(t.main()->ui().Picture1->image().pixelColor(qRound(60 * ImageCanvas::kPixelsPerUnit),
-                                                         qRound(70 * ImageCanvas::kPixelsPerUnit)),
+    QCOMPARE(t.main()->ui().Picture1->image().pixelColor(qRound(60 * PainterCanvas::kPixelsPerUnit),
+                                                         qRound(70 * PainterCanvas::kPixelsPerUnit)),
              QColor(255, 0, 0));
 }
 
@@ -138,12 +139,12 @@ void TestJudgeArtSession::fullDiskStopsSession() {
     TestSession t;
     t.openSetup();
     writeFile(t.folder() + "0001art.dat", "2\r\n0\r\n0\r\n");
-    writeFile(t.folder() + "0001res.dat", kRes);
+    writeFile(t.folder() + "0001res.dat", "1,1,0,12,11,10,1,4,7,2.5\r\n1,2,0,12,11,10,1,4,7,2.5\r\n");
     for (QCheckBox* c : {t.setup().Check1, t.setup().Check2, t.setup().Check3}) c->setChecked(false);
     t.startJudgeArt();
     viewPicture(t);
     const QByteArray first = readFile(t.file("res2.dat"));
-    QVERIFY(first.startsWith("1,1,1,12,12,12,1,4,7,2.5,,,,"));
+    QVERIFY(first.startsWith("1,1,0,12,11,10,1,4,7,2.5,,,,"));
     QVERIFY(QFile::rename(t.file("res2.dat"), t.folder() + "kept.dat"));
     QVERIFY(QFile::link("/dev/full", t.file("res2.dat")));
     viewPicture(t);

@@ -1,5 +1,5 @@
 #include "core/figure.h"
-#include "platform/image_canvas.h"
+#include "platform/painter_canvas.h"
 #include "support/fakes.h"
 
 #include <QTest>
@@ -13,6 +13,7 @@ private slots:
     void stateCarriesOver();
     void pixels_data();
     void pixels();
+    void replayedSquareSize();
 };
 
 void TestFigure::drawing_data() {
@@ -122,6 +123,18 @@ void TestFigure::pixels() {
     for (QPointF d : coloured) QVERIFY2(at(d) == QColor(0, 0, 255), qPrintable(QStringLiteral("at %1,%2").arg(d.x()).arg(d.y())));
     for (QPointF d : background)
         QVERIFY2(at(d) == QColor(192, 192, 192), qPrintable(QStringLiteral("at %1,%2").arg(d.x()).arg(d.y())));
+}
+
+void TestFigure::replayedSquareSize() {
+    // A kind-10 square of size 101 is 101 * 1.0575 = 106.8 pixels across,
+    // plus one pixel of its pen on either side.
+    ImageCanvas canvas(QSize(471, 375), QColor(192, 192, 192));
+    DrawFigure(canvas, 10, 100, 100, 101, 255);
+    int across = 0, down = 0;
+    for (int i = 0; i < 471; ++i) across += canvas.image().pixelColor(i, 160) == QColor(255, 0, 0);
+    for (int i = 0; i < 375; ++i) down += canvas.image().pixelColor(160, i) == QColor(255, 0, 0);
+    QVERIFY2(across >= 108 && across <= 110, qPrintable(QString::number(across)));
+    QCOMPARE(down, across);
 }
 
 QTEST_MAIN(TestFigure)

@@ -1,5 +1,5 @@
 #include "platform/disk.h"
-#include "platform/image_canvas.h"
+#include "platform/painter_canvas.h"
 #include "platform/numbers.h"
 #include "platform/random_source.h"
 #include "support/fakes.h"
@@ -24,7 +24,8 @@ private slots:
     void refusals_data();
     void refusals();
     void fullDiskIsReported();
-    void imageCanvasScalesPointsButNotPens();
+    void imageCanvasScale_data();
+    void imageCanvasScale();
 };
 
 void TestPlatform::toInt16_data() {
@@ -154,25 +155,39 @@ void TestPlatform::fullDiskIsReported() {
     QVERIFY2(s.message().contains(path) && s.message().contains("No space"), qPrintable(s.message()));
 }
 
-void TestPlatform::imageCanvasScalesPointsButNotPens() {
-    ImageCanvas canvas(QSize(471, 375), QColor(192, 192, 192));
-    // 100 canvas units are 100 * 15 / 15.8625 = 94.56 pixels.
-    canvas.setPenWidth(1);
-    canvas.segment({0, 100}, {440, 100}, 255);
-    QVERIFY(canvas.image().pixelColor(200, 94) == QColor(255, 0, 0) ||
-            canvas.image().pixelColor(200, 95) == QColor(255, 0, 0));
-    QCOMPARE(canvas.image().pixelColor(200, 97), QColor(192, 192, 192));
+void TestPlatform::imageCanvasScale_data() {
+    QTest::addColumn<double>("scale");
+    QTest::newRow("screen") << 1.0;
+    QTest::newRow("print, three times") << 3.0;
+}
+
+void TestPlatform::imageCanvasScale() {
+    QFETCH(double, scale);
+    const QColor grey(192, 192, 192);
+    ImageCanvas canvas(QSize(qRound(471 * scale), qRound(375 * scale)), grey, scale);
+    // The largest composed extents land inside the picture, a few pixels
+    // from its right and bottom edges.
+    const QPointF far = canvas.toPixels({439.8f, 354.44f});
+    QVERIFY2(far.x() < 471 * scale && far.x() > 465 * scale, qPrintable(QString::number(far.x())));
+    QVERIFY2(far.y() < 375 * scale && far.y() > 374 * scale, qPrintable(QString::number(far.y())));
+    // 100 units are 105.75 pixels; a pen of 9 is 9 pixels wide at scale 1.
     canvas.setPenWidth(9);
-    canvas.segment({100, 200}, {100, 300}, 65280);
-    const int x = qRound(100 * ImageCanvas::kPixelsPerUnit);
-    QCOMPARE(canvas.image().pixelColor(x + 3, 230), QColor(0, 255, 0));
-    QCOMPARE(canvas.image().pixelColor(x + 7, 230), QColor(192, 192, 192));
-    // The far corner of the largest pictures lies inside the image.
-    QVERIFY(canvas.toPixels({439.8f, 354.44f}).x() < 471);
-    QVERIFY(canvas.toPixels({439.8f, 354.44f}).y() < 375);
+    canvas.segment({100, 20}, {100, 300}, 65280);
+    auto row = [&](double y) {
+        int first = -1, last = -1;
+        for (int x = 0; x < canvas.image().width(); ++x)
+            if (canvas.image().pixelColor(x, qRound(y * scale)) == QColor(0, 255, 0)) {
+                if (first < 0) first = x;
+                last = x;
+            }
+        return std::make_pair(first, last);
+    };
+    const auto [first, last] = row(150);
+    QVERIFY(std::abs((first + last + 1) / 2.0 - 105.75 * scale) <= 0.5);
+    QCOMPARE(last - first + 1, qRound(9 * scale));
     canvas.clear();
-    QCOMPARE(canvas.image().pixelColor(200, 94), QColor(192, 192, 192));
-    QCOMPARE(canvas.image().pixelColor(200, 95), QColor(192, 192, 192));
+    QCOMPARE(row(150).first, -1);
+    QVERIFY(canvas.touched().isEmpty());
 }
 
 QTEST_MAIN(TestPlatform)

@@ -6,6 +6,8 @@
 #include "widgets/wrapping_radio_button.h"
 
 #include <QFile>
+#include <QGuiApplication>
+#include <QStyleHints>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -16,6 +18,9 @@
 
 TestSession::TestSession() {
     registerFontSubstitutes();
+    // Options ignore clicks for a double-click interval after they appear;
+    // a short one keeps the tests quick. Tests of that rule set their own.
+    QGuiApplication::styleHints()->setMouseDoubleClickInterval(kDoubleClickMs);
     session = std::make_unique<Session>(clock, random, disk, folder());
     ended = std::make_unique<QSignalSpy>(session.get(), &Session::ended);
 }
@@ -65,6 +70,7 @@ bool TestSession::rate(const QList<int>& choices) {
                 },
                 5000))
             return false;
+        QTest::qWait(kDoubleClickMs + 10);  // the options take no clicks before
         QTest::mouseClick(option, Qt::LeftButton);
         if (!QTest::qWaitFor([&] { return !option->isVisible(); }, 5000)) return false;
     }

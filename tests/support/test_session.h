@@ -19,6 +19,8 @@ class QMessageBox;
 
 class TestSession {
 public:
+    static constexpr int kDoubleClickMs = 30;
+
     TestSession();
     ~TestSession();
 
