@@ -6,7 +6,7 @@ set -euo pipefail
 PICTOR_ROOT=$(cd "$(dirname "$0")" && pwd)
 source "$PICTOR_ROOT/scripts/common.sh"
 
-install_missing "${PICTOR_PACKAGES[@]}" xvfb xauth xdotool imagemagick
+install_missing "${PICTOR_PACKAGES[@]}" xvfb xauth xdotool imagemagick x11-utils openbox
 
 export QT_QPA_PLATFORM=offscreen
 # Leaks are checked too; tests/lsan.supp names the one system library whose

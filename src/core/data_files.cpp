@@ -28,21 +28,21 @@ Status SubjectFiles::startPictureStore(int trials) {
     for (const char* name : {kArtFile, kResultsFile}) {
         if (Status s = m_disk.checkCanCreate(path(name)); !s.isOk()) return s;
     }
-    return m_disk.writeNew(path(kArtFile), valueListLine({static_cast<long long>(trials)}));
+    return writeNew(kArtFile, valueListLine({static_cast<long long>(trials)}));
 }
 
 Status SubjectFiles::appendPictureHeader(int objectCount) {
-    return m_disk.append(path(kArtFile), valueListLine({static_cast<long long>(objectCount)}));
+    return append(kArtFile, valueListLine({static_cast<long long>(objectCount)}));
 }
 
 Status SubjectFiles::appendObject(const PlacedObject& o) {
-    return m_disk.append(path(kArtFile), valueListLine({static_cast<long long>(o.kind), o.x, o.y, o.size,
-                                                        static_cast<long long>(o.colour)}));
+    return append(kArtFile, valueListLine({static_cast<long long>(o.kind), o.x, o.y, o.size,
+                                           static_cast<long long>(o.colour)}));
 }
 
 Status SubjectFiles::appendResults(int trial, const TrialResults& results) {
     const QByteArray line = resultsLine(leadingNumber(m_code), trial, results);
-    return trial == 1 ? m_disk.writeNew(path(kResultsFile), line) : m_disk.append(path(kResultsFile), line);
+    return trial == 1 ? writeNew(kResultsFile, line) : append(kResultsFile, line);
 }
 
 Status SubjectFiles::finishMakeArt() {
@@ -66,8 +66,33 @@ Status SubjectFiles::loadJudgeMaterial(JudgeMaterial* out) const {
 Status SubjectFiles::appendJudgeResults(int trial, const QByteArray& resultsText,
                                         const TrialResults& results) {
     const QByteArray line = judgeResultsLine(resultsText, trial, results);
-    const QString res2 = path(kJudgeResultsFile);
-    return trial == 1 ? m_disk.writeNew(res2, line) : m_disk.append(res2, line);
+    return trial == 1 ? writeNew(kJudgeResultsFile, line) : append(kJudgeResultsFile, line);
 }
 
 Status SubjectFiles::finishJudgeArt() { return m_disk.makeReadOnly(path(kJudgeResultsFile)); }
+
+Status SubjectFiles::writeNew(const char* name, const QByteArray& data) {
+    const Status s = m_disk.writeNew(path(name), data);
+    if (s.isOk()) m_saved[path(name)] = data.size();
+    return s;
+}
+
+Status SubjectFiles::append(const char* name, const QByteArray& data) {
+    const Status s = m_disk.append(path(name), data);
+    if (s.isOk()) m_saved[path(name)] += data.size();
+    return s;
+}
+
+QString SubjectFiles::keptSentence() const {
+    QStringList lost;
+    for (auto it = m_saved.cbegin(); it != m_saved.cend(); ++it) {
+        const EntryInfo found = m_disk.inspect(it.key());
+        if (found.kind != EntryKind::File || found.size < it.value()) lost << QStringLiteral("\"%1\"").arg(it.key());
+    }
+    if (m_saved.isEmpty()) return QStringLiteral("Nothing had been saved yet.");
+    if (lost.isEmpty())
+        return QStringLiteral("Everything saved before this problem is still in the data files.");
+    return QStringLiteral("Pictor can no longer find %1 as it saved it, so it cannot tell what of it is kept; "
+                          "look for the data folder before starting another session.")
+        .arg(lost.join(QStringLiteral(", ")));
+}

@@ -12,6 +12,7 @@
 #include "platform/disk.h"
 
 #include <QByteArray>
+#include <QMap>
 #include <QString>
 
 inline constexpr char kArtFile[] = "art.dat";
@@ -53,8 +54,17 @@ public:
     Status appendJudgeResults(int trial, const QByteArray& resultsText, const TrialResults& results);
     Status finishJudgeArt();
 
+    // After a failure: a sentence saying whether everything this session
+    // saved is still where it was written, as far as can be seen.
+    QString keptSentence() const;
+
 private:
+    // Everything goes through these, which keep count of what was saved.
+    Status writeNew(const char* name, const QByteArray& data);
+    Status append(const char* name, const QByteArray& data);
+
     DataDisk& m_disk;
     QString m_folder;
     QString m_code;
+    QMap<QString, qint64> m_saved;  // bytes this session saved, by path
 };

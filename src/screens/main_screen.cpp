@@ -7,6 +7,7 @@
 #include "screens/session.h"
 #include "widgets/canvas_widget.h"
 #include "widgets/message.h"
+#include "widgets/centring.h"
 #include "widgets/widget_factory.h"
 #include "widgets/wrapping_radio_button.h"
 
@@ -27,6 +28,8 @@ struct ScalePosition {
 };
 constexpr std::array<ScalePosition, 8> kScalePositions = {
     {{0, 0}, {120, 1455}, {1680, 1335}, {3120, 1335}, {4560, 975}, {5640, 1335}, {7080, 1335}, {8520, 1335}}};
+
+constexpr int kCaptionHeight = 480;
 
 QLabel* panelLabel(QWidget* parent, const char* name, const QString& text, QRect geometry) {
     QLabel* label = addLabel(parent, name, text, geometry);
@@ -80,7 +83,10 @@ void MainScreen::buildWidgets() {
         QStringLiteral("Number Of Different Sizes"), QStringLiteral("Number Of Different Colours")};
     for (int n = 1; n <= 4; ++n) {
         const int top = 720 + (n - 1) * 840;  // caption rows at 720, 1560, 2400, 3240
-        u.Label[n + 4] = panelLabel(this, captionNames[n - 1], captions[n - 1], tw(7800, top, 1815, 495));
+        // The layout's 495-twip captions reach a pixel into the slider row;
+        // an overlap that Qt's X11 painting leaves blank when the panel is
+        // hidden and shown again. 480 twips end at the slider's top.
+        u.Label[n + 4] = panelLabel(this, captionNames[n - 1], captions[n - 1], tw(7800, top, 1815, kCaptionHeight));
         u.HScroll[n] = addSlider(this, sliderNames[n - 1], 1, 12, 6, 1, 1, tw(7800, top + 480, 1215, 255));
         u.Label[n] = valueLabel(this, valueNames[n - 1], tw(9000, top + 480, 615, 255));
         connect(u.HScroll[n], &QScrollBar::valueChanged, this, [this, n] { HScroll_Change(n); });
@@ -153,7 +159,7 @@ void MainScreen::captionScales() {
 }
 
 Status MainScreen::Form_Load() {
-    centreOnDisplay(this);
+    keepCentred(this);
     captionScales();
 
     const Module1& m = m_session.module1;
@@ -270,11 +276,9 @@ void MainScreen::stopAfterFailure(const Status& status) {
     for (int n = 1; n <= 4; ++n) m_ui.HScroll[n]->hide();
     m_ui.Label10->setText(QStringLiteral("Session stopped"));
     m_ui.Label10->show();
-    showProblem(
-        this,
-        status.message() + QStringLiteral("\n\nThe session has been stopped. Every line written before "
-                                          "this problem is kept in the data files."),
-        [this] { m_session.endProgram(1); });
+    showProblem(this, status.message() + QStringLiteral("\n\nThe session has been stopped. ") +
+                          m_session.files().keptSentence(),
+                [this] { m_session.endProgram(1); });
 }
 
 void MainScreen::closeEvent(QCloseEvent* event) {
@@ -289,13 +293,13 @@ void MainScreen::closeEvent(QCloseEvent* event) {
     }
     if (m_closing) return;  // the question is already on the screen
     m_closing = true;
-    askToConfirm(
-        this,
-        QStringLiteral("A session is under way (trial %1 of %2).\n\nEnd it now? Every finished "
-                       "trial stays saved in the data files; the trial on the screen is not saved.")
-            .arg(m_run->trialNo())
-            .arg(m_session.module1.NumTrials),
-        QStringLiteral("End Session"),
+    const QString question =
+        m_run->trialInProgress()
+            ? QStringLiteral("A session is under way: trial %1 of %2 is on the screen.\n\nEnd it now? Every "
+                             "finished trial stays saved in the data files; the trial on the screen is not saved.")
+            : QStringLiteral("A session is under way: %1 of %2 trials are done.\n\nEnd it now? Every finished "
+                             "trial is saved in the data files, so nothing is lost.");
+    askToConfirm(this, question.arg(m_run->trialNo()).arg(m_session.module1.NumTrials), QStringLiteral("End Session"),
         [this] {
             m_run->abandon();
             m_session.endProgram(0);

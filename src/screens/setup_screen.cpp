@@ -6,6 +6,7 @@
 #include "screens/main_screen.h"
 #include "screens/session.h"
 #include "widgets/message.h"
+#include "widgets/centring.h"
 #include "widgets/widget_factory.h"
 
 #include <QButtonGroup>
@@ -21,6 +22,7 @@
 namespace {
 
 const QColor kYellow(255, 255, 192);
+constexpr int kModeOptionWidth = 1335;
 
 QLabel* boldLabel(QWidget* parent, const char* name, const QString& text, QRect geometry) {
     QLabel* label = addLabel(parent, name, text, geometry);
@@ -62,10 +64,12 @@ void SetupScreen::buildWidgets() {
 
     u.MakeArtOption = new QRadioButton(QStringLiteral("Make Art"), this);
     u.MakeArtOption->setObjectName(QStringLiteral("MakeArtOption"));
-    u.MakeArtOption->setGeometry(tw(3720, 240, 975, 195));
+    // The options are wider than the layout's 975 twips: the substitute font
+    // and the indicator need more, and the space to their right is free.
+    u.MakeArtOption->setGeometry(tw(3720, 240, kModeOptionWidth, 195));
     u.JudgeArtOption = new QRadioButton(QStringLiteral("Judge Art"), this);
     u.JudgeArtOption->setObjectName(QStringLiteral("JudgeArtOption"));
-    u.JudgeArtOption->setGeometry(tw(3720, 600, 975, 195));
+    u.JudgeArtOption->setGeometry(tw(3720, 600, kModeOptionWidth, 195));
     auto* modes = new QButtonGroup(this);
     modes->setObjectName(QStringLiteral("modeGroup"));
     for (QRadioButton* option : {u.MakeArtOption, u.JudgeArtOption}) {
@@ -159,7 +163,7 @@ SessionSettings SetupScreen::captureSettings(SessionMode mode) const {
 
 void SetupScreen::Form_Load() {
     m_session.module1.NumTrials = 3;
-    centreOnDisplay(this);
+    keepCentred(this);
 }
 
 void SetupScreen::HScroll1_Change() {
@@ -194,8 +198,10 @@ void SetupScreen::Text1_Change() {
 
 void SetupScreen::Text1_KeyPress(int keyAscii) {
     if (keyAscii != 13) return;
-    if (!textToInt16(QStringLiteral("0000") + m_ui.Text1->text())) {
-        showProblem(this, checkSubjectCode(m_ui.Text1->text()).message());
+    // The same rule as a start, so the experimenter hears of a code that
+    // will be refused while still typing it.
+    if (Status valid = checkSubjectCode(m_ui.Text1->text()); !valid.isOk()) {
+        showProblem(this, valid.message());
         return;
     }
     m_ui.HScroll1->setEnabled(true);

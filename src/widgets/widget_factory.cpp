@@ -4,11 +4,9 @@
 
 #include <QApplication>
 #include <QCheckBox>
-#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QScreen>
 #include <QScrollBar>
 
 namespace {
@@ -75,14 +73,6 @@ void setTextColour(QWidget* widget, QColor colour) {
 void setBoxBorder(QLabel* label) {
     label->setFrameShape(QFrame::Box);
     label->setLineWidth(1);
-}
-
-void centreOnDisplay(QWidget* window) {
-    const QRect display = QGuiApplication::primaryScreen()->geometry();
-    const QSize outer = window->frameGeometry().size();
-    const float left = static_cast<float>(display.width() - outer.width()) / 2.0f;
-    const float top = static_cast<float>(display.height() - outer.height()) / 2.0f;
-    window->move(display.left() + static_cast<int>(left), display.top() + static_cast<int>(top));
 }
 
 int checkValue(const QCheckBox* box) { return box->isChecked() ? 1 : 0; }

@@ -33,9 +33,5 @@ void setBoxBorder(QLabel* label);
 // Layout tables give left, top, width, height in twips.
 inline QRect tw(int left, int top, int width, int height) { return twipsRect(left, top, width, height); }
 
-// Left = (display width - window width) / 2, top likewise, in single
-// precision; a window larger than the display gets a negative position.
-void centreOnDisplay(QWidget* window);
-
 // 0 clear, 1 checked.
 int checkValue(const QCheckBox* box);

@@ -1,9 +1,12 @@
 #include "support/test_session.h"
 
+#include "runs/trial_run.h"
 #include "widgets/canvas_widget.h"
 #include "widgets/wrapping_radio_button.h"
 
+#include <QApplication>
 #include <QCheckBox>
+#include <QStyleHints>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -22,6 +25,9 @@ private slots:
     void sliderChange_data();
     void sliderChange();
     void rateButtonLatches();
+    void controlsKeepTheStandardLook();
+    void sliderShowsItsFocus();
+    void optionsIgnoreADoubleClick();
 };
 
 void TestMainScreen::makeArtStartUp_data() {
@@ -69,7 +75,7 @@ void TestMainScreen::layout() {
     QCOMPARE(m->size(), QSize(664, 457));
     const QList<QPair<QString, QRect>> expected = {
         {"Picture1", QRect(24, 8, 475, 379)},   {"Label9", QRect(520, 8, 121, 25)},
-        {"Label5", QRect(520, 48, 121, 33)},    {"HScroll1", QRect(520, 80, 81, 17)},
+        {"Label5", QRect(520, 48, 121, 32)},    {"HScroll1", QRect(520, 80, 81, 17)},
         {"Label1", QRect(600, 80, 41, 17)},     {"HScroll4", QRect(520, 248, 81, 17)},
         {"Command2", QRect(520, 272, 121, 25)}, {"Command1", QRect(520, 304, 121, 33)},
         {"Label10", QRect(520, 344, 121, 41)},  {"Command3", QRect(8, 400, 649, 25)},
@@ -192,6 +198,72 @@ void TestMainScreen::rateButtonLatches() {
     t.main()->Command3_Click();
     t.main()->Command3_Click();
     QCOMPARE(t.session->module1.RateFlag, std::int16_t(1));
+}
+
+void TestMainScreen::controlsKeepTheStandardLook() {
+    // Only the windows take the layout's colours; every slider, button and
+    // text box looks as the style draws it.
+    TestSession t;
+    SetupScreen* setup = t.openSetup();
+    t.startMakeArt();
+    const QList<QPair<QWidget*, QColor>> windows{{setup, QColor(255, 255, 192)}, {t.main(), QColor(128, 128, 128)}};
+    for (const auto& [window, colour] : windows) {
+        QCOMPARE(window->grab().toImage().pixelColor(4, window->height() - 4), colour);
+        int controls = 0;
+        for (QWidget* w : window->findChildren<QWidget*>()) {
+            if (!qobject_cast<QAbstractSlider*>(w) && !qobject_cast<QPushButton*>(w) && !qobject_cast<QLineEdit*>(w))
+                continue;
+            ++controls;
+            for (QPalette::ColorRole role : {QPalette::Window, QPalette::Button, QPalette::Base})
+                for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled})
+                    QVERIFY2(w->palette().color(group, role) == QApplication::palette(w).color(group, role),
+                             qPrintable(w->objectName()));
+        }
+        QVERIFY(controls >= 5);
+    }
+}
+
+void TestMainScreen::sliderShowsItsFocus() {
+    TestSession t;
+    t.openSetup();
+    t.startMakeArt();
+    QVERIFY(QTest::qWaitForWindowExposed(t.main()));
+    QScrollBar* slider = t.main()->ui().HScroll[2];
+    t.main()->ui().HScroll[1]->setFocus();
+    const QImage without = slider->grab().toImage();
+    slider->setFocus();
+    QVERIFY(slider->hasFocus());
+    const QImage with = slider->grab().toImage();
+    const QColor mark = slider->palette().color(QPalette::Highlight);
+    QCOMPARE(with.pixelColor(1, with.height() / 2), mark);
+    QVERIFY(without.pixelColor(1, without.height() / 2) != mark);
+}
+
+void TestMainScreen::optionsIgnoreADoubleClick() {
+    // Two clicks 150 ms apart on "Rate How" and the option below it choose
+    // nothing; a click 600 ms later chooses.
+    QGuiApplication::styleHints()->setMouseDoubleClickInterval(400);
+    TestSession t;
+    t.openSetup();
+    t.setup().Check2->setChecked(false);
+    t.setup().Check3->setChecked(false);
+    t.startMakeArt();
+    QGuiApplication::styleHints()->setMouseDoubleClickInterval(400);
+    const MainWidgets& u = t.main()->ui();
+    t.makePicture();
+    QTRY_VERIFY(u.Command3->isVisible());
+    QTest::mouseClick(u.Command3, Qt::LeftButton, {}, QPoint(50, 20));  // the part above the options
+    QVERIFY(u.Ple[1]->isVisible());
+    QTest::qWait(150);
+    QTest::mouseClick(u.Ple[1], Qt::LeftButton);
+    QTest::qWait(20);
+    QVERIFY(!u.Ple[1]->isChecked());
+    QVERIFY(u.Ple[1]->isVisible());
+    QVERIFY(!t.main()->run().results().PleRating[1].has_value());
+    QTest::qWait(600);
+    QTest::mouseClick(u.Ple[1], Qt::LeftButton);
+    QCOMPARE(t.main()->run().results().PleRating[1], std::optional<int>(1));
+    QTRY_VERIFY(!u.Ple[1]->isVisible());
 }
 
 QTEST_MAIN(TestMainScreen)

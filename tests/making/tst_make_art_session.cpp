@@ -145,9 +145,9 @@ void TestMakeArtSession::trialOptions() {
 
 void TestMakeArtSession::closingAsksFirst() {
     TestSession t;
-    t.random.setScript(kTwoTrials);
+    t.random.setScript(kTwoTrials + kSecondTrial);
     t.openSetup();
-    t.setup().HScroll1->setValue(2);
+    t.setup().HScroll1->setValue(3);
     t.startMakeArt();
     t.setSliders(1, 12, 12, 12);
     t.makePicture();
@@ -155,20 +155,27 @@ void TestMakeArtSession::closingAsksFirst() {
     const QByteArray art = readFile(t.file("art.dat"));
     const QByteArray res = readFile(t.file("res.dat"));
 
+    // Between trials nothing can be lost; declining keeps the session.
     t.main()->close();
     QMessageBox* box = TestSession::message(t.main());
     QVERIFY(box);
-    QVERIFY(box->text().contains("End it now?"));
+    QVERIFY2(box->text().contains("1 of 3 trials are done") && box->text().contains("nothing is lost"),
+             qPrintable(box->text()));
     QTest::mouseClick(box->findChild<QPushButton*>("cancelButton"), Qt::LeftButton);
     QCOMPARE(t.ended->size(), 0);
     QTRY_VERIFY(!TestSession::message(t.main()));
 
+    // With a picture on the screen, its rating would be lost.
+    t.setSliders(2, 12, 12, 12);
+    t.makePicture();
     t.main()->close();
     box = TestSession::message(t.main());
     QVERIFY(box);
+    QVERIFY2(box->text().contains("trial 2 of 3 is on the screen") && box->text().contains("is not saved"),
+             qPrintable(box->text()));
     QTest::mouseClick(box->findChild<QPushButton*>("confirmButton"), Qt::LeftButton);
     QCOMPARE(t.ended->size(), 1);
-    QCOMPARE(readFile(t.file("art.dat")), art);
+    QVERIFY(readFile(t.file("art.dat")).startsWith(art));
     QCOMPARE(readFile(t.file("res.dat")), res);
     QVERIFY(!isReadOnly(t.file("art.dat")));
 }

@@ -16,12 +16,15 @@ class TestSetupScreens : public QObject {
     Q_OBJECT
 private slots:
     void titleScreen();
+    void captionsFit();
     void enterOnBeginOpensSetup();
     void closingTitleEndsProgram();
     void setupDefaults_data();
     void setupDefaults();
     void codeFieldKeepsFourCharacters_data();
     void codeFieldKeepsFourCharacters();
+    void enterInCodeField_data();
+    void enterInCodeField();
     void slidersWriteSessionRecord();
     void modeSwitchKeepsValues();
     void startCopiesCodeBeforeMainScreen();
@@ -50,6 +53,15 @@ void TestSetupScreens::titleScreen() {
     QVERIFY(!title->isVisible());
     QVERIFY(t.session->ArtTest()->isVisible());
     QCOMPARE(t.session->module1.NumTrials, std::int16_t(3));
+}
+
+void TestSetupScreens::captionsFit() {
+    TestSession t;
+    SetupScreen* setup = t.openSetup();
+    QCOMPARE(clippedCaptions(t.session->Startup()), QStringList());
+    QCOMPARE(clippedCaptions(setup), QStringList());
+    t.startMakeArt();
+    QCOMPARE(clippedCaptions(t.main()), QStringList());
 }
 
 void TestSetupScreens::enterOnBeginOpensSetup() {
@@ -136,6 +148,35 @@ void TestSetupScreens::codeFieldKeepsFourCharacters() {
         code->setText(pasted);
     }
     QCOMPARE(code->text(), expected);
+}
+
+void TestSetupScreens::enterInCodeField_data() {
+    QTest::addColumn<QString>("code");
+    QTest::addColumn<bool>("refused");
+    QTest::newRow("four digits") << "0012" << false;
+    QTest::newRow("empty") << "" << true;
+    QTest::newRow("trailing blank") << "12 " << true;
+    QTest::newRow("letter") << "1x" << true;
+}
+
+void TestSetupScreens::enterInCodeField() {
+    // Enter says at once what a start would refuse, in the same words.
+    QFETCH(QString, code);
+    QFETCH(bool, refused);
+    TestSession t;
+    SetupScreen* setup = t.openSetup();
+    t.setup().Text1->setText(code);
+    QTest::keyClick(t.setup().Text1, Qt::Key_Return);
+    QMessageBox* box = TestSession::message(setup);
+    QCOMPARE(box != nullptr, refused);
+    QCOMPARE(t.setup().Text1->text(), code);
+    if (!refused) return;
+    const QString said = box->text();
+    box->accept();
+    QTRY_VERIFY(!TestSession::message(setup));
+    t.startMakeArt();
+    QVERIFY(TestSession::message(setup));
+    QCOMPARE(TestSession::message(setup)->text(), said);
 }
 
 void TestSetupScreens::slidersWriteSessionRecord() {

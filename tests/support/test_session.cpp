@@ -5,6 +5,7 @@
 #include "widgets/layout.h"
 #include "widgets/wrapping_radio_button.h"
 
+#include <QAbstractButton>
 #include <QFile>
 #include <QGuiApplication>
 #include <QStyleHints>
@@ -95,4 +96,31 @@ void writeFile(const QString& path, const QByteArray& data) {
 bool isReadOnly(const QString& path) {
     const EntryInfo info = PosixDisk().inspect(path);
     return info.kind != EntryKind::Missing && !info.writable;
+}
+
+QStringList clippedCaptions(QWidget* window) {
+    QStringList clipped;
+    for (QWidget* w : window->findChildren<QWidget*>()) {
+        QString text;
+        int needed = 0;
+        if (auto* label = qobject_cast<QLabel*>(w)) {
+            if (label->text().isEmpty()) continue;
+            if (label->wordWrap()) {
+                if (label->heightForWidth(label->width()) > label->height()) clipped << w->objectName();
+                continue;
+            }
+            needed = label->sizeHint().width();
+        } else if (qobject_cast<WrappingRadioButton*>(w)) {
+            continue;  // scale options wrap their captions by design
+        } else if (auto* button = qobject_cast<QAbstractButton*>(w)) {
+            if (qobject_cast<QPushButton*>(w))
+                needed = button->fontMetrics().horizontalAdvance(button->text()) + 6;
+            else
+                needed = button->sizeHint().width();
+        } else {
+            continue;
+        }
+        if (needed > w->width()) clipped << QStringLiteral("%1 (%2 > %3)").arg(w->objectName()).arg(needed).arg(w->width());
+    }
+    return clipped;
 }

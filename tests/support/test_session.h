@@ -54,6 +54,10 @@ public:
     static QMessageBox* message(QWidget* window);
 };
 
+// Names of the window's labels, check boxes, option buttons and push
+// buttons whose caption does not fit their box.
+QStringList clippedCaptions(QWidget* window);
+
 QByteArray readFile(const QString& path);
 void writeFile(const QString& path, const QByteArray& data);
 // An existing entry without any write permission bit.
