@@ -7,7 +7,13 @@
 #include <QApplication>
 #include <QGuiApplication>
 
+#include <csignal>
+
 int main(int argc, char* argv[]) {
+    // A file grown past the process's size limit fails its write (EFBIG),
+    // which the data files report and undo like a full disk, instead of
+    // killing the program in the middle of a line.
+    std::signal(SIGXFSZ, SIG_IGN);
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Pictor"));
     QApplication::setApplicationVersion(QStringLiteral("2.0"));

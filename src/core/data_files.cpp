@@ -24,10 +24,57 @@ QByteArray judgeResultsLine(const QByteArray& resultsText, int trial, const Tria
 SubjectFiles::SubjectFiles(DataDisk& disk, QString folderText, QString subjectCode)
     : m_disk(disk), m_folder(std::move(folderText)), m_code(std::move(subjectCode)) {}
 
-Status SubjectFiles::startPictureStore(int trials) {
-    for (const char* name : {kArtFile, kResultsFile}) {
-        if (Status s = m_disk.checkCanCreate(path(name)); !s.isOk()) return s;
+StartPlan SubjectFiles::planStart(SessionMode mode) const {
+    StartPlan plan;
+    const bool making = mode == SessionMode::MakeArt;
+    if (Status s = m_disk.checkFolderOf(path(kArtFile)); !s.isOk()) {
+        plan.refusal = Status::error(s.message() + QStringLiteral(" The session has not started."));
+        return plan;
     }
+    // Make Art starts the subject's data afresh; Judge Art adds its own.
+    const QList<const char*> replaced = making ? QList<const char*>{kArtFile, kResultsFile, kMakeRecordFile,
+                                                                    kJudgeResultsFile, kJudgeRecordFile}
+                                               : QList<const char*>{kJudgeResultsFile, kJudgeRecordFile};
+    const QList<const char*> all = {kArtFile,          kResultsFile,     kMakeRecordFile,
+                                    kJudgeResultsFile, kJudgeRecordFile, kLockFile};
+    for (const char* name : all) {
+        const EntryInfo found = m_disk.inspect(path(name));
+        if (found.kind != EntryKind::Missing && found.kind != EntryKind::File) {
+            plan.refusal = Status::error(
+                QStringLiteral("The data file \"%1\" is %2, not a regular file. Pictor only reads and writes "
+                               "regular files, so nothing has been written; move it away or choose another "
+                               "folder or code.")
+                    .arg(path(name), describeEntry(found)));
+            return plan;
+        }
+    }
+    for (const char* name : replaced) {
+        const EntryInfo found = m_disk.inspect(path(name));
+        if (found.kind != EntryKind::File) continue;
+        if (!found.writable) {
+            plan.refusal = Status::error(
+                QStringLiteral("The data file \"%1\" is read-only: it belongs to a finished session of subject "
+                               "%2, whose data are never overwritten. Choose another code or data folder.")
+                    .arg(path(name), m_code));
+            return plan;
+        }
+        plan.unfinished << path(name);
+    }
+    if (!making) {
+        JudgeMaterial material;
+        if (Status s = loadJudgeMaterial(&material); !s.isOk()) plan.refusal = s;
+    }
+    return plan;
+}
+
+Status SubjectFiles::removeUnfinished(const QStringList& paths) {
+    for (const QString& p : paths) {
+        if (Status s = m_disk.remove(p); !s.isOk()) return s;
+    }
+    return Status::ok();
+}
+
+Status SubjectFiles::startPictureStore(int trials) {
     return writeNew(kArtFile, valueListLine({static_cast<long long>(trials)}));
 }
 
@@ -57,10 +104,7 @@ Status SubjectFiles::loadJudgeMaterial(JudgeMaterial* out) const {
     if (Status s = m_disk.readAll(path(kArtFile), &art, kMaxDataFileBytes); !s.isOk()) return s;
     QByteArray results;
     if (Status s = m_disk.readAll(path(kResultsFile), &results, kMaxDataFileBytes); !s.isOk()) return s;
-    if (Status s = checkJudgeMaterial(art, path(kArtFile), results, path(kResultsFile), leadingNumber(m_code), out);
-        !s.isOk())
-        return s;
-    return m_disk.checkCanCreate(path(kJudgeResultsFile));
+    return checkJudgeMaterial(art, path(kArtFile), results, path(kResultsFile), leadingNumber(m_code), out);
 }
 
 Status SubjectFiles::appendJudgeResults(int trial, const QByteArray& resultsText,

@@ -8,16 +8,21 @@
 
 #include "core/composer.h"
 #include "core/data_reader.h"
+#include "core/session_settings.h"
 #include "core/trial_results.h"
 #include "platform/disk.h"
 
 #include <QByteArray>
 #include <QMap>
+#include <QStringList>
 #include <QString>
 
 inline constexpr char kArtFile[] = "art.dat";
 inline constexpr char kResultsFile[] = "res.dat";
 inline constexpr char kJudgeResultsFile[] = "res2.dat";
+inline constexpr char kMakeRecordFile[] = "session.json";
+inline constexpr char kJudgeRecordFile[] = "session2.json";
+inline constexpr char kLockFile[] = "session.lock";
 
 QString dataFilePath(const QString& folderText, const QString& subjectCode, const char* fileName);
 
@@ -29,12 +34,29 @@ QByteArray resultsLine(double subjectNumber, int trial, const TrialResults& resu
 // judge ratings and rating time of trial t.
 QByteArray judgeResultsLine(const QByteArray& resultsText, int trial, const TrialResults& results);
 
+// What a start of a session finds among the subject's files, decided before
+// anything is written.
+struct StartPlan {
+    Status refusal;          // not ok: the start is refused with this message
+    QStringList unfinished;  // files of an unfinished session that the start replaces
+};
+
 class SubjectFiles {
 public:
     // The disk must outlive this object.
     SubjectFiles(DataDisk& disk, QString folderText, QString subjectCode);
 
     QString path(const char* fileName) const { return dataFilePath(m_folder, m_code, fileName); }
+
+    // A start in `mode` is refused when the folder cannot be written, when
+    // one of the subject's file names is taken by anything but a regular
+    // file, when the session's own files are read-only (finished), and for
+    // Judge Art when what it would replay is missing or damaged. Otherwise
+    // the files of an unfinished session it would replace are listed:
+    // Make Art replaces all of the subject's files, Judge Art its own.
+    StartPlan planStart(SessionMode mode) const;
+    // Deletes the listed files before the first picture of a new session.
+    Status removeUnfinished(const QStringList& paths);
 
     // Make Art. The picture store is started only when both of the
     // session's files could be written, so a finished session's data stay

@@ -5,8 +5,6 @@
 // cannot change, so every later reader sees the values it would have read
 // from the widgets themselves.
 
-#include "core/data_files.h"
-
 #include <QString>
 #include <array>
 
@@ -30,8 +28,6 @@ struct SessionSettings {
 
     // Scale 1, 2 or 3.
     const ScaleSettings& scale(int k) const { return scales[static_cast<std::size_t>(k - 1)]; }
-    // Path of a data file: the folder text, the code and the name joined.
-    QString dataFile(const char* name) const { return dataFilePath(dataFolder, subjectCode, name); }
     bool anyScaleForced() const { return scales[0].forced || scales[1].forced || scales[2].forced; }
 
     // Setting changes are only forced when at least one scale is rated.

@@ -1,20 +1,20 @@
 #include "platform/disk.h"
 
+#include <QFile>
 #include <QFileInfo>
 
+#include <cerrno>
+#include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
-#include <cerrno>
-#include <cstring>
 
 namespace {
 
 QString systemReason(int error) { return QString::fromLocal8Bit(std::strerror(error)); }
 
 Status failure(const QString& what, const QString& path, const QString& reason) {
-    return Status::error(
-        QStringLiteral("Pictor could not %1 the data file \"%2\": %3.").arg(what, path, reason));
+    return Status::error(QStringLiteral("Pictor could not %1 the data file \"%2\": %3.").arg(what, path, reason));
 }
 
 QByteArray nativePath(const QString& path) { return QFile::encodeName(path); }
@@ -30,54 +30,64 @@ QString folderOf(const QString& path) {
     return dir.isEmpty() ? QStringLiteral(".") : dir;
 }
 
-Status checkTarget(const QString& path, const QString& what) {
-    struct stat st {};
-    if (::stat(nativePath(path).constData(), &st) == 0) {
-        if (S_ISDIR(st.st_mode)) return failure(what, path, QStringLiteral("it is a folder"));
-        if (!writableByBits(st))
-            return failure(what, path,
-                           QStringLiteral("the file is read-only (a finished session's data "
-                                          "is never overwritten)"));
-    }
-    return Status::ok();
+EntryKind kindOf(mode_t mode) {
+    if (S_ISREG(mode)) return EntryKind::File;
+    if (S_ISDIR(mode)) return EntryKind::Folder;
+    if (S_ISLNK(mode)) return EntryKind::Link;
+    return EntryKind::Other;
 }
+
+QString otherKindOf(mode_t mode) {
+    if (S_ISFIFO(mode)) return QStringLiteral("a named pipe");
+    if (S_ISCHR(mode) || S_ISBLK(mode)) return QStringLiteral("a device");
+    if (S_ISSOCK(mode)) return QStringLiteral("a socket");
+    return QString();
+}
+
+EntryInfo entryOf(const struct stat& st) {
+    EntryInfo info;
+    info.kind = kindOf(st.st_mode);
+    info.writable = writableByBits(st);
+    info.size = st.st_size;
+    info.other = otherKindOf(st.st_mode);
+    return info;
+}
+
+QString notRegular(const EntryInfo& entry) {
+    return QStringLiteral("it is %1, not a regular file").arg(describeEntry(entry));
+}
+
+// Reasons for a failed open() that a person can act on.
+QString openReason(int error) {
+    if (error == ELOOP) return QStringLiteral("it is a symbolic link, not a regular file");
+    if (error == EISDIR) return QStringLiteral("it is a folder, not a regular file");
+    if (error == ENXIO) return QStringLiteral("it is a named pipe or a device, not a regular file");
+    if (error == ENOENT) return QStringLiteral("the file does not exist");
+    return systemReason(error);
+}
+
+constexpr int kOpenFlags = O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC;
 
 }  // namespace
 
-Status PosixDisk::writeAllTo(int fd, const QByteArray& data, const QString& path, const QString& what) {
-    const char* p = data.constData();
-    qsizetype left = data.size();
-    while (left > 0) {
-        const ssize_t n = ::write(fd, p, static_cast<size_t>(left));
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            return failure(what, path, systemReason(errno));
-        }
-        p += n;
-        left -= n;
+QString describeEntry(const EntryInfo& entry) {
+    switch (entry.kind) {
+    case EntryKind::Missing: return QStringLiteral("missing");
+    case EntryKind::File: return QStringLiteral("a regular file");
+    case EntryKind::Folder: return QStringLiteral("a folder");
+    case EntryKind::Link: return QStringLiteral("a symbolic link");
+    case EntryKind::Other: break;
     }
-    if (!syncData(fd)) return failure(what, path, systemReason(errno));
-    return Status::ok();
+    return entry.other.isEmpty() ? QStringLiteral("a special file") : entry.other;
 }
 
-Status PosixDisk::writeWithFlags(const QString& path, const QByteArray& data, int flags,
-                                 const QString& what) {
-    if (Status s = checkTarget(path, what); !s.isOk()) return s;
-    const int fd = ::open(nativePath(path).constData(), flags | O_WRONLY | O_CLOEXEC, 0644);
-    if (fd < 0) {
-        if (errno == ENOENT && (flags & O_CREAT))
-            return failure(what, path,
-                           QStringLiteral("the folder \"%1\" does not exist").arg(folderOf(path)));
-        return failure(what, path, systemReason(errno));
-    }
-    Status written = writeAllTo(fd, data, path, what);
-    if (::close(fd) != 0 && written.isOk()) written = failure(what, path, systemReason(errno));
-    return written;
+bool PosixDisk::syncData(int fd) {
+    ++m_syncs;
+    // Some file systems cannot sync (EINVAL); a read-only one has nothing to sync.
+    return ::fsync(fd) == 0 || errno == EINVAL || errno == EROFS;
 }
 
-namespace {
-
-void syncFolder(const QString& path) {
+void PosixDisk::syncFolderOf(const QString& path) {
     const int fd = ::open(nativePath(folderOf(path)).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd >= 0) {
         ::fsync(fd);
@@ -85,57 +95,164 @@ void syncFolder(const QString& path) {
     }
 }
 
-}  // namespace
-
-bool PosixDisk::syncData(int fd) {
-    ++m_syncs;
-    // Some file systems cannot sync (EINVAL) and a read-only one has nothing to sync.
-    return ::fsync(fd) == 0 || errno == EINVAL || errno == EROFS;
-}
-
 EntryInfo PosixDisk::inspect(const QString& path) const {
     struct stat st {};
-    EntryInfo info;
-    if (::lstat(nativePath(path).constData(), &st) != 0) return info;
-    info.kind = S_ISREG(st.st_mode)   ? EntryKind::File
-                : S_ISDIR(st.st_mode) ? EntryKind::Folder
-                : S_ISLNK(st.st_mode) ? EntryKind::Link
-                                      : EntryKind::Other;
-    info.writable = writableByBits(st);
-    info.size = st.st_size;
-    return info;
+    if (::lstat(nativePath(path).constData(), &st) != 0) return EntryInfo{};
+    return entryOf(st);
+}
+
+namespace {
+
+// Empty when the folder can take new files.
+QString folderProblem(const QString& folder) {
+    struct stat st {};
+    if (::stat(nativePath(folder).constData(), &st) != 0)
+        return QStringLiteral("the data folder \"%1\" does not exist").arg(folder);
+    if (!S_ISDIR(st.st_mode))
+        return QStringLiteral("the data folder \"%1\" is not a folder but %2").arg(folder, describeEntry(entryOf(st)));
+    if (!writableByBits(st) || ::access(nativePath(folder).constData(), W_OK) != 0)
+        return QStringLiteral("the data folder \"%1\" is not writable").arg(folder);
+    return QString();
+}
+
+}  // namespace
+
+Status PosixDisk::checkFolderOf(const QString& path) const {
+    const QString problem = folderProblem(folderOf(path));
+    if (problem.isEmpty()) return Status::ok();
+    return Status::error(problem.at(0).toUpper() + problem.mid(1) + u'.');
+}
+
+Status PosixDisk::openForWriting(const QString& path, int flags, const QString& what, int* fd, qint64* size) {
+    *fd = -1;
+    const EntryInfo found = inspect(path);
+    if (found.kind == EntryKind::File && !found.writable)
+        return failure(what, path,
+                       QStringLiteral("the file is read-only (a finished session's data is never overwritten)"));
+    *fd = ::open(nativePath(path).constData(), flags | O_WRONLY | kOpenFlags, 0644);
+    if (*fd < 0) {
+        const int error = errno;
+        if (error == ENOENT && (flags & O_CREAT))
+            return failure(what, path, QStringLiteral("the folder \"%1\" does not exist").arg(folderOf(path)));
+        return failure(what, path, openReason(error));
+    }
+    struct stat st {};
+    Status refused;
+    if (::fstat(*fd, &st) != 0)
+        refused = failure(what, path, systemReason(errno));
+    else if (!S_ISREG(st.st_mode))
+        refused = failure(what, path, notRegular(entryOf(st)));
+    else if (!writableByBits(st))
+        refused = failure(what, path,
+                          QStringLiteral("the file is read-only (a finished session's data is never overwritten)"));
+    if (!refused.isOk()) {
+        ::close(*fd);
+        *fd = -1;
+        return refused;
+    }
+    *size = st.st_size;
+    return Status::ok();
+}
+
+Status PosixDisk::writeWhole(int fd, qint64 before, const QByteArray& data, const QString& path,
+                             const QString& what) {
+    const char* p = data.constData();
+    qsizetype left = data.size();
+    int error = 0;
+    while (left > 0) {
+        const ssize_t n = ::write(fd, p, static_cast<size_t>(left));
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) {
+            error = n < 0 ? errno : ENOSPC;
+            break;
+        }
+        p += n;
+        left -= n;
+    }
+    if (error != 0) {
+        // Whatever part of the line got through is taken back.
+        const bool undone = ::ftruncate(fd, static_cast<off_t>(before)) == 0 && syncData(fd);
+        return failure(what, path,
+                       systemReason(error) + (undone ? QString() : QStringLiteral("; the last line may be cut off")));
+    }
+    if (!syncData(fd)) return failure(what, path, systemReason(errno));
+    return Status::ok();
 }
 
 Status PosixDisk::writeNew(const QString& path, const QByteArray& data) {
-    if (Status s = checkCanCreate(path); !s.isOk()) return s;
-    Status s = writeWithFlags(path, data, O_CREAT | O_TRUNC, QStringLiteral("write"));
-    if (s.isOk()) syncFolder(path);
-    return s;
+    const QString what = QStringLiteral("write");
+    if (const QString problem = folderProblem(folderOf(path)); !problem.isEmpty())
+        return failure(what, path, problem);
+    int fd = -1;
+    qint64 size = 0;
+    if (Status s = openForWriting(path, O_CREAT, what, &fd, &size); !s.isOk()) return s;
+    // Emptied only now that it is known to be a writable regular file.
+    Status written = ::ftruncate(fd, 0) == 0 ? writeWhole(fd, 0, data, path, what)
+                                              : failure(what, path, systemReason(errno));
+    if (::close(fd) != 0 && written.isOk()) written = failure(what, path, systemReason(errno));
+    if (written.isOk()) syncFolderOf(path);
+    return written;
 }
 
 Status PosixDisk::append(const QString& path, const QByteArray& data) {
-    return writeWithFlags(path, data, O_APPEND, QStringLiteral("add to"));
+    const QString what = QStringLiteral("add to");
+    int fd = -1;
+    qint64 size = 0;
+    if (Status s = openForWriting(path, O_APPEND, what, &fd, &size); !s.isOk()) return s;
+    Status written = writeWhole(fd, size, data, path, what);
+    if (::close(fd) != 0 && written.isOk()) written = failure(what, path, systemReason(errno));
+    return written;
+}
+
+Status PosixDisk::replaceAtomically(const QString& path, const QByteArray& data) {
+    const QString what = QStringLiteral("write");
+    if (const QString problem = folderProblem(folderOf(path)); !problem.isEmpty())
+        return failure(what, path, problem);
+    const EntryInfo target = inspect(path);
+    if (target.kind != EntryKind::Missing && target.kind != EntryKind::File)
+        return failure(what, path, notRegular(target));
+    if (target.kind == EntryKind::File && !target.writable)
+        return failure(what, path, QStringLiteral("the file is read-only (a finished session's data is never "
+                                                  "overwritten)"));
+    // The new content goes to a file beside it, which then takes its name.
+    const QString part = path + QStringLiteral(".part");
+    const EntryInfo old = inspect(part);
+    if (old.kind == EntryKind::File)
+        ::unlink(nativePath(part).constData());  // left by a crash
+    else if (old.kind != EntryKind::Missing)
+        return failure(what, part, notRegular(old));
+    int fd = -1;
+    qint64 size = 0;
+    if (Status s = openForWriting(part, O_CREAT | O_EXCL, what, &fd, &size); !s.isOk()) return s;
+    Status written = writeWhole(fd, 0, data, part, what);
+    if (::close(fd) != 0 && written.isOk()) written = failure(what, part, systemReason(errno));
+    if (written.isOk() && ::rename(nativePath(part).constData(), nativePath(path).constData()) != 0)
+        written = failure(what, path, systemReason(errno));
+    if (!written.isOk()) {
+        ::unlink(nativePath(part).constData());
+        return written;
+    }
+    syncFolderOf(path);
+    return Status::ok();
 }
 
 Status PosixDisk::readAll(const QString& path, QByteArray* out, qint64 maxBytes) const {
     const QString what = QStringLiteral("read");
     out->clear();
-    const int fd = ::open(nativePath(path).constData(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
-        if (errno == ENOENT) return failure(what, path, QStringLiteral("the file does not exist"));
-        return failure(what, path, systemReason(errno));
-    }
+    const int fd = ::open(nativePath(path).constData(), O_RDONLY | kOpenFlags);
+    if (fd < 0) return failure(what, path, openReason(errno));
     struct stat st {};
-    if (::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
+    Status refused;
+    if (::fstat(fd, &st) != 0)
+        refused = failure(what, path, systemReason(errno));
+    else if (!S_ISREG(st.st_mode))
+        refused = failure(what, path, notRegular(entryOf(st)));
+    else if (maxBytes > 0 && st.st_size > maxBytes)
+        refused = failure(what, path,
+                          QStringLiteral("it is %1 bytes long, far more than a session writes").arg(st.st_size));
+    if (!refused.isOk()) {
         ::close(fd);
-        return failure(what, path, QStringLiteral("it is a folder"));
-    }
-    if (maxBytes > 0 && st.st_size > maxBytes) {
-        ::close(fd);
-        return failure(what, path,
-                       QStringLiteral("it is %1 bytes long, far more than a session "
-                                      "writes")
-                           .arg(st.st_size));
+        return refused;
     }
     char buffer[65536];
     for (;;) {
@@ -144,6 +261,7 @@ Status PosixDisk::readAll(const QString& path, QByteArray* out, qint64 maxBytes)
             if (errno == EINTR) continue;
             const int error = errno;
             ::close(fd);
+            out->clear();
             return failure(what, path, systemReason(error));
         }
         if (n == 0) break;
@@ -159,23 +277,29 @@ Status PosixDisk::readAll(const QString& path, QByteArray* out, qint64 maxBytes)
 }
 
 Status PosixDisk::makeReadOnly(const QString& path) {
+    const QString what = QStringLiteral("mark as read-only");
+    const int fd = ::open(nativePath(path).constData(), O_RDONLY | kOpenFlags);
+    if (fd < 0) return failure(what, path, openReason(errno));
     struct stat st {};
-    const QByteArray native = nativePath(path);
-    if (::stat(native.constData(), &st) != 0)
-        return failure(QStringLiteral("mark as read-only"), path, systemReason(errno));
-    const mode_t mode = st.st_mode & ~static_cast<mode_t>(S_IWUSR | S_IWGRP | S_IWOTH) & 07777;
-    if (::chmod(native.constData(), mode) != 0)
-        return failure(QStringLiteral("mark as read-only"), path, systemReason(errno));
-    return Status::ok();
+    Status done;
+    if (::fstat(fd, &st) != 0)
+        done = failure(what, path, systemReason(errno));
+    else if (!S_ISREG(st.st_mode))
+        done = failure(what, path, notRegular(entryOf(st)));
+    else if (::fchmod(fd, st.st_mode & ~static_cast<mode_t>(S_IWUSR | S_IWGRP | S_IWOTH) & 07777) != 0)
+        done = failure(what, path, systemReason(errno));
+    ::close(fd);
+    return done;
 }
 
-Status PosixDisk::checkCanCreate(const QString& path) const {
-    const QString what = QStringLiteral("create");
-    const QString folder = folderOf(path);
-    struct stat st {};
-    if (::stat(nativePath(folder).constData(), &st) != 0 || !S_ISDIR(st.st_mode))
-        return failure(what, path, QStringLiteral("the folder \"%1\" does not exist").arg(folder));
-    if (!writableByBits(st) || ::access(nativePath(folder).constData(), W_OK) != 0)
-        return failure(what, path, QStringLiteral("the folder \"%1\" is not writable").arg(folder));
-    return checkTarget(path, what);
+Status PosixDisk::remove(const QString& path) {
+    const QString what = QStringLiteral("remove");
+    const EntryInfo found = inspect(path);
+    if (found.kind == EntryKind::Missing) return Status::ok();
+    if (found.kind != EntryKind::File)
+        return failure(what, path, notRegular(found));
+    if (::unlink(nativePath(path).constData()) != 0 && errno != ENOENT)
+        return failure(what, path, systemReason(errno));
+    syncFolderOf(path);
+    return Status::ok();
 }

@@ -1,12 +1,20 @@
 #pragma once
 
-// The data files' only way to the disk. Every write is flushed to the disk
-// (fsync) before the call returns, so a crash or power cut loses at most
-// what was not yet handed over. A file without write permission bits counts
-// as read-only and is refused by the program itself, even when it runs as
-// root, because such a file is the finished record of a session. Every
-// failure comes back as a Status naming the file and the reason.
+// The data files' only way to the disk.
 //
+// - Only regular files are used. A path is opened without following a
+//   symbolic link and without blocking, then checked to be a regular file,
+//   so a link cannot redirect a write outside the data folder and a named
+//   pipe cannot freeze the program.
+// - Every write is synced (fsync) before the call returns, so a crash or
+//   power cut loses at most what was not yet handed over.
+// - A write that fails part way (a full disk) is undone back to the file's
+//   length before it, so a file always ends with a whole line.
+// - A file without write permission bits counts as read-only and is refused
+//   by the program itself, even when it runs as root, because such a file
+//   is the finished record of a session.
+//
+// Every failure comes back as a Status naming the file and the reason.
 // PosixDisk is the real disk; tests put in a disk of their own to make a
 // chosen write fail.
 
@@ -21,7 +29,12 @@ struct EntryInfo {
     EntryKind kind = EntryKind::Missing;
     bool writable = false;  // some write permission bit is set
     qint64 size = 0;
+    QString other;  // for EntryKind::Other: "a named pipe", "a device", ...
 };
+
+// What an entry is, for messages: "a folder", "a symbolic link", "a named
+// pipe", ...
+QString describeEntry(const EntryInfo& entry);
 
 class DataDisk {
 public:
@@ -30,10 +43,8 @@ public:
     // What the path names, without following a symbolic link.
     virtual EntryInfo inspect(const QString& path) const = 0;
 
-    // Checks, without touching anything, that writeNew(path) could create or
-    // replace the file: its folder exists and is writable, and the path is
-    // not a read-only file or a folder.
-    virtual Status checkCanCreate(const QString& path) const = 0;
+    // The folder that holds `path` exists, is a folder and can be written.
+    virtual Status checkFolderOf(const QString& path) const = 0;
 
     // Creates the file, or empties it, and writes data.
     virtual Status writeNew(const QString& path, const QByteArray& data) = 0;
@@ -41,31 +52,45 @@ public:
     // Appends data to an existing file.
     virtual Status append(const QString& path, const QByteArray& data) = 0;
 
+    // Replaces the file's whole content in one step: readers see the old
+    // content or the new, never a mixture, even after a crash.
+    virtual Status replaceAtomically(const QString& path, const QByteArray& data) = 0;
+
     // Reads the whole file. A file longer than maxBytes (when positive) is
     // refused unread, so a stray huge file cannot exhaust memory.
     virtual Status readAll(const QString& path, QByteArray* out, qint64 maxBytes = -1) const = 0;
 
     // Removes every write permission bit.
     virtual Status makeReadOnly(const QString& path) = 0;
+
+    // Deletes a regular file; a missing one is fine.
+    virtual Status remove(const QString& path) = 0;
 };
 
 class PosixDisk final : public DataDisk {
 public:
     EntryInfo inspect(const QString& path) const override;
-    Status checkCanCreate(const QString& path) const override;
+    Status checkFolderOf(const QString& path) const override;
     Status writeNew(const QString& path, const QByteArray& data) override;
     Status append(const QString& path, const QByteArray& data) override;
+    Status replaceAtomically(const QString& path, const QByteArray& data) override;
     Status readAll(const QString& path, QByteArray* out, qint64 maxBytes = -1) const override;
     Status makeReadOnly(const QString& path) override;
+    Status remove(const QString& path) override;
 
     // How many times a file's data has been synced to the disk.
     int syncs() const { return m_syncs; }
 
 private:
-    Status writeWithFlags(const QString& path, const QByteArray& data, int flags, const QString& what);
-    Status writeAllTo(int fd, const QByteArray& data, const QString& path, const QString& what);
+    // Opens a regular file for writing: `flags` adds O_CREAT, O_APPEND...
+    // The descriptor comes back in *fd; the file's length in *size.
+    Status openForWriting(const QString& path, int flags, const QString& what, int* fd, qint64* size);
+    // Writes everything at the end of the file, or nothing: a failed or
+    // short write is cut back to `before`. Then syncs.
+    Status writeWhole(int fd, qint64 before, const QByteArray& data, const QString& path, const QString& what);
     // fsync, counted; false on failure with errno set.
     bool syncData(int fd);
+    void syncFolderOf(const QString& path);
 
     int m_syncs = 0;
 };

@@ -5,9 +5,10 @@
 JudgeArtRun::JudgeArtRun(const RunServices& services, TrialView& view) : TrialRun(services, view) {}
 
 Status JudgeArtRun::start() {
-    Status s = m_services.files.loadJudgeMaterial(&m_material);
-    m_prepared = s.isOk();
-    return s;
+    if (Status s = m_services.files.loadJudgeMaterial(&m_material); !s.isOk()) return s;
+    if (Status s = m_services.record.start(m_material.store.trials); !s.isOk()) return s;
+    m_prepared = true;
+    return Status::ok();
 }
 
 void JudgeArtRun::startTrial() {
@@ -36,8 +37,7 @@ void JudgeArtRun::endOfTrial() {
     SubjectFiles& files = m_services.files;
     if (Status s = files.appendJudgeResults(trial, m_material.resultsLines[trial - 1], m_results); !s.isOk())
         return fail(s);
-    trialSaved();
-    if (trial != m_services.module1.NumTrials) return;
+    if (!trialSaved() || trial != m_services.module1.NumTrials) return;
     if (Status s = files.finishJudgeArt(); !s.isOk()) return fail(s);
     endSession();
 }

@@ -3,7 +3,10 @@
 MakeArtRun::MakeArtRun(const RunServices& services, TrialView& view)
     : TrialRun(services, view), m_composer(services.random) {}
 
-Status MakeArtRun::start() { return m_services.files.startPictureStore(m_services.module1.NumTrials); }
+Status MakeArtRun::start() {
+    if (Status s = m_services.files.startPictureStore(m_services.module1.NumTrials); !s.isOk()) return s;
+    return m_services.record.start(m_services.module1.NumTrials);
+}
 
 void MakeArtRun::startTrial() {
     if (!canStartTrial(m_services.module1.NumTrials)) return;
@@ -48,8 +51,7 @@ void MakeArtRun::endOfTrial() {
     // The trial's results line goes to disk now; the first trial starts the file.
     const int trial = trialNo();
     if (Status s = m_services.files.appendResults(trial, m_results); !s.isOk()) return fail(s);
-    trialSaved();
-    if (trial != m_services.module1.NumTrials) return;
+    if (!trialSaved() || trial != m_services.module1.NumTrials) return;
     if (Status s = m_services.files.finishMakeArt(); !s.isOk()) return fail(s);
     endSession();
 }

@@ -13,8 +13,10 @@ TrialRun::TrialRun(const RunServices& services, TrialView& view)
 TrialRun::~TrialRun() = default;
 
 void TrialRun::abandon() {
+    if (m_stopped) return;
     m_stopped = true;
     m_rating.abandon();
+    m_services.record.endEarly(m_saved);  // best effort: the program is ending anyway
 }
 
 bool TrialRun::canStartTrial(int lastTrial) const {
@@ -26,7 +28,18 @@ int TrialRun::beginTrial() {
     return ++m_trialNo;
 }
 
+bool TrialRun::trialSaved() {
+    m_saved = m_trialNo;
+    m_inProgress = false;
+    if (Status s = m_services.record.trialDone(m_saved); !s.isOk()) {
+        fail(s);
+        return false;
+    }
+    return true;
+}
+
 void TrialRun::endSession() {
+    if (Status s = m_services.record.finish(m_saved); !s.isOk()) return fail(s);
     m_stopped = true;
     emit finished();
 }
@@ -34,5 +47,6 @@ void TrialRun::endSession() {
 void TrialRun::fail(const Status& status) {
     m_stopped = true;
     m_rating.abandon();
+    m_services.record.fail(m_saved, status.message());  // best effort: it may be the record that failed
     emit failed(status);
 }

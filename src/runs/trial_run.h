@@ -8,6 +8,7 @@
 
 #include "core/data_files.h"
 #include "core/module1.h"
+#include "core/session_record.h"
 #include "core/session_settings.h"
 #include "core/trial_results.h"
 #include "platform/clock.h"
@@ -27,6 +28,7 @@ struct RunServices {
     Module1& module1;
     const SessionSettings& settings;
     SubjectFiles& files;
+    SessionRecord& record;
 };
 
 class TrialRun : public QObject {
@@ -64,8 +66,11 @@ protected:
     // Starts a trial: the counter moves on. REQUIRES: canStartTrial().
     int beginTrial();
     bool canStartTrial(int lastTrial) const;
-    // The trial's line is saved: the next trial may start.
-    void trialSaved() { m_inProgress = false; }
+    // The trial's line is saved: the record says so, and the next trial may
+    // start. False when the record could not be written (the run has failed).
+    bool trialSaved();
+    // The last trial is saved and the data files are finished: the record
+    // follows them.
     void endSession();
     void fail(const Status& status);
 
@@ -78,6 +83,7 @@ private:
     virtual void endOfTrial() = 0;
 
     std::int16_t m_trialNo = 0;
+    int m_saved = 0;  // trials whose results line is on disk
     bool m_inProgress = false;
     bool m_stopped = false;
 };

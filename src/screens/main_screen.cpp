@@ -53,7 +53,7 @@ MainScreen::MainScreen(Session& session) : LayoutWindow(QColor(128, 128, 128)), 
     setFocusOrder();
     const RunServices services{
         session.clock(), session.random(),   [] { return std::make_unique<QtTimer>(); },
-        session.module1, session.settings(), session.files()};
+        session.module1, session.settings(), session.files(), session.record()};
     if (session.settings().mode == SessionMode::MakeArt)
         m_run = std::make_unique<MakeArtRun>(services, *this);
     else

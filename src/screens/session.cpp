@@ -5,7 +5,12 @@
 #include "screens/setup_screen.h"
 #include "screens/title_screen.h"
 
+#include "core/version.h"
+
 #include <QDir>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QSysInfo>
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QStandardPaths>
@@ -32,14 +37,65 @@ SetupScreen* Session::ArtTest() {
     return m_artTest;
 }
 
-Status Session::loadMainScreen(const SessionSettings& settings) {
+StartPlan Session::prepareStart(const SessionSettings& settings) {
+    const SubjectFiles files(m_disk, settings.dataFolder, settings.subjectCode);
+    StartPlan plan;
+    const QString lock = files.path(kLockFile);
+    const EntryInfo found = m_disk.inspect(lock);
+    if (found.kind != EntryKind::Missing && found.kind != EntryKind::File) {
+        plan.refusal = Status::error(QStringLiteral("The lock file \"%1\" is %2, not a regular file. Move it away "
+                                                    "or choose another folder or code.")
+                                         .arg(lock, describeEntry(found)));
+        return plan;
+    }
+    if (Status s = m_disk.checkFolderOf(lock); !s.isOk()) {
+        plan.refusal = Status::error(s.message() + QStringLiteral(" The session has not started."));
+        return plan;
+    }
+    if (Status s = m_lock.acquire(lock, settings.subjectCode); !s.isOk()) {
+        plan.refusal = s;
+        return plan;
+    }
+    plan = files.planStart(settings.mode);
+    if (!plan.refusal.isOk()) m_lock.release();
+    return plan;
+}
+
+void Session::cancelStart() { m_lock.release(); }
+
+RunEnvironment Session::environment() {
+    RunEnvironment env;
+    env.qtVersion = QString::fromLatin1(qVersion());
+    env.operatingSystem = QSysInfo::prettyProductName() + QStringLiteral(" (") + QSysInfo::kernelType() +
+                          u' ' + QSysInfo::kernelVersion() + u')';
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        env.screenPixels = screen->size() * screen->devicePixelRatio();
+        env.logicalDpi = screen->logicalDotsPerInch();
+        env.devicePixelRatio = screen->devicePixelRatio();
+    }
+    return env;
+}
+
+Status Session::loadMainScreen(const SessionSettings& settings, const QStringList& replace) {
     if (m_mainn) return Status::ok();
     m_settings = settings;
     m_files = std::make_unique<SubjectFiles>(m_disk, settings.dataFolder, settings.subjectCode);
+    if (Status s = m_files->removeUnfinished(replace); !s.isOk()) {
+        m_lock.release();
+        return s;
+    }
+    const bool making = settings.mode == SessionMode::MakeArt;
+    const QString makeRecord = m_files->path(kMakeRecordFile);
+    const QString replays =
+        !making && m_disk.inspect(makeRecord).kind == EntryKind::File ? makeRecord : QString();
+    m_record = std::make_unique<SessionRecord>(m_disk, m_files->path(making ? kMakeRecordFile : kJudgeRecordFile),
+                                               m_settings, environment(), QString::fromLatin1(kPictorVersion),
+                                               replays);
     auto* screen = new MainScreen(*this);
     Status loaded = screen->Form_Load();
     if (!loaded.isOk()) {
         delete screen;
+        m_lock.release();
         return loaded;
     }
     m_mainn = screen;

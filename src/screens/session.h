@@ -6,6 +6,8 @@
 // application to leave; nothing is shown or written after it.
 
 #include "core/data_files.h"
+#include "core/session_lock.h"
+#include "core/session_record.h"
 #include "core/module1.h"
 #include "core/session_settings.h"
 #include "platform/clock.h"
@@ -43,10 +45,18 @@ public:
     // The main screen if it has been loaded, else nullptr.
     MainScreen* Mainn() const { return m_mainn; }
 
-    // Keeps the settings captured at the start, creates the main screen and
-    // runs its load step. On failure nothing of the main screen remains and
-    // the reason comes back.
-    Status loadMainScreen(const SessionSettings& settings);
+    // A start button was pressed: takes the subject's lock and looks at the
+    // subject's files. A refusal releases the lock again; so does
+    // cancelStart() after the experimenter declines to replace the files of
+    // an unfinished session.
+    StartPlan prepareStart(const SessionSettings& settings);
+    void cancelStart();
+
+    // Keeps the settings captured at the start, deletes the unfinished
+    // session's files the experimenter agreed to replace, creates the main
+    // screen and runs its load step. On failure nothing of the main screen
+    // remains, the lock is released and the reason comes back.
+    Status loadMainScreen(const SessionSettings& settings, const QStringList& replace = {});
 
     // The settings of the session under way (captured at its start).
     const SessionSettings& settings() const { return m_settings; }
@@ -54,7 +64,11 @@ public:
 
     // Path of a data file of this session: the data folder text, the
     // subject code and the file name joined together.
-    QString dataFile(const char* fileName) const { return m_settings.dataFile(fileName); }
+    QString dataFile(const char* fileName) const {
+        return dataFilePath(m_settings.dataFolder, m_settings.subjectCode, fileName);
+    }
+    // The record of the session under way.
+    SessionRecord& record() { return *m_record; }
 
     // Shows the title screen: the program's start.
     void start();
@@ -71,12 +85,16 @@ private:
     RandomSource& m_random;
     DataDisk& m_disk;
     std::unique_ptr<SubjectFiles> m_files;
+    std::unique_ptr<SessionRecord> m_record;
+    SessionLock m_lock;
     QString m_defaultDataFolder;
     SessionSettings m_settings;
     TitleScreen* m_startup = nullptr;
     SetupScreen* m_artTest = nullptr;
     MainScreen* m_mainn = nullptr;
     bool m_ended = false;
+
+    static RunEnvironment environment();
 };
 
 // The folder offered for the data files: the user's documents folder, or the

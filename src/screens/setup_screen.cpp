@@ -220,42 +220,42 @@ void SetupScreen::startSession(bool makeArt) {
         showProblem(this, valid.message());
         return;
     }
-    // The output of an unfinished earlier session is only replaced on
-    // request; a finished session's read-only files are refused later on.
+    // Nothing is written before the subject's files have been looked at; an
+    // unfinished earlier session's files are only replaced on request.
     const SessionSettings settings = captureSettings(makeArt ? SessionMode::MakeArt : SessionMode::JudgeArt);
-    const QString earlier = settings.dataFile(makeArt ? kArtFile : kJudgeResultsFile);
-    const EntryInfo found = m_session.disk().inspect(earlier);
-    if (found.kind != EntryKind::Missing && found.writable) {
-        const QString question = makeArt
-                                     ? QStringLiteral(
-                                           "The picture store \"%1\" already exists: an earlier Make Art "
-                                           "session of subject %2 did not finish.\n\nReplace it? Its "
-                                           "pictures and that session's results will be lost.")
-                                     : QStringLiteral(
-                                           "The judge results file \"%1\" already exists: an earlier Judge "
-                                           "Art session of subject %2 did not finish.\n\nReplace it? That "
-                                           "session's ratings will be lost.");
-        m_asking = true;
-        askToConfirm(
-            this, question.arg(earlier, code), QStringLiteral("Replace"),
-            [this, settings] {
-                m_asking = false;
-                beginSession(settings);
-            },
-            [this] { m_asking = false; });
+    const StartPlan plan = m_session.prepareStart(settings);
+    if (!plan.refusal.isOk()) {
+        showProblem(this, plan.refusal.message());
         return;
     }
-    beginSession(settings);
+    if (plan.unfinished.isEmpty()) return beginSession(settings, {});
+    QString files;
+    for (const QString& path : plan.unfinished) files += QStringLiteral("\n    ") + path;
+    const QString question =
+        QStringLiteral("Subject %1 has the files of a session that did not finish:%2\n\nReplace them? They are "
+                       "deleted before the first picture, and what they hold is lost.")
+            .arg(code, files);
+    m_asking = true;
+    askToConfirm(
+        this, question, QStringLiteral("Replace"),
+        [this, settings, plan] {
+            m_asking = false;
+            beginSession(settings, plan.unfinished);
+        },
+        [this] {
+            m_asking = false;
+            m_session.cancelStart();
+        });
 }
 
-void SetupScreen::beginSession(const SessionSettings& settings) {
+void SetupScreen::beginSession(const SessionSettings& settings, const QStringList& replace) {
     const Module1 before = m_session.module1;
     if (settings.mode == SessionMode::MakeArt)
         BeginMakeArt(m_session.module1, settings.subjectCode);
     else
         BeginJudgeArt(m_session.module1, settings.subjectCode);
 
-    Status loaded = m_session.loadMainScreen(settings);
+    Status loaded = m_session.loadMainScreen(settings, replace);
     if (!loaded.isOk()) {
         m_session.module1 = before;
         showProblem(this, loaded.message() + QStringLiteral("\n\nThe session has not started."));

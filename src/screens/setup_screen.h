@@ -78,7 +78,7 @@ private:
     void setMakeArtControlsVisible(bool visible);
     // The start shared by both buttons; makeArt chooses the mode.
     void startSession(bool makeArt);
-    void beginSession(const SessionSettings& settings);
+    void beginSession(const SessionSettings& settings, const QStringList& replace);
 
     Session& m_session;
     SetupWidgets m_ui;

@@ -1,4 +1,3 @@
-#include "platform/disk.h"
 #include "platform/painter_canvas.h"
 #include "platform/numbers.h"
 #include "platform/random_source.h"
@@ -20,10 +19,6 @@ private slots:
     void leadingNumber();
     void randomWholeStaysInRange();
     void realRandomIsBelowOne();
-    void writeAppendAndRead();
-    void refusals_data();
-    void refusals();
-    void fullDiskIsReported();
     void imageCanvasScale_data();
     void imageCanvasScale();
 };
@@ -82,77 +77,6 @@ void TestPlatform::realRandomIsBelowOne() {
         highest = std::max(highest, r);
     }
     QVERIFY(lowest < 0.001f && highest > 0.999f);
-}
-
-void TestPlatform::writeAppendAndRead() {
-    QTemporaryDir dir;
-    PosixDisk disk;
-    const QString path = dir.filePath("0001art.dat");
-    QVERIFY(disk.writeNew(path, "3\r\n").isOk());
-    QVERIFY(disk.append(path, "1\r\n").isOk());
-    QCOMPARE(disk.syncs(), 2);  // every write reaches the disk before the call returns
-    QByteArray data;
-    QVERIFY(disk.readAll(path, &data).isOk());
-    QCOMPARE(data, QByteArray("3\r\n1\r\n"));
-    QVERIFY(disk.writeNew(path, "2\r\n").isOk());
-    QVERIFY(disk.readAll(path, &data).isOk());
-    QCOMPARE(data, QByteArray("2\r\n"));
-    QVERIFY(disk.makeReadOnly(path).isOk());
-    QVERIFY(!disk.inspect(path).writable);
-}
-
-void TestPlatform::refusals_data() {
-    QTest::addColumn<QString>("setup");
-    QTest::addColumn<QString>("reason");
-    QTest::newRow("missing folder") << "missing"
-                                    << "does not exist";
-    QTest::newRow("read-only file") << "readonly"
-                                    << "read-only";
-    QTest::newRow("folder in the way") << "folder"
-                                       << "folder";
-    QTest::newRow("folder without write bits") << "lockeddir"
-                                               << "not writable";
-}
-
-void TestPlatform::refusals() {
-    QFETCH(QString, setup);
-    QFETCH(QString, reason);
-    QTemporaryDir dir;
-    PosixDisk disk;
-    QString path = dir.filePath("0001res.dat");
-    if (setup == "missing") path = dir.filePath("nowhere/0001res.dat");
-    if (setup == "readonly") {
-        QVERIFY(disk.writeNew(path, "kept\r\n").isOk());
-        QVERIFY(disk.makeReadOnly(path).isOk());
-    }
-    if (setup == "folder") QVERIFY(QDir(dir.path()).mkdir("0001res.dat"));
-    if (setup == "lockeddir") {
-        QVERIFY(QDir(dir.path()).mkdir("locked"));
-        path = dir.filePath("locked/0001res.dat");
-        QVERIFY(::chmod(QFile::encodeName(dir.filePath("locked")).constData(), 0555) == 0);
-    }
-    for (const Status& s : {disk.checkCanCreate(path), disk.writeNew(path, "new\r\n")}) {
-        QVERIFY(!s.isOk());
-        QVERIFY2(s.message().contains(path) && s.message().contains(reason), qPrintable(s.message()));
-    }
-    if (setup == "readonly") {
-        QVERIFY(!disk.append(path, "more\r\n").isOk());
-        QByteArray data;
-        QVERIFY(disk.readAll(path, &data).isOk());
-        QCOMPARE(data, QByteArray("kept\r\n"));
-    }
-    if (setup == "lockeddir") ::chmod(QFile::encodeName(dir.filePath("locked")).constData(), 0755);
-}
-
-void TestPlatform::fullDiskIsReported() {
-    if (!QFile::exists("/dev/full")) QSKIP("no /dev/full here");
-    QTemporaryDir dir;
-    const QString path = dir.filePath("0001art.dat");
-    QVERIFY(QFile::link("/dev/full", path));
-    PosixDisk disk;
-    const Status s = disk.append(path, "1\r\n");
-    QVERIFY(!s.isOk());
-    QVERIFY2(s.message().contains(path) && s.message().contains("No space"), qPrintable(s.message()));
 }
 
 void TestPlatform::imageCanvasScale_data() {

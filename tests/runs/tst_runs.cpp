@@ -6,6 +6,8 @@
 #include "support/fake_disk.h"
 #include "support/fakes.h"
 
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -66,6 +68,7 @@ struct Rig {
     SessionSettings settings;
     FakeDisk disk;
     SubjectFiles files{disk, "/d/", "0042"};
+    SessionRecord record{disk, "/d/0042session.json", settings, RunEnvironment{}, "9.9"};
     LogView view;
 
     Rig() {
@@ -76,7 +79,7 @@ struct Rig {
     }
     RunServices services() {
         return {clock, random, [this] { return std::unique_ptr<Timer>(timer = new FakeTimer); }, module1,
-                settings, files};
+                settings, files,  record};
     }
     // The subject waits `think` seconds, presses "Rate !", and chooses.
     void rate(int scale, int index, double think) {
@@ -88,6 +91,7 @@ struct Rig {
         QCoreApplication::processEvents();
     }
     QByteArray file(const char* name) const { return disk.files.value(files.path(name)).data; }
+    QJsonObject json() const { return QJsonDocument::fromJson(file("session.json")).object(); }
     std::unique_ptr<TrialRun> run;
 };
 
@@ -125,6 +129,8 @@ void TestRuns::makeArtTrial() {
                                       "instruction Change Setting(s)"}));
     QCOMPARE(r.file("res.dat"), QByteArray("42,1,2,11,10,9,6,,,1.25\r\n"));
     QVERIFY(!r.run->trialInProgress() && r.run->isUnderWay());
+    QCOMPARE(r.json()["trials_completed"].toInt(), 1);
+    QCOMPARE(r.json()["status"].toString(), QString("running"));
 }
 
 void TestRuns::makeArtSessionEnds() {
@@ -145,6 +151,9 @@ void TestRuns::makeArtSessionEnds() {
     QCOMPARE(finished.size(), 1);
     QCOMPARE(r.file("res.dat"), QByteArray("42,1,2,11,10,9,,,,0\r\n42,2,3,4,5,6,,,,0\r\n"));
     QVERIFY(!r.disk.inspect("/d/0042art.dat").writable && !r.disk.inspect("/d/0042res.dat").writable);
+    QCOMPARE(r.json()["status"].toString(), QString("finished"));
+    QCOMPARE(r.json()["trials_completed"].toInt(), 2);
+    QVERIFY(!r.disk.inspect("/d/0042session.json").writable);
     r.run->startTrial();  // the session is over
     QCOMPARE(r.run->trialNo(), 2);
 }
@@ -155,11 +164,14 @@ void TestRuns::makeArtStopsOnWriteFailure() {
     r.run = std::make_unique<MakeArtRun>(r.services(), r.view);
     QSignalSpy failed(r.run.get(), &TrialRun::failed);
     QVERIFY(r.run->start().isOk());
-    r.disk.failAt = 3;  // the first object's line
+    r.disk.failAt = 4;  // the first object's line, after the store and the record began
     r.run->startTrial();
     QCOMPARE(failed.size(), 1);
     QVERIFY(failed.first().first().value<Status>().message().contains("/d/0042art.dat: No space"));
     QCOMPARE(r.file("art.dat"), QByteArray("2\r\n2\r\n"));
+    QCOMPARE(r.json()["status"].toString(), QString("failed"));
+    QVERIFY(r.json()["failure"].toString().contains("No space"));
+    QCOMPARE(r.json()["trials_completed"].toInt(), 0);
     QVERIFY(!r.view.log.join(' ').contains("prompt"));
     QVERIFY(!r.run->isUnderWay());
 }

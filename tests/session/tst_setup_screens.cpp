@@ -3,7 +3,14 @@
 #include "screens/title_screen.h"
 
 #include <QCheckBox>
+#include <QDir>
 #include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QLockFile>
+#include <QSysInfo>
+
+#include <sys/stat.h>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -33,6 +40,7 @@ private slots:
     void refusedStarts();
     void unfinishedSessionAsksFirst_data();
     void unfinishedSessionAsksFirst();
+    void oneSessionPerSubject();
 };
 
 void TestSetupScreens::titleScreen() {
@@ -242,111 +250,142 @@ void TestSetupScreens::enterOnMakeArtStartsWithDefaults() {
 }
 
 void TestSetupScreens::refusedStarts_data() {
+    // Each start is refused before anything is written; setup is a list of
+    // file name = content, where content "<ro>" is a read-only file, "<dir>"
+    // a folder, "<link>" a link to a file outside, "<fifo>" a named pipe.
     QTest::addColumn<QString>("code");
-    QTest::addColumn<QString>("folder");    // relative to the temporary folder
-    QTest::addColumn<QString>("existing");  // art.dat left by an earlier session
-    QTest::addColumn<QString>("expected");  // a part of the message
-    QTest::newRow("letters") << "12a4"
-                             << ""
-                             << ""
-                             << "1 to 4 digits";
-    QTest::newRow("empty code") << ""
-                                << ""
-                                << ""
-                                << "1 to 4 digits";
-    QTest::newRow("path in code") << "../x"
-                                  << ""
-                                  << ""
-                                  << "1 to 4 digits";
-    QTest::newRow("sign") << "-1"
-                          << ""
-                          << ""
-                          << "1 to 4 digits";
-    QTest::newRow("missing folder") << "0001"
-                                    << "missing/"
-                                    << ""
-                                    << "does not exist";
-    QTest::newRow("finished session") << "0001"
-                                      << ""
-                                      << "readonly"
-                                      << "read-only";
-    QTest::newRow("finished results only") << "0001"
-                                           << ""
-                                           << "resreadonly"
-                                           << "read-only";
+    QTest::addColumn<QString>("folder");  // relative to the temporary folder
+    QTest::addColumn<QStringList>("setup");
+    QTest::addColumn<QStringList>("expected");  // parts of the message
+    QTest::newRow("letters") << "12a4" << "" << QStringList{} << QStringList{"\"12a4\"", "1 to 4 digits"};
+    QTest::newRow("empty code") << "" << "" << QStringList{} << QStringList{"1 to 4 digits"};
+    QTest::newRow("path in code") << "../x" << "" << QStringList{} << QStringList{"1 to 4 digits"};
+    QTest::newRow("missing folder") << "0001" << "missing/" << QStringList{}
+                                    << QStringList{"missing\" does not exist"};
+    QTest::newRow("folder is a file") << "0001" << "plain/" << QStringList{"plain=x"}
+                                      << QStringList{"plain\" is not a folder"};
+    QTest::newRow("finished session") << "0001" << "" << QStringList{"0001art.dat=<ro>", "0001res.dat=<ro>"}
+                                      << QStringList{"0001art.dat\" is read-only", "subject 0001"};
+    QTest::newRow("finished results only") << "0001" << "" << QStringList{"0001res.dat=<ro>"}
+                                           << QStringList{"0001res.dat\" is read-only"};
+    QTest::newRow("pictures judged in a finished session") << "0001" << "" << QStringList{"0001res2.dat=<ro>"}
+                                                           << QStringList{"0001res2.dat\" is read-only"};
+    QTest::newRow("results a link") << "0001" << "" << QStringList{"0001res.dat=<link>"}
+                                    << QStringList{"0001res.dat\" is a symbolic link"};
+    QTest::newRow("picture store a pipe") << "0001" << "" << QStringList{"0001art.dat=<fifo>"}
+                                          << QStringList{"0001art.dat\" is a named pipe"};
+    QTest::newRow("picture store a folder, earlier session unfinished")
+        << "0001" << "" << QStringList{"0001art.dat=<dir>", "0001res.dat=1,1,1,1,1,1,,,,1\r\n"}
+        << QStringList{"0001art.dat\" is a folder"};
+    QTest::newRow("record a link") << "0001" << "" << QStringList{"0001session.json=<link>"}
+                                   << QStringList{"0001session.json\" is a symbolic link"};
 }
 
 void TestSetupScreens::refusedStarts() {
     QFETCH(QString, code);
     QFETCH(QString, folder);
-    QFETCH(QString, existing);
-    QFETCH(QString, expected);
+    QFETCH(QStringList, setup);
+    QFETCH(QStringList, expected);
     TestSession t;
-    SetupScreen* setup = t.openSetup();
+    SetupScreen* w = t.openSetup();
+    const QString outside = t.folder() + "outside.dat";
+    writeFile(outside, "kept\r\n");
+    for (const QString& item : setup) {
+        const QString name = item.section('=', 0, 0), content = item.section('=', 1);
+        const QString path = t.folder() + name;
+        if (content == "<dir>") QVERIFY(QDir().mkdir(path));
+        else if (content == "<link>") QVERIFY(QFile::link(outside, path));
+        else if (content == "<fifo>") QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0644), 0);
+        else writeFile(path, content == "<ro>" ? QByteArray("kept\r\n") : content.toUtf8());
+        if (content == "<ro>") QVERIFY(PosixDisk().makeReadOnly(path).isOk());
+    }
+    const QStringList before = QDir(t.folder()).entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot);
     t.setup().Text1->setText(code);
     t.setup().DataDir->setText(t.folder() + folder);
-    const QString art = t.folder() + folder + code + "art.dat";
-    if (existing == "readonly") {
-        writeFile(art, "2\r\n1\r\n9,40,50,13,255\r\n");
-        QFile::setPermissions(art, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther);
-    }
-    const QString res = t.folder() + code + "res.dat";
-    if (existing == "resreadonly") {
-        writeFile(res, "1,1,1,1,1,1,1,1,1,1\r\n");
-        QFile::setPermissions(res, QFile::ReadOwner);
-    }
-    t.setup().Check1->setChecked(false);
-    t.setup().Check2->setChecked(false);
-    t.setup().Check3->setChecked(false);
     t.startMakeArt();
-    QMessageBox* box = TestSession::message(setup);
+    QMessageBox* box = TestSession::message(w);
     QVERIFY(box);
-    QVERIFY2(box->text().contains(expected), qPrintable(box->text()));
-    if (!folder.isEmpty() || existing == "readonly") QVERIFY(box->text().contains(art));
-    if (existing == "resreadonly") {
-        QVERIFY(box->text().contains(res));
-        QVERIFY(!QFile::exists(art));
-    }
+    for (const QString& part : expected) QVERIFY2(box->text().contains(part), qPrintable(box->text()));
     QVERIFY(!t.main());
-    QVERIFY(setup->isVisible());
+    QVERIFY(w->isVisible());
     QCOMPARE(t.session->module1.MakeArt, std::int16_t(0));
-    QCOMPARE(t.session->module1.SubjectCode, QString());
-    QVERIFY(t.setup().Check4->isChecked());  // the main screen's start-up never ran
-    if (existing == "readonly") QCOMPARE(readFile(art), QByteArray("2\r\n1\r\n9,40,50,13,255\r\n"));
+    QCOMPARE(QDir(t.folder()).entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot), before);
+    QCOMPARE(readFile(outside), QByteArray("kept\r\n"));
     QCOMPARE(t.ended->size(), 0);
 }
 
 void TestSetupScreens::unfinishedSessionAsksFirst_data() {
     QTest::addColumn<bool>("makeArt");
+    QTest::addColumn<QStringList>("files");  // of the unfinished session, all named in the question
     QTest::addColumn<bool>("replace");
-    QTest::newRow("Make Art declined") << true << false;
-    QTest::newRow("Make Art confirmed") << true << true;
-    QTest::newRow("Judge Art declined") << false << false;
-    QTest::newRow("Judge Art confirmed") << false << true;
+    const QStringList made{"0001art.dat", "0001res.dat", "0001session.json"};
+    QTest::newRow("Make Art declined") << true << made << false;
+    QTest::newRow("Make Art replaced") << true << made << true;
+    QTest::newRow("Make Art, results without pictures") << true << QStringList{"0001res.dat"} << true;
+    QTest::newRow("Judge Art declined") << false << QStringList{"0001res2.dat", "0001session2.json"} << false;
+    QTest::newRow("Judge Art replaced") << false << QStringList{"0001res2.dat", "0001session2.json"} << true;
 }
 
 void TestSetupScreens::unfinishedSessionAsksFirst() {
     QFETCH(bool, makeArt);
+    QFETCH(QStringList, files);
     QFETCH(bool, replace);
     TestSession t;
     SetupScreen* setup = t.openSetup();
-    const QByteArray art = "1\r\n1\r\n9,40,50,13,255\r\n";
-    const QByteArray res2 = "1,1,1,6,6,6,1,1,1,2,3,3,3,1\r\n";
-    writeFile(t.folder() + "0001art.dat", art);
-    writeFile(t.folder() + "0001res.dat", "1,1,1,6,6,6,1,1,1,2\r\n");
-    if (!makeArt) writeFile(t.folder() + "0001res2.dat", res2);
+    writeFile(t.folder() + "0001art.dat", "1\r\n1\r\n9,40,50,13,255\r\n");
+    writeFile(t.folder() + "0001res.dat", "1,1,1,6,7,8,1,1,1,2\r\n");
+    for (const QString& name : files) writeFile(t.folder() + name, "old " + name.toUtf8());
+    if (!makeArt && !replace) writeFile(t.folder() + "0001res2.dat", "1,1,1,6,7,8,1,1,1,2,3,3,3,1\r\n");
+    QMap<QString, QByteArray> before;
+    for (const QString& name : QDir(t.folder()).entryList(QDir::Files)) before[name] = readFile(t.folder() + name);
     makeArt ? t.startMakeArt() : t.startJudgeArt();
     QMessageBox* box = TestSession::message(setup);
     QVERIFY(box);
-    QVERIFY(box->text().contains(t.folder() + (makeArt ? "0001art.dat" : "0001res2.dat")));
+    for (const QString& name : files) QVERIFY2(box->text().contains(t.folder() + name), qPrintable(box->text()));
     QVERIFY(!t.main());
-    QTest::mouseClick(box->findChild<QPushButton*>(replace ? "confirmButton" : "cancelButton"),
-                      Qt::LeftButton);
+    QVERIFY(QFile::exists(t.folder() + "0001session.lock"));  // held while asking
+    QTest::mouseClick(box->findChild<QPushButton*>(replace ? "confirmButton" : "cancelButton"), Qt::LeftButton);
     QCOMPARE(t.main() != nullptr, replace);
-    QCOMPARE(readFile(t.folder() + "0001art.dat"), makeArt && replace ? QByteArray("3\r\n") : art);
-    if (!makeArt) QCOMPARE(readFile(t.folder() + "0001res2.dat"), res2);  // replaced only at trial 1
-    QCOMPARE(makeArt ? t.session->module1.MakeArt : t.session->module1.JudgeArt,
-             std::int16_t(replace ? 1 : 0));
+    if (!replace) {
+        for (auto it = before.cbegin(); it != before.cend(); ++it) QCOMPARE(readFile(t.folder() + it.key()), it.value());
+        QVERIFY(!QFile::exists(t.folder() + "0001session.lock"));
+        return;
+    }
+    // Replaced before the first picture: only the new session's files are there.
+    for (const QString& name : files) QVERIFY(!readFile(t.folder() + name).startsWith("old "));
+    QVERIFY(!QFile::exists(t.folder() + (makeArt ? "0001res.dat" : "0001res2.dat")));
+    if (makeArt) QCOMPARE(readFile(t.folder() + "0001art.dat"), QByteArray("3\r\n"));
+    const QJsonObject record =
+        QJsonDocument::fromJson(readFile(t.folder() + (makeArt ? "0001session.json" : "0001session2.json"))).object();
+    QCOMPARE(record["status"].toString(), QString("running"));
+}
+
+void TestSetupScreens::oneSessionPerSubject() {
+    // Another process holds the subject's lock: the start names it and
+    // touches nothing. A lock left by a process that is gone is taken over.
+    TestSession t;
+    SetupScreen* setup = t.openSetup();
+    const QString path = t.folder() + "0001session.lock";
+    {
+        QLockFile other(path);
+        QVERIFY(other.tryLock());
+        QFile::rename(path, path + ".held");
+    }
+    QFile::rename(path + ".held", path);  // held by this process, as a second copy sees it
+    t.startMakeArt();
+    QMessageBox* box = TestSession::message(setup);
+    QVERIFY(box);
+    QVERIFY2(box->text().contains("Subject 0001 is already in a session") &&
+                 box->text().contains(QString::number(QCoreApplication::applicationPid())),
+             qPrintable(box->text()));
+    QVERIFY(!QFile::exists(t.folder() + "0001art.dat"));
+    box->accept();
+    QTRY_VERIFY(!TestSession::message(setup));
+
+    writeFile(path, "2147483000\nPictor\n" + QSysInfo::machineHostName().toUtf8() + "\n");
+    t.startMakeArt();
+    QVERIFY(t.main());
+    QCOMPARE(readFile(t.folder() + "0001art.dat"), QByteArray("3\r\n"));
 }
 
 QTEST_MAIN(TestSetupScreens)

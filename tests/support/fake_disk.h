@@ -26,10 +26,7 @@ public:
         info.size = files[path].data.size();
         return info;
     }
-    Status checkCanCreate(const QString& path) const override {
-        if (files.contains(path) && !files[path].writable) return Status::error(path + " is read-only");
-        return Status::ok();
-    }
+    Status checkFolderOf(const QString&) const override { return Status::ok(); }
     Status writeNew(const QString& path, const QByteArray& data) override {
         if (Status s = write(path); !s.isOk()) return s;
         files[path] = File{data, true};
@@ -44,6 +41,15 @@ public:
     Status readAll(const QString& path, QByteArray* out, qint64) const override {
         if (!files.contains(path)) return Status::error(path + ": the file does not exist");
         *out = files[path].data;
+        return Status::ok();
+    }
+    Status replaceAtomically(const QString& path, const QByteArray& data) override {
+        if (Status s = write(path); !s.isOk()) return s;
+        files[path] = File{data, true};
+        return Status::ok();
+    }
+    Status remove(const QString& path) override {
+        files.remove(path);
         return Status::ok();
     }
     Status makeReadOnly(const QString& path) override {

@@ -17,6 +17,9 @@
 #include <QScrollBar>
 #include <QTest>
 
+#include <csignal>
+#include <sys/resource.h>
+
 TestSession::TestSession() {
     registerFontSubstitutes();
     // Options ignore clicks for a double-click interval after they appear;
@@ -123,4 +126,20 @@ QStringList clippedCaptions(QWidget* window) {
         if (needed > w->width()) clipped << QStringLiteral("%1 (%2 > %3)").arg(w->objectName()).arg(needed).arg(w->width());
     }
     return clipped;
+}
+
+DiskFull::DiskFull(qint64 bytes) {
+    std::signal(SIGXFSZ, SIG_IGN);  // a failed write, not the end of the process
+    rlimit limit{};
+    ::getrlimit(RLIMIT_FSIZE, &limit);
+    m_old = limit.rlim_cur;
+    limit.rlim_cur = static_cast<rlim_t>(bytes);
+    ::setrlimit(RLIMIT_FSIZE, &limit);
+}
+
+DiskFull::~DiskFull() {
+    rlimit limit{};
+    ::getrlimit(RLIMIT_FSIZE, &limit);
+    limit.rlim_cur = static_cast<rlim_t>(m_old);
+    ::setrlimit(RLIMIT_FSIZE, &limit);
 }

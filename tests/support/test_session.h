@@ -58,6 +58,19 @@ public:
 // buttons whose caption does not fit their box.
 QStringList clippedCaptions(QWidget* window);
 
+// While it lives, a write that would make a file longer than `bytes`
+// fails (EFBIG), as on a full disk.
+class DiskFull {
+public:
+    explicit DiskFull(qint64 bytes);
+    ~DiskFull();
+    DiskFull(const DiskFull&) = delete;
+    DiskFull& operator=(const DiskFull&) = delete;
+
+private:
+    unsigned long long m_old = 0;
+};
+
 QByteArray readFile(const QString& path);
 void writeFile(const QString& path, const QByteArray& data);
 // An existing entry without any write permission bit.
