@@ -288,6 +288,7 @@ void MainScreen::closeEvent(QCloseEvent* event) {
         return;
     }
     if (!m_run->isUnderWay()) {
+        m_run->abandon();  // the record says the session ended before its first trial
         m_session.endProgram(0);
         return;
     }
