@@ -1,3 +1,4 @@
+#include "core/version.h"
 #include "platform/clock.h"
 #include "platform/disk.h"
 #include "platform/random_source.h"
@@ -16,7 +17,7 @@ int main(int argc, char* argv[]) {
     std::signal(SIGXFSZ, SIG_IGN);
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Pictor"));
-    QApplication::setApplicationVersion(QStringLiteral("2.0"));
+    QApplication::setApplicationVersion(QString::fromLatin1(kPictorVersion));
     // The session decides when the program ends, not the last closed window.
     QApplication::setQuitOnLastWindowClosed(false);
     QApplication::setStyle(QStringLiteral("Fusion"));

@@ -1,5 +1,7 @@
 #include "screens/title_screen.h"
 
+#include "core/version.h"
+
 #include "screens/session.h"
 #include "screens/setup_screen.h"
 #include "widgets/widget_factory.h"
@@ -19,7 +21,7 @@ TitleScreen::TitleScreen(Session& session) : LayoutWindow(QColor(255, 255, 192))
     setTextColour(title, QColor(255, 0, 0));
     title->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
 
-    addLabel(this, "Label2", QStringLiteral("Version 2.0"), tw(2865, 960, 1215, 255))
+    addLabel(this, "Label2", QStringLiteral("Version ") + QLatin1String(kPictorVersion), tw(2865, 960, 1215, 255))
         ->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
     addLabel(this, "Label3", QStringLiteral("Empirical aesthetics laboratory"), tw(2265, 1200, 2415, 255))
         ->setAlignment(Qt::AlignHCenter | Qt::AlignTop);

@@ -7,7 +7,13 @@
 #include "widgets/canvas_widget.h"
 
 #include <QCheckBox>
+#include "core/version.h"
+
 #include <QDir>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QRegularExpression>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
@@ -112,7 +118,10 @@ void TestJudgeArtSession::roundTrip() {
         t.openSetup();
         t.setup().DataDir->setText(shared.path() + "/");
         t.setup().HScroll1->setValue(1);
+        t.setup().HScroll2->setValue(0);
         t.setup().Check2->setChecked(false);
+        t.setup().Text3a->setText("Busy");
+        t.setup().Check5->setChecked(true);
         t.startMakeArt();
         t.setSliders(1, 12, 12, 12);
         t.makePicture();
@@ -132,6 +141,32 @@ void TestJudgeArtSession::roundTrip() {
     const QByteArray res = readFile(shared.path() + "/0001res.dat");
     QCOMPARE(readFile(shared.path() + "/0001res2.dat"),
              res.chopped(2) + ",5,3,4," + judgeTime(t, 1) + "\r\n");
+
+    // Each session left a record beside its data: what was set, when it
+    // ran, how it ended, and for Judge Art which record it replayed.
+    const QString makeRecord = shared.path() + "/0001session.json";
+    for (const QString& path : {makeRecord, shared.path() + "/0001session2.json"}) {
+        const QJsonObject r = QJsonDocument::fromJson(readFile(path)).object();
+        const bool judged = path.endsWith("2.json");
+        QCOMPARE(r["mode"].toString(), judged ? QString("Judge Art") : QString("Make Art"));
+        QCOMPARE(r["subject_code"].toString(), QString("0001"));
+        QCOMPARE(r["status"].toString(), QString("finished"));
+        QCOMPARE(r["trials_completed"].toInt(), 1);
+        QCOMPARE(r["program_version"].toString(), QString(kPictorVersion));
+        const QJsonObject settings = r["settings"].toObject();
+        QCOMPARE(settings["data_folder"].toString(), shared.path() + "/");
+        const QJsonArray scales = settings["scales"].toArray();
+        QCOMPARE(scales[2].toObject()["left_term"].toString(), judged ? QString("Complex") : QString("Busy"));
+        QCOMPARE(scales[1].toObject()["forced"].toBool(), judged);
+        QCOMPARE(settings["hide_settings_after_image"].toBool(), !judged);
+        const QRegularExpression iso("^\\d{4}-\\d\\d-\\d\\dT\\d\\d:\\d\\d:\\d\\d\\.\\d{3}[+-]\\d\\d:\\d\\d$");
+        QVERIFY2(iso.match(r["started"].toString()).hasMatch(), qPrintable(r["started"].toString()));
+        QVERIFY(iso.match(r["ended"].toString()).hasMatch());
+        QVERIFY(!r["environment"].toObject()["qt_version"].toString().isEmpty());
+        QVERIFY(r["environment"].toObject()["screen_width_px"].toInt() > 0);
+        if (judged) QCOMPARE(r["replays_record"].toString(), makeRecord);
+        QVERIFY(isReadOnly(path));
+    }
 }
 
 void TestJudgeArtSession::fullDiskStopsSession() {
