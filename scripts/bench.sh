@@ -7,11 +7,12 @@ source "$PICTOR_ROOT/scripts/common.sh"
 install_missing "${PICTOR_PACKAGES[@]}" xvfb xdotool
 # The benchmark is built with the tests, in a Release tree of its own.
 cmake -S "$PICTOR_ROOT" -B "$PICTOR_ROOT/build-bench" -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=ON >/dev/null
-cmake --build "$PICTOR_ROOT/build-bench" -j "$(nproc)" --target pictor pictor_bench >/dev/null
+cmake --build "$PICTOR_ROOT/build-bench" -j "$(nproc)" --target pictor pictor_bench pictor_data_bench >/dev/null
 
 echo "Machine: $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2- | sed 's/^ *//'), $(nproc) cores, $(uname -sr)"
 echo
 XDG_RUNTIME_DIR=${XDG_RUNTIME_DIR:-$(mktemp -d)} "$PICTOR_ROOT/build-bench/bench/pictor_bench" "$@"
+XDG_RUNTIME_DIR=${XDG_RUNTIME_DIR:-$(mktemp -d)} "$PICTOR_ROOT/build-bench/bench/pictor_data_bench" "$@"
 
 # Start-up: process start to the title window on the screen, and peak
 # resident memory, under a virtual X server.

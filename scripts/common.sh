@@ -1,7 +1,7 @@
 # Shared by run.sh and test.sh: installs the Debian packages Pictor needs
 # when they are missing, and configures and builds a tree.
 
-PICTOR_PACKAGES=(build-essential cmake qt6-base-dev libgl-dev fontconfig
+PICTOR_PACKAGES=(build-essential cmake qt6-base-dev qt6-svg-dev libgl-dev fontconfig
                  fonts-liberation2 fonts-blankenburg)
 
 install_missing() {

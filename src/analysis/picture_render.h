@@ -1,0 +1,35 @@
+#pragma once
+
+// Stored pictures drawn again, by the same figure drawing as the main
+// screen, on the picture box's inside (471 x 375 pixels at scale 1) and its
+// background. Replayed is what a Judge Art session shows: the stored drawn
+// size goes through the drawing once more. Made is what the subject saw in
+// Make Art: each kind's size factor is undone first, so the composed size
+// is drawn.
+
+#include "core/data_reader.h"
+#include "platform/canvas.h"
+#include "platform/status.h"
+
+#include <QColor>
+#include <QImage>
+#include <QString>
+
+enum class Drawn { Replayed, Made };
+
+inline const QColor kPictureBackground(192, 192, 192);
+
+// The size the composer chose: the stored size with the kind's factor undone
+// (9.1 for kind 2 gives 13).
+double composedSize(const StoredObject& object);
+
+void drawPicture(Canvas& canvas, const StoredPicture& picture, Drawn drawn);
+
+// REQUIRES: scale > 0.
+QImage renderPicture(const StoredPicture& picture, Drawn drawn, double scale = 1.0);
+
+// The picture as vector shapes. The file is replaced atomically.
+Status writeSvg(const StoredPicture& picture, Drawn drawn, double scale, const QString& path, const QString& title);
+
+// PNG without anything that changes from run to run. Replaced atomically.
+Status writePng(const QImage& image, const QString& path);
