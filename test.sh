@@ -6,7 +6,8 @@ set -euo pipefail
 PICTOR_ROOT=$(cd "$(dirname "$0")" && pwd)
 source "$PICTOR_ROOT/scripts/common.sh"
 
-install_missing "${PICTOR_PACKAGES[@]}" xvfb xauth xdotool imagemagick x11-utils openbox
+install_missing "${PICTOR_PACKAGES[@]}" xvfb xauth xdotool imagemagick x11-utils openbox \
+    desktop-file-utils appstream lintian dpkg-dev
 
 export QT_QPA_PLATFORM=offscreen
 # Leaks are checked too; tests/lsan.supp names the one system library whose
