@@ -236,57 +236,58 @@ Status PosixDisk::replaceAtomically(const QString& path, const QByteArray& data)
     return Status::ok();
 }
 
+namespace {
+
+// Opens a regular file for reading (or for changing its mode): never through
+// a link, never blocking. *fd is -1 on failure.
+Status openRegular(const QString& path, const QString& what, int* fd, struct stat* st) {
+    *fd = ::open(nativePath(path).constData(), O_RDONLY | kOpenFlags);
+    if (*fd < 0) return failure(what, path, openReason(errno));
+    Status refused;
+    if (::fstat(*fd, st) != 0)
+        refused = failure(what, path, systemReason(errno));
+    else if (!S_ISREG(st->st_mode))
+        refused = failure(what, path, notRegular(entryOf(*st)));
+    if (!refused.isOk()) {
+        ::close(*fd);
+        *fd = -1;
+    }
+    return refused;
+}
+
+}  // namespace
+
 Status PosixDisk::readAll(const QString& path, QByteArray* out, qint64 maxBytes) const {
     const QString what = QStringLiteral("read");
     out->clear();
-    const int fd = ::open(nativePath(path).constData(), O_RDONLY | kOpenFlags);
-    if (fd < 0) return failure(what, path, openReason(errno));
+    int fd = -1;
     struct stat st {};
-    Status refused;
-    if (::fstat(fd, &st) != 0)
-        refused = failure(what, path, systemReason(errno));
-    else if (!S_ISREG(st.st_mode))
-        refused = failure(what, path, notRegular(entryOf(st)));
-    else if (maxBytes > 0 && st.st_size > maxBytes)
-        refused = failure(what, path,
-                          QStringLiteral("it is %1 bytes long, far more than a session writes").arg(st.st_size));
-    if (!refused.isOk()) {
-        ::close(fd);
-        return refused;
-    }
+    if (Status s = openRegular(path, what, &fd, &st); !s.isOk()) return s;
+    Status result;
+    if (maxBytes > 0 && st.st_size > maxBytes)
+        result = failure(what, path, QStringLiteral("it is %1 bytes long, far more than a session writes").arg(st.st_size));
     char buffer[65536];
-    for (;;) {
+    while (result.isOk()) {
         const ssize_t n = ::read(fd, buffer, sizeof buffer);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            const int error = errno;
-            ::close(fd);
-            out->clear();
-            return failure(what, path, systemReason(error));
-        }
-        if (n == 0) break;
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) result = failure(what, path, systemReason(errno));
+        if (n <= 0) break;
         out->append(buffer, n);
-        if (maxBytes > 0 && out->size() > maxBytes) {
-            ::close(fd);
-            out->clear();
-            return failure(what, path, QStringLiteral("it is far longer than a session writes"));
-        }
+        if (maxBytes > 0 && out->size() > maxBytes)
+            result = failure(what, path, QStringLiteral("it is far longer than a session writes"));
     }
     ::close(fd);
-    return Status::ok();
+    if (!result.isOk()) out->clear();
+    return result;
 }
 
 Status PosixDisk::makeReadOnly(const QString& path) {
     const QString what = QStringLiteral("mark as read-only");
-    const int fd = ::open(nativePath(path).constData(), O_RDONLY | kOpenFlags);
-    if (fd < 0) return failure(what, path, openReason(errno));
+    int fd = -1;
     struct stat st {};
+    if (Status s = openRegular(path, what, &fd, &st); !s.isOk()) return s;
     Status done;
-    if (::fstat(fd, &st) != 0)
-        done = failure(what, path, systemReason(errno));
-    else if (!S_ISREG(st.st_mode))
-        done = failure(what, path, notRegular(entryOf(st)));
-    else if (::fchmod(fd, st.st_mode & ~static_cast<mode_t>(S_IWUSR | S_IWGRP | S_IWOTH) & 07777) != 0)
+    if (::fchmod(fd, st.st_mode & ~static_cast<mode_t>(S_IWUSR | S_IWGRP | S_IWOTH) & 07777) != 0)
         done = failure(what, path, systemReason(errno));
     ::close(fd);
     return done;

@@ -13,6 +13,7 @@
 //   PICTOR_ROBOT_DELAY      judgement delay in seconds
 //   PICTOR_ROBOT_FORCED     three 0/1 digits: which scales are rated
 //   PICTOR_ROBOT_SEED       the subject's response times and choices
+//   PICTOR_ROBOT_VARY       1: the subject sets all four sliders at random
 //   PICTOR_ROBOT_KILL       phase:trial:microseconds (phase: drawing, delay,
 //                           options, between) or step:n:before|after
 // Probe starts the session, reports on standard output whether it was
@@ -227,6 +228,10 @@ private:
             if (!judge && !make->isVisible()) {  // a setting change brings "Make Picture" back
                 auto* slider = child<QScrollBar>(main, QStringLiteral("HScroll1"));
                 slider->setValue(slider->value() == 12 ? 11 : 12);
+                if (env("PICTOR_ROBOT_VARY") == "1")  // settings of the subject's own choosing
+                    for (int n = 1; n <= 4; ++n)
+                        child<QScrollBar>(main, QStringLiteral("HScroll%1").arg(n))
+                            ->setValue(1 + static_cast<int>(m_random.bounded(12)));
                 return;
             }
             if (!start->isVisible() || !start->isEnabled()) return;
