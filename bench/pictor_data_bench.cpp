@@ -44,16 +44,19 @@ void writeStudy(const QString& folder, int subjects, int trials) {
             art += valueListLine({static_cast<long long>(c.objects)});
             for (const ComposedObject& o : composer.compose(c)) {
                 const PlacedObject p = composer.placeAndDraw(o, canvas);
-                art += valueListLine({static_cast<long long>(p.kind), p.x, p.y, p.size, static_cast<long long>(p.colour)});
+                art += valueListLine(
+                    {static_cast<long long>(p.kind), p.x, p.y, p.size, static_cast<long long>(p.colour)});
             }
-            res += valueListLine({static_cast<long long>(s), static_cast<long long>(t), static_cast<long long>(c.objects),
-                                  static_cast<long long>(c.shapes), static_cast<long long>(c.sizes),
-                                  static_cast<long long>(c.colours), 4LL, EmptyValue{}, 2LL, 1.25f});
+            res += valueListLine({static_cast<long long>(s), static_cast<long long>(t),
+                                  static_cast<long long>(c.objects), static_cast<long long>(c.shapes),
+                                  static_cast<long long>(c.sizes), static_cast<long long>(c.colours), 4LL,
+                                  EmptyValue{}, 2LL, 1.25f});
         }
         const QString code = QStringLiteral("%1").arg(s, 4, 10, QChar(u'0'));
         for (const auto& [name, data] : {std::pair{kArtFile, art}, std::pair{kResultsFile, res}}) {
             QFile f(dataFilePath(folder, code, name));
-            if (!f.open(QIODevice::WriteOnly) || f.write(data) != data.size()) std::fprintf(stderr, "cannot write the study\n");
+            if (!f.open(QIODevice::WriteOnly) || f.write(data) != data.size())
+                std::fprintf(stderr, "cannot write the study\n");
         }
     }
 }
@@ -86,10 +89,12 @@ int main(int argc, char** argv) {
     if (status != 0) std::fprintf(stderr, "table failed: %d\n", status);
     const double measured = tableSeconds({"table", folder, "--measures"}, &status);
     if (status != 0) std::fprintf(stderr, "table --measures failed: %d\n", status);
-    std::printf("| `table` of %d subjects x %d trials (%d rows) | %.2f s | | < 2 s for 25,000 |\n", subjects, trials,
-                pictures, plain);
-    std::printf("| `table --measures`, same study, %d threads | %.1f s | %.0f pictures/s | >= 300 pictures/s; < 2 min "
-                "for 25,000 |\n",
-                QThread::idealThreadCount(), measured, pictures / measured);
+    std::printf("| `table` of %d subjects x %d trials (%d rows) | %.2f s | | < 2 s for 25,000 |\n", subjects,
+                trials, pictures, plain);
+    std::printf(
+        "| `table --measures`, same study, %d threads | %.1f s | %.0f pictures/s | >= 300 pictures/s; < 2 "
+        "min "
+        "for 25,000 |\n",
+        QThread::idealThreadCount(), measured, pictures / measured);
     return 0;
 }

@@ -35,7 +35,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (!readPictureStore(art, QStringLiteral("/d/a"), Extent::Partial, &store).isOk()) return 0;
     check(store.pictures.size() <= store.trials);
     QList<ResultsLine> lines;
-    if (!readResults(results, QStringLiteral("/d/r"), store, kMaterialSubject, Extent::Partial, &lines).isOk())
+    if (!readResults(results, QStringLiteral("/d/r"), store, kMaterialSubject, Extent::Partial, &lines)
+             .isOk())
         return 0;
     check(lines.size() <= store.pictures.size());
     QList<JudgeLine> judgeLines;

@@ -24,7 +24,8 @@ QString scaleNames(const SubjectData& s) {
     const std::optional<QJsonObject>& record = s.makeRecord ? s.makeRecord : s.judgeRecord;
     if (!record) return QStringLiteral("Ratings 1, 2, 3 (no session record names their terms)");
     QStringList names;
-    const QJsonArray scales = (*record)[QStringLiteral("settings")].toObject()[QStringLiteral("scales")].toArray();
+    const QJsonArray scales =
+        (*record)[QStringLiteral("settings")].toObject()[QStringLiteral("scales")].toArray();
     for (qsizetype k = 0; k < scales.size(); ++k)
         names << QStringLiteral("rating %1 from %2 (1) to %3 (7)")
                      .arg(k + 1)
@@ -39,9 +40,11 @@ QImage contactSheet(const SubjectData& s) {
     const int n = static_cast<int>(s.store.pictures.size());
     const int columns = std::clamp(n, 1, 6);
     const int rows = std::max(1, (n + columns - 1) / columns);
-    const QSize thumb(qRound(PainterCanvas::kWidth * kThumbScale), qRound(PainterCanvas::kHeight * kThumbScale));
+    const QSize thumb(qRound(PainterCanvas::kWidth * kThumbScale),
+                      qRound(PainterCanvas::kHeight * kThumbScale));
     const QSize cell(thumb.width() + kGap, thumb.height() + kCaptionLines * kLineHeight + kGap);
-    QImage sheet(columns * cell.width() + kGap, kHeaderHeight + rows * cell.height() + kGap, QImage::Format_RGB32);
+    QImage sheet(columns * cell.width() + kGap, kHeaderHeight + rows * cell.height() + kGap,
+                 QImage::Format_RGB32);
     sheet.fill(Qt::white);
     QPainter painter(&sheet);
     QFont font(QStringLiteral("Liberation Sans"));
@@ -53,7 +56,8 @@ QImage contactSheet(const SubjectData& s) {
     painter.drawText(QRect(kGap, 6, sheet.width() - 2 * kGap, 20), Qt::AlignLeft | Qt::AlignVCenter,
                      QStringLiteral("Subject %1: %2 pictures as replayed").arg(s.code).arg(n));
     painter.setFont(font);
-    painter.drawText(QRect(kGap, 26, sheet.width() - 2 * kGap, 18), Qt::AlignLeft | Qt::AlignVCenter, scaleNames(s));
+    painter.drawText(QRect(kGap, 26, sheet.width() - 2 * kGap, 18), Qt::AlignLeft | Qt::AlignVCenter,
+                     scaleNames(s));
     for (int i = 0; i < n; ++i) {
         const QPoint at(kGap + (i % columns) * cell.width(), kHeaderHeight + (i / columns) * cell.height());
         const QImage picture = renderPicture(s.store.pictures[i], Drawn::Replayed)
@@ -65,15 +69,21 @@ QImage contactSheet(const SubjectData& s) {
         QStringList lines{QStringLiteral("Trial %1").arg(i + 1)};
         if (i < s.results.size()) {
             const auto& v = s.results[i].settings;
-            lines << QStringLiteral("objects %1, shapes %2, sizes %3, colours %4").arg(v[0]).arg(v[1]).arg(v[2]).arg(v[3])
+            lines << QStringLiteral("objects %1, shapes %2, sizes %3, colours %4")
+                         .arg(v[0])
+                         .arg(v[1])
+                         .arg(v[2])
+                         .arg(v[3])
                   << QStringLiteral("made: %1").arg(ratings(s.results[i].ratings));
         } else {
-            lines << QStringLiteral("objects %1").arg(s.store.pictures[i].objects.size()) << QStringLiteral("not rated");
+            lines << QStringLiteral("objects %1").arg(s.store.pictures[i].objects.size())
+                  << QStringLiteral("not rated");
         }
         if (i < s.judged.size()) lines << QStringLiteral("judged: %1").arg(ratings(s.judged[i].ratings));
         for (int l = 0; l < lines.size(); ++l)
-            painter.drawText(QRect(at.x(), at.y() + thumb.height() + 2 + l * kLineHeight, thumb.width(), kLineHeight),
-                             Qt::AlignLeft | Qt::AlignVCenter, lines[l]);
+            painter.drawText(
+                QRect(at.x(), at.y() + thumb.height() + 2 + l * kLineHeight, thumb.width(), kLineHeight),
+                Qt::AlignLeft | Qt::AlignVCenter, lines[l]);
     }
     return sheet;
 }

@@ -105,7 +105,8 @@ public:
             } else if (known[command].contains(a)) {
                 if (i + 1 >= args.size()) return usage(QStringLiteral("%1 needs a value.").arg(a));
                 o.values[a] = args[++i];
-            } else if (a == QLatin1String("--force") || (command == QLatin1String("table") && a == QLatin1String("--measures"))) {
+            } else if (a == QLatin1String("--force") ||
+                       (command == QLatin1String("table") && a == QLatin1String("--measures"))) {
                 o.flags << a;
             } else {
                 return usage(QStringLiteral("unknown option \"%1\" for %2.").arg(a, command));
@@ -146,8 +147,10 @@ private:
         const QString folder = o.positional[0], code = o.positional[1];
         if (!folderExists(folder)) return kUsage;
         if (m_disk.inspect(dataFilePath(asFolder(folder), code, kArtFile)).kind == EntryKind::Missing)
-            return fail(kUsage, QStringLiteral("no subject %1 in \"%2\": there is no %1art.dat.").arg(code, folder));
-        if (Status st = loadSubject(m_disk, folder, code, s); !st.isOk()) return fail(kDataLeftOut, st.message());
+            return fail(kUsage,
+                        QStringLiteral("no subject %1 in \"%2\": there is no %1art.dat.").arg(code, folder));
+        if (Status st = loadSubject(m_disk, folder, code, s); !st.isOk())
+            return fail(kDataLeftOut, st.message());
         return std::nullopt;
     }
 
@@ -162,19 +165,24 @@ private:
             return usage(QStringLiteral("--format takes png or svg, not \"%1\".").arg(format));
         bool ok = true;
         const double scale = o.values.value(QStringLiteral("--scale"), QStringLiteral("1")).toDouble(&ok);
-        if (!ok || !(scale > 0) || scale > 20) return usage(QStringLiteral("--scale takes a number above 0 and at most 20."));
+        if (!ok || !(scale > 0) || scale > 20)
+            return usage(QStringLiteral("--scale takes a number above 0 and at most 20."));
         const int pictures = static_cast<int>(s.store.pictures.size());
         int first = 1, last = pictures;
         if (o.values.contains(QStringLiteral("--trial"))) {
             first = last = o.values[QStringLiteral("--trial")].toInt(&ok);
             if (!ok || first < 1 || first > pictures)
-                return usage(QStringLiteral("--trial takes a trial from 1 to %1 of subject %2.").arg(pictures).arg(s.code));
+                return usage(QStringLiteral("--trial takes a trial from 1 to %1 of subject %2.")
+                                 .arg(pictures)
+                                 .arg(s.code));
         }
         const QString dir = o.values.value(QStringLiteral("--out"), QStringLiteral("."));
-        if (!QDir().mkpath(dir)) return fail(kUsage, QStringLiteral("cannot create the folder \"%1\".").arg(dir));
+        if (!QDir().mkpath(dir))
+            return fail(kUsage, QStringLiteral("cannot create the folder \"%1\".").arg(dir));
         QStringList paths;
         for (int t = first; t <= last; ++t) {
-            paths << QDir(dir).filePath(QStringLiteral("%1-trial%2.%3").arg(s.code).arg(t, 3, 10, QChar(u'0')).arg(format));
+            paths << QDir(dir).filePath(
+                QStringLiteral("%1-trial%2.%3").arg(s.code).arg(t, 3, 10, QChar(u'0')).arg(format));
             if (!mayWrite(paths.last(), o)) return kUsage;
         }
         const Drawn drawn = as == QLatin1String("made") ? Drawn::Made : Drawn::Replayed;
@@ -236,7 +244,8 @@ private:
                 for (const StoredPicture& p : s.store.pictures) pictures << &p;
             QElapsedTimer clock;
             clock.start();
-            const auto all = measureAll(pictures, [&](int done) { showProgress(done, pictures.size(), clock); });
+            const auto all =
+                measureAll(pictures, [&](int done) { showProgress(done, pictures.size(), clock); });
             if (m_io.errIsTerminal && !pictures.isEmpty()) m_io.err << '\n';
             qsizetype k = 0;
             for (qsizetype i = 0; i < subjects.size(); ++i)
@@ -244,13 +253,15 @@ private:
         }
         QByteArray csv = csvLine(tableHeader(withMeasures));
         for (qsizetype i = 0; i < subjects.size(); ++i)
-            for (const QStringList& row : tableRows(subjects[i], folders[i], measured[i])) csv += csvLine(row);
+            for (const QStringList& row : tableRows(subjects[i], folders[i], measured[i]))
+                csv += csvLine(row);
         if (outPath.isEmpty()) {
             m_io.out.write(csv);
         } else {
             QSaveFile file(outPath);
             if (!file.open(QIODevice::WriteOnly) || file.write(csv) != csv.size() || !file.commit())
-                return fail(kUsage, QStringLiteral("cannot write \"%1\": %2.").arg(outPath, file.errorString()));
+                return fail(kUsage,
+                            QStringLiteral("cannot write \"%1\": %2.").arg(outPath, file.errorString()));
         }
         return leftOut ? kDataLeftOut : kOk;
     }
@@ -259,7 +270,8 @@ private:
         if (!m_io.errIsTerminal || total == 0) return;
         const double seconds = clock.elapsed() / 1000.0;
         const double rate = seconds > 0 ? done / seconds : 0;
-        const QString left = rate > 0 ? QStringLiteral("%1 s left").arg(qRound((total - done) / rate)) : QStringLiteral("starting");
+        const QString left = rate > 0 ? QStringLiteral("%1 s left").arg(qRound((total - done) / rate))
+                                      : QStringLiteral("starting");
         m_io.err << QStringLiteral("\rmeasured %1 of %2 pictures, %3 per second, %4   ")
                         .arg(done)
                         .arg(total)

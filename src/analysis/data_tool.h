@@ -17,8 +17,8 @@
 #include <functional>
 
 struct DataToolIo {
-    QIODevice& out;        // the table when it has no --out, and the names of written files
-    QTextStream& err;      // messages and progress
+    QIODevice& out;              // the table when it has no --out, and the names of written files
+    QTextStream& err;            // messages and progress
     bool errIsTerminal = false;  // progress is shown only to a person
 };
 

@@ -28,11 +28,14 @@ namespace {
 std::optional<double> boxCountingDimension(const std::vector<bool>& mask, int w, int h) {
     // The boundary: mask pixels with a neighbour (left, right, up, down)
     // outside the mask or outside the image.
-    auto in = [&](int x, int y) { return x >= 0 && y >= 0 && x < w && y < h && mask[static_cast<size_t>(y) * w + x]; };
+    auto in = [&](int x, int y) {
+        return x >= 0 && y >= 0 && x < w && y < h && mask[static_cast<size_t>(y) * w + x];
+    };
     std::vector<std::pair<int, int>> boundary;
     for (int y = 0; y < h; ++y)
         for (int x = 0; x < w; ++x)
-            if (in(x, y) && (!in(x - 1, y) || !in(x + 1, y) || !in(x, y - 1) || !in(x, y + 1))) boundary.push_back({x, y});
+            if (in(x, y) && (!in(x - 1, y) || !in(x + 1, y) || !in(x, y - 1) || !in(x, y + 1)))
+                boundary.push_back({x, y});
     if (boundary.empty()) return std::nullopt;
     // Boxes of 2 to 128 pixels on a grid from the top-left corner; the slope
     // of log N(s) against log (1/s) by least squares.
@@ -62,7 +65,8 @@ std::optional<double> boxCountingDimension(const std::vector<bool>& mask, int w,
 }  // namespace
 
 ImageMeasures measureImage(const QImage& source, QColor background) {
-    const QImage image = source.format() == QImage::Format_RGB32 ? source : source.convertToFormat(QImage::Format_RGB32);
+    const QImage image =
+        source.format() == QImage::Format_RGB32 ? source : source.convertToFormat(QImage::Format_RGB32);
     const int w = image.width(), h = image.height();
     const QRgb bg = background.rgb() & 0xFFFFFF;
     ImageMeasures m;

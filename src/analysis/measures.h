@@ -23,19 +23,19 @@ struct ImageMeasures {
     double rmsContrast = 0;    // population standard deviation of L*
     double edgeDensity = 0;    // fraction of pixels with a Sobel gradient of L* above kEdgeThreshold
     // These need a mask; empty for an empty picture.
-    std::optional<double> balance;     // centre of mass to canvas centre / half the diagonal
-    std::optional<double> symmetryLR;  // intersection over union with the left-right mirror image
-    std::optional<double> symmetryUD;  // the same for the up-down mirror image
+    std::optional<double> balance;           // centre of mass to canvas centre / half the diagonal
+    std::optional<double> symmetryLR;        // intersection over union with the left-right mirror image
+    std::optional<double> symmetryUD;        // the same for the up-down mirror image
     std::optional<double> fractalDimension;  // box counting of the mask's boundary
 };
 
 struct PictureMeasures {
     ImageMeasures image;
-    int objectCount = 0;      // as stored, records of other kinds included
-    int distinctKinds = 0;    // among the drawn objects
-    int distinctSizes = 0;    // composed sizes (13, 21, ...) among the drawn objects
+    int objectCount = 0;    // as stored, records of other kinds included
+    int distinctKinds = 0;  // among the drawn objects
+    int distinctSizes = 0;  // composed sizes (13, 21, ...) among the drawn objects
     int distinctColours = 0;
-    qint64 objectArea = 0;    // sum of each drawn object's pixels, drawn alone
+    qint64 objectArea = 0;          // sum of each drawn object's pixels, drawn alone
     std::optional<double> overlap;  // 1 - mask pixels / objectArea; empty without objects
 };
 

@@ -72,7 +72,8 @@ Status save(const QByteArray& data, const QString& path) {
 
 }  // namespace
 
-Status writeSvg(const StoredPicture& picture, Drawn drawn, double scale, const QString& path, const QString& title) {
+Status writeSvg(const StoredPicture& picture, Drawn drawn, double scale, const QString& path,
+                const QString& title) {
     QBuffer buffer;
     buffer.open(QIODevice::WriteOnly);
     {
@@ -85,6 +86,7 @@ Status writeSvg(const StoredPicture& picture, Drawn drawn, double scale, const Q
 Status writePng(const QImage& image, const QString& path) {
     QBuffer buffer;
     buffer.open(QIODevice::WriteOnly);
-    if (!image.save(&buffer, "PNG")) return Status::error(QStringLiteral("Could not encode \"%1\" as PNG.").arg(path));
+    if (!image.save(&buffer, "PNG"))
+        return Status::error(QStringLiteral("Could not encode \"%1\" as PNG.").arg(path));
     return save(buffer.data(), path);
 }

@@ -29,7 +29,8 @@ void drawPicture(Canvas& canvas, const StoredPicture& picture, Drawn drawn);
 QImage renderPicture(const StoredPicture& picture, Drawn drawn, double scale = 1.0);
 
 // The picture as vector shapes. The file is replaced atomically.
-Status writeSvg(const StoredPicture& picture, Drawn drawn, double scale, const QString& path, const QString& title);
+Status writeSvg(const StoredPicture& picture, Drawn drawn, double scale, const QString& path,
+                const QString& title);
 
 // PNG without anything that changes from run to run. Replaced atomically.
 Status writePng(const QImage& image, const QString& path);

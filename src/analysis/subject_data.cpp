@@ -14,7 +14,8 @@ QString asFolder(const QString& folder) {
 QStringList findSubjects(const QString& folder) {
     QStringList codes;
     const QString suffix = QString::fromLatin1(kArtFile);
-    for (const QString& name : QDir(folder).entryList({QStringLiteral("*") + suffix}, QDir::Files, QDir::Name)) {
+    for (const QString& name :
+         QDir(folder).entryList({QStringLiteral("*") + suffix}, QDir::Files, QDir::Name)) {
         const QString code = name.chopped(suffix.size());
         if (!code.isEmpty()) codes << code;
     }
@@ -37,8 +38,9 @@ Status readRecord(const DataDisk& disk, const QString& path, std::optional<QJson
     QJsonParseError error{};
     const QJsonDocument doc = QJsonDocument::fromJson(text, &error);
     if (error.error != QJsonParseError::NoError || !doc.isObject())
-        return Status::error(QStringLiteral("The session record \"%1\" cannot be used: it is not a JSON object (%2).")
-                                 .arg(path, error.errorString()));
+        return Status::error(
+            QStringLiteral("The session record \"%1\" cannot be used: it is not a JSON object (%2).")
+                .arg(path, error.errorString()));
     *out = doc.object();
     return Status::ok();
 }

@@ -17,9 +17,9 @@
 struct SubjectData {
     QString folder;  // as given, with a separator at the end
     QString code;
-    PictureStore store;             // complete pictures only
-    QList<ResultsLine> results;     // res.dat, one per trial so far
-    QList<JudgeLine> judged;        // res2.dat, one per trial so far
+    PictureStore store;          // complete pictures only
+    QList<ResultsLine> results;  // res.dat, one per trial so far
+    QList<JudgeLine> judged;     // res2.dat, one per trial so far
     std::optional<QJsonObject> makeRecord;
     std::optional<QJsonObject> judgeRecord;
 };

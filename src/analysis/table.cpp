@@ -3,17 +3,17 @@
 #include <QJsonArray>
 
 QStringList tableHeader(bool withMeasures) {
-    QStringList header{"folder",           "subject_code",   "trial",          "objects",
-                       "shapes",           "sizes",          "colours",        "rating_1",
-                       "rating_2",         "rating_3",       "rating_time_s",  "judge_rating_1",
-                       "judge_rating_2",   "judge_rating_3", "judge_rating_time_s", "scale_1_left",
-                       "scale_1_right",    "scale_2_left",   "scale_2_right",  "scale_3_left",
-                       "scale_3_right",    "make_status",    "judge_status"};
+    QStringList header{
+        "folder",        "subject_code",   "trial",          "objects",        "shapes",
+        "sizes",         "colours",        "rating_1",       "rating_2",       "rating_3",
+        "rating_time_s", "judge_rating_1", "judge_rating_2", "judge_rating_3", "judge_rating_time_s",
+        "scale_1_left",  "scale_1_right",  "scale_2_left",   "scale_2_right",  "scale_3_left",
+        "scale_3_right", "make_status",    "judge_status"};
     if (withMeasures)
-        header << QStringList{"coverage",        "mean_lightness", "rms_contrast",   "balance_dcm",
-                              "symmetry_lr",     "symmetry_ud",    "edge_density",   "fractal_dimension",
-                              "object_count",    "distinct_kinds", "distinct_sizes", "distinct_colours",
-                              "object_area_px",  "overlap"};
+        header << QStringList{"coverage",       "mean_lightness", "rms_contrast",   "balance_dcm",
+                              "symmetry_lr",    "symmetry_ud",    "edge_density",   "fractal_dimension",
+                              "object_count",   "distinct_kinds", "distinct_sizes", "distinct_colours",
+                              "object_area_px", "overlap"};
     return header;
 }
 
@@ -28,10 +28,12 @@ QStringList fromRecords(const SubjectData& s) {
     const std::optional<QJsonObject>& terms = s.makeRecord ? s.makeRecord : s.judgeRecord;
     QStringList fields;
     const QJsonArray scales =
-        terms ? (*terms)[QStringLiteral("settings")].toObject()[QStringLiteral("scales")].toArray() : QJsonArray();
+        terms ? (*terms)[QStringLiteral("settings")].toObject()[QStringLiteral("scales")].toArray()
+              : QJsonArray();
     for (int k = 0; k < 3; ++k) {
         const QJsonObject scale = scales.at(k).toObject();
-        fields << scale[QStringLiteral("left_term")].toString() << scale[QStringLiteral("right_term")].toString();
+        fields << scale[QStringLiteral("left_term")].toString()
+               << scale[QStringLiteral("right_term")].toString();
     }
     for (const std::optional<QJsonObject>& record : {s.makeRecord, s.judgeRecord})
         fields << (record ? (*record)[QStringLiteral("status")].toString() : QString());
@@ -40,7 +42,8 @@ QStringList fromRecords(const SubjectData& s) {
 
 }  // namespace
 
-QList<QStringList> tableRows(const SubjectData& s, const QString& folder, const QList<PictureMeasures>& measures) {
+QList<QStringList> tableRows(const SubjectData& s, const QString& folder,
+                             const QList<PictureMeasures>& measures) {
     QList<QStringList> rows;
     const QStringList records = fromRecords(s);
     for (qsizetype i = 0; i < s.store.pictures.size(); ++i) {
@@ -65,9 +68,10 @@ QList<QStringList> tableRows(const SubjectData& s, const QString& folder, const 
             const PictureMeasures& m = measures[i];
             row << real(m.image.coverage) << real(m.image.meanLightness) << real(m.image.rmsContrast)
                 << real(m.image.balance) << real(m.image.symmetryLR) << real(m.image.symmetryUD)
-                << real(m.image.edgeDensity) << real(m.image.fractalDimension) << QString::number(m.objectCount)
-                << QString::number(m.distinctKinds) << QString::number(m.distinctSizes)
-                << QString::number(m.distinctColours) << QString::number(m.objectArea) << real(m.overlap);
+                << real(m.image.edgeDensity) << real(m.image.fractalDimension)
+                << QString::number(m.objectCount) << QString::number(m.distinctKinds)
+                << QString::number(m.distinctSizes) << QString::number(m.distinctColours)
+                << QString::number(m.objectArea) << real(m.overlap);
         }
         rows << row;
     }

@@ -16,7 +16,8 @@ QStringList tableHeader(bool withMeasures);
 
 // One row per complete picture. `measures` holds one entry per picture, or
 // is empty for a table without measures. `folder` is written as given.
-QList<QStringList> tableRows(const SubjectData& subject, const QString& folder, const QList<PictureMeasures>& measures);
+QList<QStringList> tableRows(const SubjectData& subject, const QString& folder,
+                             const QList<PictureMeasures>& measures);
 
 // Fields joined by commas, quoted where a field holds a comma, a quote or a
 // line end (RFC 4180), and a line end.

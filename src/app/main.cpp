@@ -24,11 +24,12 @@ std::optional<int> answerCommandLine(int argc, char* argv[]) {
         return 0;
     }
     if (argc == 2 && (option == "--help" || option == "-h")) {
-        std::printf("Usage: pictor [--help | --version]\n"
-                    "Runs one experimental session in empirical visual aesthetics: the experimenter sets it\n"
-                    "up on the setup screen; the subject makes and rates pictures (Make Art) or rates the\n"
-                    "pictures made earlier again (Judge Art). The data files go to the folder chosen there.\n"
-                    "See pictor(1); pictor-data(1) reads the data files.\n");
+        std::printf(
+            "Usage: pictor [--help | --version]\n"
+            "Runs one experimental session in empirical visual aesthetics: the experimenter sets it\n"
+            "up on the setup screen; the subject makes and rates pictures (Make Art) or rates the\n"
+            "pictures made earlier again (Judge Art). The data files go to the folder chosen there.\n"
+            "See pictor(1); pictor-data(1) reads the data files.\n");
         return 0;
     }
     const bool known = option == "--version" || option == "--help" || option == "-h";

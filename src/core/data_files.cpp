@@ -53,8 +53,9 @@ StartPlan SubjectFiles::planStart(SessionMode mode) const {
         if (found.kind != EntryKind::File) continue;
         if (!found.writable) {
             plan.refusal = Status::error(
-                QStringLiteral("The data file \"%1\" is read-only: it belongs to a finished session of subject "
-                               "%2, whose data are never overwritten. Choose another code or data folder.")
+                QStringLiteral(
+                    "The data file \"%1\" is read-only: it belongs to a finished session of subject "
+                    "%2, whose data are never overwritten. Choose another code or data folder.")
                     .arg(path(name), m_code));
             return plan;
         }
@@ -131,12 +132,14 @@ QString SubjectFiles::keptSentence() const {
     QStringList lost;
     for (auto it = m_saved.cbegin(); it != m_saved.cend(); ++it) {
         const EntryInfo found = m_disk.inspect(it.key());
-        if (found.kind != EntryKind::File || found.size < it.value()) lost << QStringLiteral("\"%1\"").arg(it.key());
+        if (found.kind != EntryKind::File || found.size < it.value())
+            lost << QStringLiteral("\"%1\"").arg(it.key());
     }
     if (m_saved.isEmpty()) return QStringLiteral("Nothing had been saved yet.");
     if (lost.isEmpty())
         return QStringLiteral("Everything saved before this problem is still in the data files.");
-    return QStringLiteral("Pictor can no longer find %1 as it saved it, so it cannot tell what of it is kept; "
-                          "look for the data folder before starting another session.")
+    return QStringLiteral(
+               "Pictor can no longer find %1 as it saved it, so it cannot tell what of it is kept; "
+               "look for the data folder before starting another session.")
         .arg(lost.join(QStringLiteral(", ")));
 }

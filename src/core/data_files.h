@@ -14,8 +14,8 @@
 
 #include <QByteArray>
 #include <QMap>
-#include <QStringList>
 #include <QString>
+#include <QStringList>
 
 inline constexpr char kArtFile[] = "art.dat";
 inline constexpr char kResultsFile[] = "res.dat";

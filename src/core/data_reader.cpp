@@ -94,13 +94,15 @@ public:
     Status parse(PictureStore* out) {
         out->pictures.clear();
         Token t;
-        if (!m_reader.next(&t)) return fail(0, QStringLiteral("the file ends where the number of trials should be"));
+        if (!m_reader.next(&t))
+            return fail(0, QStringLiteral("the file ends where the number of trials should be"));
         const std::optional<double> trials = number(t, QStringLiteral("the number of trials"));
         if (!trials) return m_error;
         if (!isWhole(*trials, 1, kMaxTrials))
-            return fail(t.line, QStringLiteral("the number of trials is %1; it must be a whole number from 1 to %2")
-                                    .arg(quoted(t.text))
-                                    .arg(kMaxTrials));
+            return fail(t.line,
+                        QStringLiteral("the number of trials is %1; it must be a whole number from 1 to %2")
+                            .arg(quoted(t.text))
+                            .arg(kMaxTrials));
         out->trials = static_cast<int>(*trials);
         for (int p = 1; p <= out->trials; ++p) {
             StoredPicture picture;
@@ -144,7 +146,8 @@ private:
         for (int f = 0; f < 5; ++f) {
             if (!m_reader.next(&tokens[f])) {
                 if (m_extent == Extent::Partial) return Outcome::Ended;
-                fail(0, QStringLiteral("the file ends where the %1 of %2 should be").arg(QLatin1String(names[f]), where));
+                fail(0, QStringLiteral("the file ends where the %1 of %2 should be")
+                            .arg(QLatin1String(names[f]), where));
                 return Outcome::Failed;
             }
             const std::optional<double> value =
@@ -170,7 +173,8 @@ private:
                 return refuse(f, QStringLiteral("it must lie between -%1 and %1").arg(bound(kMaxCoordinate)));
         const double minimum = object->kind == 2 ? 1.5 : object->kind == 4 ? 0.9 : 0.0;
         if (!(v[3] > minimum) || v[3] > kMaxSize)
-            return refuse(3, QStringLiteral("it must be above %1 and at most %2").arg(bound(minimum), bound(kMaxSize)));
+            return refuse(
+                3, QStringLiteral("it must be above %1 and at most %2").arg(bound(minimum), bound(kMaxSize)));
         if (!isWhole(v[4], 0, kMaxColour))
             return refuse(4, QStringLiteral("it must be a whole number from 0 to %1").arg(bound(kMaxColour)));
         object->colour = static_cast<std::uint32_t>(v[4]);
@@ -179,7 +183,8 @@ private:
 
     Outcome ended(int p, int trials) {
         if (m_extent == Extent::Partial) return Outcome::Ended;
-        fail(0, QStringLiteral("the file ends after %1 of the %2 pictures it announces").arg(p - 1).arg(trials));
+        fail(0,
+             QStringLiteral("the file ends after %1 of the %2 pictures it announces").arg(p - 1).arg(trials));
         return Outcome::Failed;
     }
 
@@ -299,11 +304,12 @@ Status readResults(const QByteArray& text, const QString& path, const PictureSto
     qsizetype used = lines.size();
     if (extent == Extent::Whole) {
         if (lines.size() < store.trials)
-            return Status::error(QStringLiteral("The results file \"%1\" holds %2 lines, but the picture store "
-                                                "holds %3 pictures: one line per picture is needed.")
-                                     .arg(path)
-                                     .arg(lines.size())
-                                     .arg(store.trials));
+            return Status::error(
+                QStringLiteral("The results file \"%1\" holds %2 lines, but the picture store "
+                               "holds %3 pictures: one line per picture is needed.")
+                    .arg(path)
+                    .arg(lines.size())
+                    .arg(store.trials));
         used = store.trials;
     } else if (lines.size() > pictures) {
         return Status::error(QStringLiteral("The results file \"%1\" holds %2 lines, but the picture store "
@@ -316,7 +322,8 @@ Status readResults(const QByteArray& text, const QString& path, const PictureSto
         const int lineNo = static_cast<int>(i + 1);
         const Line& line = lines[i];
         if (!line.ended)
-            return lineProblem(kFile, path, lineNo, QStringLiteral("it has no line end, so it may have been cut off"));
+            return lineProblem(kFile, path, lineNo,
+                               QStringLiteral("it has no line end, so it may have been cut off"));
         const QList<QByteArray> fields = line.text.split(',');
         if (fields.size() != 10)
             return lineProblem(kFile, path, lineNo,
@@ -331,7 +338,8 @@ Status readResults(const QByteArray& text, const QString& path, const PictureSto
         const std::optional<int> sizes = check.whole(4, "the sizes", 1, 12);
         const std::optional<int> colours = check.whole(5, "the colours", 1, 12);
         const char* ratingNames[3] = {"rating 1", "rating 2", "rating 3"};
-        for (int k = 0; k < 3; ++k) check.rating(6 + k, ratingNames[k], &r.ratings[static_cast<std::size_t>(k)]);
+        for (int k = 0; k < 3; ++k)
+            check.rating(6 + k, ratingNames[k], &r.ratings[static_cast<std::size_t>(k)]);
         const std::optional<double> time = check.time(9);
         if (!check.problem().isEmpty()) return lineProblem(kFile, path, lineNo, check.problem());
         if (*subject != subjectNumber)
@@ -342,11 +350,12 @@ Status readResults(const QByteArray& text, const QString& path, const PictureSto
             return lineProblem(kFile, path, lineNo, QStringLiteral("it is numbered trial %1").arg(*trial));
         const qsizetype stored = store.pictures[i].objects.size();
         if (*objects != stored)
-            return lineProblem(kFile, path, lineNo,
-                               QStringLiteral("it gives %1 objects, but picture %2 of the picture store has %3")
-                                   .arg(*objects)
-                                   .arg(lineNo)
-                                   .arg(stored));
+            return lineProblem(
+                kFile, path, lineNo,
+                QStringLiteral("it gives %1 objects, but picture %2 of the picture store has %3")
+                    .arg(*objects)
+                    .arg(lineNo)
+                    .arg(stored));
         r.subject = *subject;
         r.trial = *trial;
         r.settings = {*objects, *shapes, *sizes, *colours};
@@ -362,20 +371,23 @@ Status readJudgeResults(const QByteArray& text, const QString& path, const QList
     out->clear();
     const QList<Line> lines = splitLines(text);
     if (lines.size() > results.size())
-        return Status::error(QStringLiteral("The judge results file \"%1\" holds %2 lines, but the results file "
-                                            "holds only %3.")
-                                 .arg(path)
-                                 .arg(lines.size())
-                                 .arg(results.size()));
+        return Status::error(
+            QStringLiteral("The judge results file \"%1\" holds %2 lines, but the results file "
+                           "holds only %3.")
+                .arg(path)
+                .arg(lines.size())
+                .arg(results.size()));
     for (qsizetype i = 0; i < lines.size(); ++i) {
         const int lineNo = static_cast<int>(i + 1);
         const Line& line = lines[i];
         if (!line.ended)
-            return lineProblem(kFile, path, lineNo, QStringLiteral("it has no line end, so it may have been cut off"));
+            return lineProblem(kFile, path, lineNo,
+                               QStringLiteral("it has no line end, so it may have been cut off"));
         const QByteArray& made = results[i].text;
         if (!line.text.startsWith(made + ','))
-            return lineProblem(kFile, path, lineNo,
-                               QStringLiteral("it does not begin with line %1 of the results file").arg(lineNo));
+            return lineProblem(
+                kFile, path, lineNo,
+                QStringLiteral("it does not begin with line %1 of the results file").arg(lineNo));
         const QList<QByteArray> fields = line.text.mid(made.size() + 1).split(',');
         if (fields.size() != 4)
             return lineProblem(kFile, path, lineNo,
@@ -398,7 +410,8 @@ Status checkJudgeMaterial(const QByteArray& art, const QString& artPath, const Q
                           const QString& resultsPath, double subjectNumber, JudgeMaterial* out) {
     if (Status s = readPictureStore(art, artPath, Extent::Whole, &out->store); !s.isOk()) return s;
     QList<ResultsLine> lines;
-    if (Status s = readResults(results, resultsPath, out->store, subjectNumber, Extent::Whole, &lines); !s.isOk())
+    if (Status s = readResults(results, resultsPath, out->store, subjectNumber, Extent::Whole, &lines);
+        !s.isOk())
         return s;
     out->resultsLines.clear();
     for (const ResultsLine& line : lines) out->resultsLines.append(line.text);

@@ -13,18 +13,21 @@ Status SessionLock::acquire(const QString& path, const QString& subjectCode) {
     if (lock->error() == QLockFile::LockFailedError) {
         qint64 pid = 0;
         QString host, application;
-        const QString holder = lock->getLockInfo(&pid, &host, &application)
-                                   ? QStringLiteral("%1 (process %2 on \"%3\")")
-                                         .arg(application.isEmpty() ? QStringLiteral("a program") : application)
-                                         .arg(pid)
-                                         .arg(host)
-                                   : QStringLiteral("another program");
-        return Status::error(QStringLiteral("Subject %1 is already in a session with this data folder: %2 holds "
-                                            "the lock \"%3\". Finish or close that session first.")
-                                 .arg(subjectCode, holder, path));
+        const QString holder =
+            lock->getLockInfo(&pid, &host, &application)
+                ? QStringLiteral("%1 (process %2 on \"%3\")")
+                      .arg(application.isEmpty() ? QStringLiteral("a program") : application)
+                      .arg(pid)
+                      .arg(host)
+                : QStringLiteral("another program");
+        return Status::error(
+            QStringLiteral("Subject %1 is already in a session with this data folder: %2 holds "
+                           "the lock \"%3\". Finish or close that session first.")
+                .arg(subjectCode, holder, path));
     }
     return Status::error(
-        QStringLiteral("Pictor could not create the lock \"%1\" for subject %2 in the data folder.").arg(path, subjectCode));
+        QStringLiteral("Pictor could not create the lock \"%1\" for subject %2 in the data folder.")
+            .arg(path, subjectCode));
 }
 
 void SessionLock::release() {

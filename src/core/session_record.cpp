@@ -7,13 +7,19 @@ QString isoWithOffset(const QDateTime& time) {
     const int offset = time.offsetFromUtc();
     const int minutes = std::abs(offset) / 60;
     return time.toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss.zzz")) + (offset < 0 ? u'-' : u'+') +
-           QStringLiteral("%1:%2").arg(minutes / 60, 2, 10, QChar(u'0')).arg(minutes % 60, 2, 10, QChar(u'0'));
+           QStringLiteral("%1:%2")
+               .arg(minutes / 60, 2, 10, QChar(u'0'))
+               .arg(minutes % 60, 2, 10, QChar(u'0'));
 }
 
 SessionRecord::SessionRecord(DataDisk& disk, QString path, const SessionSettings& settings,
                              RunEnvironment environment, QString programVersion, QString replays)
-    : m_disk(disk), m_path(std::move(path)), m_settings(settings), m_environment(std::move(environment)),
-      m_programVersion(std::move(programVersion)), m_replays(std::move(replays)) {}
+    : m_disk(disk),
+      m_path(std::move(path)),
+      m_settings(settings),
+      m_environment(std::move(environment)),
+      m_programVersion(std::move(programVersion)),
+      m_replays(std::move(replays)) {}
 
 Status SessionRecord::start(int plannedTrials) {
     m_plannedTrials = plannedTrials;
@@ -58,13 +64,12 @@ QJsonObject SessionRecord::toJson() const {
                                   {QStringLiteral("right_term"), s.right},
                                   {QStringLiteral("forced"), s.forced}});
     }
-    const QJsonObject settings{
-        {QStringLiteral("data_folder"), m_settings.dataFolder},
-        {QStringLiteral("trials"), m_settings.trials},
-        {QStringLiteral("judgement_delay_s"), m_settings.judgeDelay},
-        {QStringLiteral("scales"), scales},
-        {QStringLiteral("force_setting_change"), m_settings.forceSettingChange},
-        {QStringLiteral("hide_settings_after_image"), m_settings.hideSettings}};
+    const QJsonObject settings{{QStringLiteral("data_folder"), m_settings.dataFolder},
+                               {QStringLiteral("trials"), m_settings.trials},
+                               {QStringLiteral("judgement_delay_s"), m_settings.judgeDelay},
+                               {QStringLiteral("scales"), scales},
+                               {QStringLiteral("force_setting_change"), m_settings.forceSettingChange},
+                               {QStringLiteral("hide_settings_after_image"), m_settings.hideSettings}};
     static const char* const kStates[] = {"running", "finished", "ended early", "failed"};
     const QJsonObject environment{
         {QStringLiteral("qt_version"), m_environment.qtVersion},
@@ -77,8 +82,8 @@ QJsonObject SessionRecord::toJson() const {
         {QStringLiteral("record"), QStringLiteral("Pictor session record")},
         {QStringLiteral("record_version"), 1},
         {QStringLiteral("program_version"), m_programVersion},
-        {QStringLiteral("mode"), m_settings.mode == SessionMode::MakeArt ? QStringLiteral("Make Art")
-                                                                         : QStringLiteral("Judge Art")},
+        {QStringLiteral("mode"),
+         m_settings.mode == SessionMode::MakeArt ? QStringLiteral("Make Art") : QStringLiteral("Judge Art")},
         {QStringLiteral("subject_code"), m_settings.subjectCode},
         {QStringLiteral("settings"), settings},
         {QStringLiteral("trials_planned"), m_plannedTrials},
@@ -89,7 +94,8 @@ QJsonObject SessionRecord::toJson() const {
         {QStringLiteral("ended"), m_ended.isValid() ? QJsonValue(isoWithOffset(m_ended)) : QJsonValue()},
         {QStringLiteral("environment"), environment}};
     if (m_settings.mode == SessionMode::JudgeArt)
-        record.insert(QStringLiteral("replays_record"), m_replays.isEmpty() ? QJsonValue() : QJsonValue(m_replays));
+        record.insert(QStringLiteral("replays_record"),
+                      m_replays.isEmpty() ? QJsonValue() : QJsonValue(m_replays));
     return record;
 }
 

@@ -3,18 +3,19 @@
 #include <QFile>
 #include <QFileInfo>
 
-#include <cerrno>
-#include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <cerrno>
+#include <cstring>
 
 namespace {
 
 QString systemReason(int error) { return QString::fromLocal8Bit(std::strerror(error)); }
 
 Status failure(const QString& what, const QString& path, const QString& reason) {
-    return Status::error(QStringLiteral("Pictor could not %1 the data file \"%2\": %3.").arg(what, path, reason));
+    return Status::error(
+        QStringLiteral("Pictor could not %1 the data file \"%2\": %3.").arg(what, path, reason));
 }
 
 QByteArray nativePath(const QString& path) { return QFile::encodeName(path); }
@@ -109,7 +110,8 @@ QString folderProblem(const QString& folder) {
     if (::stat(nativePath(folder).constData(), &st) != 0)
         return QStringLiteral("the data folder \"%1\" does not exist").arg(folder);
     if (!S_ISDIR(st.st_mode))
-        return QStringLiteral("the data folder \"%1\" is not a folder but %2").arg(folder, describeEntry(entryOf(st)));
+        return QStringLiteral("the data folder \"%1\" is not a folder but %2")
+            .arg(folder, describeEntry(entryOf(st)));
     if (!writableByBits(st) || ::access(nativePath(folder).constData(), W_OK) != 0)
         return QStringLiteral("the data folder \"%1\" is not writable").arg(folder);
     return QString();
@@ -127,13 +129,15 @@ Status PosixDisk::openForWriting(const QString& path, int flags, const QString& 
     *fd = -1;
     const EntryInfo found = inspect(path);
     if (found.kind == EntryKind::File && !found.writable)
-        return failure(what, path,
-                       QStringLiteral("the file is read-only (a finished session's data is never overwritten)"));
+        return failure(
+            what, path,
+            QStringLiteral("the file is read-only (a finished session's data is never overwritten)"));
     *fd = ::open(nativePath(path).constData(), flags | O_WRONLY | kOpenFlags, 0644);
     if (*fd < 0) {
         const int error = errno;
         if (error == ENOENT && (flags & O_CREAT))
-            return failure(what, path, QStringLiteral("the folder \"%1\" does not exist").arg(folderOf(path)));
+            return failure(what, path,
+                           QStringLiteral("the folder \"%1\" does not exist").arg(folderOf(path)));
         return failure(what, path, openReason(error));
     }
     struct stat st {};
@@ -143,8 +147,9 @@ Status PosixDisk::openForWriting(const QString& path, int flags, const QString& 
     else if (!S_ISREG(st.st_mode))
         refused = failure(what, path, notRegular(entryOf(st)));
     else if (!writableByBits(st))
-        refused = failure(what, path,
-                          QStringLiteral("the file is read-only (a finished session's data is never overwritten)"));
+        refused =
+            failure(what, path,
+                    QStringLiteral("the file is read-only (a finished session's data is never overwritten)"));
     if (!refused.isOk()) {
         ::close(*fd);
         *fd = -1;
@@ -172,8 +177,9 @@ Status PosixDisk::writeWhole(int fd, qint64 before, const QByteArray& data, cons
     if (error != 0) {
         // Whatever part of the line got through is taken back.
         const bool undone = ::ftruncate(fd, static_cast<off_t>(before)) == 0 && syncData(fd);
-        return failure(what, path,
-                       systemReason(error) + (undone ? QString() : QStringLiteral("; the last line may be cut off")));
+        return failure(
+            what, path,
+            systemReason(error) + (undone ? QString() : QStringLiteral("; the last line may be cut off")));
     }
     if (!syncData(fd)) return failure(what, path, systemReason(errno));
     return Status::ok();
@@ -188,7 +194,7 @@ Status PosixDisk::writeNew(const QString& path, const QByteArray& data) {
     if (Status s = openForWriting(path, O_CREAT, what, &fd, &size); !s.isOk()) return s;
     // Emptied only now that it is known to be a writable regular file.
     Status written = ::ftruncate(fd, 0) == 0 ? writeWhole(fd, 0, data, path, what)
-                                              : failure(what, path, systemReason(errno));
+                                             : failure(what, path, systemReason(errno));
     if (::close(fd) != 0 && written.isOk()) written = failure(what, path, systemReason(errno));
     if (written.isOk()) syncFolderOf(path);
     return written;
@@ -212,8 +218,9 @@ Status PosixDisk::replaceAtomically(const QString& path, const QByteArray& data)
     if (target.kind != EntryKind::Missing && target.kind != EntryKind::File)
         return failure(what, path, notRegular(target));
     if (target.kind == EntryKind::File && !target.writable)
-        return failure(what, path, QStringLiteral("the file is read-only (a finished session's data is never "
-                                                  "overwritten)"));
+        return failure(what, path,
+                       QStringLiteral("the file is read-only (a finished session's data is never "
+                                      "overwritten)"));
     // The new content goes to a file beside it, which then takes its name.
     const QString part = path + QStringLiteral(".part");
     const EntryInfo old = inspect(part);
@@ -265,7 +272,9 @@ Status PosixDisk::readAll(const QString& path, QByteArray* out, qint64 maxBytes)
     if (Status s = openRegular(path, what, &fd, &st); !s.isOk()) return s;
     Status result;
     if (maxBytes > 0 && st.st_size > maxBytes)
-        result = failure(what, path, QStringLiteral("it is %1 bytes long, far more than a session writes").arg(st.st_size));
+        result =
+            failure(what, path,
+                    QStringLiteral("it is %1 bytes long, far more than a session writes").arg(st.st_size));
     char buffer[65536];
     while (result.isOk()) {
         const ssize_t n = ::read(fd, buffer, sizeof buffer);
@@ -297,8 +306,7 @@ Status PosixDisk::remove(const QString& path) {
     const QString what = QStringLiteral("remove");
     const EntryInfo found = inspect(path);
     if (found.kind == EntryKind::Missing) return Status::ok();
-    if (found.kind != EntryKind::File)
-        return failure(what, path, notRegular(found));
+    if (found.kind != EntryKind::File) return failure(what, path, notRegular(found));
     if (::unlink(nativePath(path).constData()) != 0 && errno != ENOENT)
         return failure(what, path, systemReason(errno));
     syncFolderOf(path);

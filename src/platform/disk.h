@@ -87,7 +87,8 @@ private:
     Status openForWriting(const QString& path, int flags, const QString& what, int* fd, qint64* size);
     // Writes everything at the end of the file, or nothing: a failed or
     // short write is cut back to `before`. Then syncs.
-    Status writeWhole(int fd, qint64 before, const QByteArray& data, const QString& path, const QString& what);
+    Status writeWhole(int fd, qint64 before, const QByteArray& data, const QString& path,
+                      const QString& what);
     // fsync, counted; false on failure with errno set.
     bool syncData(int fd);
     void syncFolderOf(const QString& path);

@@ -6,8 +6,8 @@
 #include "runs/make_art_run.h"
 #include "screens/session.h"
 #include "widgets/canvas_widget.h"
-#include "widgets/message.h"
 #include "widgets/centring.h"
+#include "widgets/message.h"
 #include "widgets/widget_factory.h"
 #include "widgets/wrapping_radio_button.h"
 
@@ -53,7 +53,8 @@ MainScreen::MainScreen(Session& session) : LayoutWindow(QColor(128, 128, 128)), 
     setFocusOrder();
     const RunServices services{
         session.clock(), session.random(),   [] { return std::make_unique<QtTimer>(); },
-        session.module1, session.settings(), session.files(), session.record()};
+        session.module1, session.settings(), session.files(),
+        session.record()};
     if (session.settings().mode == SessionMode::MakeArt)
         m_run = std::make_unique<MakeArtRun>(services, *this);
     else
@@ -86,7 +87,8 @@ void MainScreen::buildWidgets() {
         // The layout's 495-twip captions reach a pixel into the slider row;
         // an overlap that Qt's X11 painting leaves blank when the panel is
         // hidden and shown again. 480 twips end at the slider's top.
-        u.Label[n + 4] = panelLabel(this, captionNames[n - 1], captions[n - 1], tw(7800, top, 1815, kCaptionHeight));
+        u.Label[n + 4] =
+            panelLabel(this, captionNames[n - 1], captions[n - 1], tw(7800, top, 1815, kCaptionHeight));
         u.HScroll[n] = addSlider(this, sliderNames[n - 1], 1, 12, 6, 1, 1, tw(7800, top + 480, 1215, 255));
         u.Label[n] = valueLabel(this, valueNames[n - 1], tw(9000, top + 480, 615, 255));
         connect(u.HScroll[n], &QScrollBar::valueChanged, this, [this, n] { HScroll_Change(n); });
@@ -276,8 +278,9 @@ void MainScreen::stopAfterFailure(const Status& status) {
     for (int n = 1; n <= 4; ++n) m_ui.HScroll[n]->hide();
     m_ui.Label10->setText(QStringLiteral("Session stopped"));
     m_ui.Label10->show();
-    showProblem(this, status.message() + QStringLiteral("\n\nThe session has been stopped. ") +
-                          m_session.files().keptSentence(),
+    showProblem(this,
+                status.message() + QStringLiteral("\n\nThe session has been stopped. ") +
+                    m_session.files().keptSentence(),
                 [this] { m_session.endProgram(1); });
 }
 
@@ -296,11 +299,14 @@ void MainScreen::closeEvent(QCloseEvent* event) {
     m_closing = true;
     const QString question =
         m_run->trialInProgress()
-            ? QStringLiteral("A session is under way: trial %1 of %2 is on the screen.\n\nEnd it now? Every "
-                             "finished trial stays saved in the data files; the trial on the screen is not saved.")
-            : QStringLiteral("A session is under way: %1 of %2 trials are done.\n\nEnd it now? Every finished "
-                             "trial is saved in the data files, so nothing is lost.");
-    askToConfirm(this, question.arg(m_run->trialNo()).arg(m_session.module1.NumTrials), QStringLiteral("End Session"),
+            ? QStringLiteral(
+                  "A session is under way: trial %1 of %2 is on the screen.\n\nEnd it now? Every "
+                  "finished trial stays saved in the data files; the trial on the screen is not saved.")
+            : QStringLiteral(
+                  "A session is under way: %1 of %2 trials are done.\n\nEnd it now? Every finished "
+                  "trial is saved in the data files, so nothing is lost.");
+    askToConfirm(
+        this, question.arg(m_run->trialNo()).arg(m_session.module1.NumTrials), QStringLiteral("End Session"),
         [this] {
             m_run->abandon();
             m_session.endProgram(0);

@@ -10,10 +10,10 @@
 #include "platform/status.h"
 #include "runs/trial_view.h"
 
-#include "widgets/layout_window.h"
 #include <array>
 #include <memory>
 #include <optional>
+#include "widgets/layout_window.h"
 
 class CanvasWidget;
 class TrialRun;

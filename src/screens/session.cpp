@@ -8,12 +8,12 @@
 #include "core/version.h"
 
 #include <QDir>
-#include <QGuiApplication>
-#include <QScreen>
-#include <QSysInfo>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QLineEdit>
+#include <QScreen>
 #include <QStandardPaths>
+#include <QSysInfo>
 
 Session::Session(Clock& clock, RandomSource& random, DataDisk& disk, QString defaultDataFolder)
     : m_clock(clock), m_random(random), m_disk(disk), m_defaultDataFolder(std::move(defaultDataFolder)) {}
@@ -43,9 +43,10 @@ StartPlan Session::prepareStart(const SessionSettings& settings) {
     const QString lock = files.path(kLockFile);
     const EntryInfo found = m_disk.inspect(lock);
     if (found.kind != EntryKind::Missing && found.kind != EntryKind::File) {
-        plan.refusal = Status::error(QStringLiteral("The lock file \"%1\" is %2, not a regular file. Move it away "
-                                                    "or choose another folder or code.")
-                                         .arg(lock, describeEntry(found)));
+        plan.refusal =
+            Status::error(QStringLiteral("The lock file \"%1\" is %2, not a regular file. Move it away "
+                                         "or choose another folder or code.")
+                              .arg(lock, describeEntry(found)));
         return plan;
     }
     if (Status s = m_disk.checkFolderOf(lock); !s.isOk()) {
@@ -88,9 +89,9 @@ Status Session::loadMainScreen(const SessionSettings& settings, const QStringLis
     const QString makeRecord = m_files->path(kMakeRecordFile);
     const QString replays =
         !making && m_disk.inspect(makeRecord).kind == EntryKind::File ? makeRecord : QString();
-    m_record = std::make_unique<SessionRecord>(m_disk, m_files->path(making ? kMakeRecordFile : kJudgeRecordFile),
-                                               m_settings, environment(), QString::fromLatin1(kPictorVersion),
-                                               replays);
+    m_record = std::make_unique<SessionRecord>(
+        m_disk, m_files->path(making ? kMakeRecordFile : kJudgeRecordFile), m_settings, environment(),
+        QString::fromLatin1(kPictorVersion), replays);
     auto* screen = new MainScreen(*this);
     Status loaded = screen->Form_Load();
     if (!loaded.isOk()) {

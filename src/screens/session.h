@@ -6,9 +6,9 @@
 // application to leave; nothing is shown or written after it.
 
 #include "core/data_files.h"
+#include "core/module1.h"
 #include "core/session_lock.h"
 #include "core/session_record.h"
-#include "core/module1.h"
 #include "core/session_settings.h"
 #include "platform/clock.h"
 #include "platform/disk.h"

@@ -5,8 +5,8 @@
 #include "platform/numbers.h"
 #include "screens/main_screen.h"
 #include "screens/session.h"
-#include "widgets/message.h"
 #include "widgets/centring.h"
+#include "widgets/message.h"
 #include "widgets/widget_factory.h"
 
 #include <QButtonGroup>
@@ -232,8 +232,9 @@ void SetupScreen::startSession(bool makeArt) {
     QString files;
     for (const QString& path : plan.unfinished) files += QStringLiteral("\n    ") + path;
     const QString question =
-        QStringLiteral("Subject %1 has the files of a session that did not finish:%2\n\nReplace them? They are "
-                       "deleted before the first picture, and what they hold is lost.")
+        QStringLiteral(
+            "Subject %1 has the files of a session that did not finish:%2\n\nReplace them? They are "
+            "deleted before the first picture, and what they hold is lost.")
             .arg(code, files);
     m_asking = true;
     askToConfirm(

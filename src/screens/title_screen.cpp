@@ -21,7 +21,8 @@ TitleScreen::TitleScreen(Session& session) : LayoutWindow(QColor(255, 255, 192))
     setTextColour(title, QColor(255, 0, 0));
     title->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
 
-    addLabel(this, "Label2", QStringLiteral("Version ") + QLatin1String(kPictorVersion), tw(2865, 960, 1215, 255))
+    addLabel(this, "Label2", QStringLiteral("Version ") + QLatin1String(kPictorVersion),
+             tw(2865, 960, 1215, 255))
         ->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
     addLabel(this, "Label3", QStringLiteral("Empirical aesthetics laboratory"), tw(2265, 1200, 2415, 255))
         ->setAlignment(Qt::AlignHCenter | Qt::AlignTop);

@@ -67,9 +67,10 @@ void TestDataTool::madeMatchesTheMainScreen() {
     // A picture made in a Make Art session, drawn again "as made", is the
     // main screen's canvas pixel for pixel; "as replayed" is not.
     TestSession t;
-    t.random.setScript({pick12(12), pick12(1), pick12(2), pick12(1), pick12(2), pick12(3), pick12(2),
-                        pick12(12), pick12(4), pick12(4), pick12(3), pick12(12), pick12(11), pick12(6),
-                        pick12(9), pick200(10), pick200(20), pick200(150), pick200(199), pick200(60), pick200(0)});
+    t.random.setScript({pick12(12),   pick12(1),   pick12(2), pick12(1),   pick12(2),   pick12(3),
+                        pick12(2),    pick12(12),  pick12(4), pick12(4),   pick12(3),   pick12(12),
+                        pick12(11),   pick12(6),   pick12(9), pick200(10), pick200(20), pick200(150),
+                        pick200(199), pick200(60), pick200(0)});
     t.openSetup();
     t.startMakeArt();
     t.setSliders(3, 11, 10, 9);
@@ -94,7 +95,8 @@ void TestDataTool::renderIsRepeatable() {
         QCOMPARE(r.out.count('\n'), 2);
     }
     for (const char* name : {"0005-trial001.png", "0005-trial002.png"})
-        QCOMPARE(readFile(dir.filePath(QStringLiteral("a/") + name)), readFile(dir.filePath(QStringLiteral("b/") + name)));
+        QCOMPARE(readFile(dir.filePath(QStringLiteral("a/") + name)),
+                 readFile(dir.filePath(QStringLiteral("b/") + name)));
     const QImage png(dir.filePath("a/0005-trial001.png"));
     QCOMPARE(png.size(), QSize(942, 750));
     QCOMPARE(png.pixelColor(2, 2), kPictureBackground);
@@ -124,15 +126,17 @@ void TestDataTool::table() {
     const Result r = tool({"table", f, "--measures"});
     QLocale::setDefault(QLocale::c());
     QCOMPARE(r.status, 1);
-    QVERIFY2(r.err.contains("subject 0003 left out") && r.err.contains(f + "0003res.dat") && r.err.contains("line 1"),
+    QVERIFY2(r.err.contains("subject 0003 left out") && r.err.contains(f + "0003res.dat") &&
+                 r.err.contains("line 1"),
              qPrintable(r.err));
     const QList<QByteArray> lines = r.out.split('\n');
     QCOMPARE(lines.size(), 5);  // header, three rows, and the last line end
     QVERIFY(lines[0].startsWith("folder,subject_code,trial,objects,shapes,sizes,colours,rating_1,"));
     QVERIFY(lines[0].endsWith(",object_area_px,overlap"));
-    QVERIFY2(lines[1].startsWith(f.toUtf8() + ",0001,1,1,2,3,4,5,,7,1.5,1,2,3,2.75,\"Nice, warm\",Ugly,Odd,Plain,"
-                                              "Busy,Calm,finished,,0."),
-             lines[1].constData());
+    QVERIFY2(
+        lines[1].startsWith(f.toUtf8() + ",0001,1,1,2,3,4,5,,7,1.5,1,2,3,2.75,\"Nice, warm\",Ugly,Odd,Plain,"
+                                         "Busy,Calm,finished,,0."),
+        lines[1].constData());
     QVERIFY2(lines[2].contains(",0001,2,0,6,7,8,,,,0.25,,,,0,"), lines[2].constData());
     QVERIFY2(lines[2].endsWith(",0,0,0,0,0,"), lines[2].constData());  // empty picture: no overlap
     QVERIFY2(lines[3].startsWith(f.toUtf8() + ",0002,1,1,1,1,1,4,4,4,3,,,,,,,,,,,,,"), lines[3].constData());
@@ -148,9 +152,11 @@ void TestDataTool::refusals_data() {
     QTest::newRow("missing folder") << QStringList{"table", "@/nowhere"} << "does not exist";
     QTest::newRow("no subjects") << QStringList{"table", "@/empty"} << "no subjects found";
     QTest::newRow("output exists") << QStringList{"table", "@", "--out", "@/0001art.dat"} << "give --force";
-    QTest::newRow("output cannot be written") << QStringList{"table", "@", "--out", "@/nowhere/t.csv"} << "cannot write";
+    QTest::newRow("output cannot be written")
+        << QStringList{"table", "@", "--out", "@/nowhere/t.csv"} << "cannot write";
     QTest::newRow("no such subject") << QStringList{"render", "@", "0009"} << "no subject 0009";
-    QTest::newRow("trial out of range") << QStringList{"render", "@", "0001", "--trial", "2"} << "from 1 to 1";
+    QTest::newRow("trial out of range")
+        << QStringList{"render", "@", "0001", "--trial", "2"} << "from 1 to 1";
     QTest::newRow("scale zero") << QStringList{"render", "@", "0001", "--scale", "0"} << "--scale";
 }
 
@@ -178,8 +184,8 @@ void TestDataTool::imageMeasures_data() {
     QTest::newRow("empty") << QList<QRect>{} << 0.0 << -1.0 << -1.0 << -1.0 << 0.0;
     // A 20 x 20 square in the middle: balanced and symmetric both ways; its
     // edge is a ring of 84 pixels outside and 76 inside.
-    QTest::newRow("one square in the middle") << QList<QRect>{{40, 30, 20, 20}} << 0.05 << 0.0 << 1.0 << 1.0
-                                              << 160 / 8000.0;
+    QTest::newRow("one square in the middle")
+        << QList<QRect>{{40, 30, 20, 20}} << 0.05 << 0.0 << 1.0 << 1.0 << 160 / 8000.0;
     // Mirror images of each other left and right, both in the upper half.
     QTest::newRow("two mirrored squares") << QList<QRect>{{10, 10, 20, 20}, {70, 10, 20, 20}} << 0.1
                                           << 20 / halfDiagonal << 1.0 << 0.0 << 320 / 8000.0;
@@ -213,7 +219,8 @@ void TestDataTool::boxCounting() {
     // The boundary of a 256-pixel square on the box grid touches 4 * 256 / s - 4
     // boxes of side s; the dimension is the least-squares slope of log N
     // against log 1/s.
-    const ImageMeasures m = measureImage(image(QSize(512, 512), {QRect(128, 128, 256, 256)}), kPictureBackground);
+    const ImageMeasures m =
+        measureImage(image(QSize(512, 512), {QRect(128, 128, 256, 256)}), kPictureBackground);
     double sx = 0, sy = 0, sxx = 0, sxy = 0;
     for (int s = 2; s <= 128; s *= 2) {
         const double x = std::log(1.0 / s), y = std::log(4.0 * 256 / s - 4);
@@ -227,8 +234,11 @@ void TestDataTool::storedNumbers() {
     // Kinds 2 and 9 composed from the same size 13 count as one size; two
     // filled squares overlap by a fifth of each.
     StoredPicture p;
-    p.objects = {{10, 100, 100, 50, 255}, {10, 140, 100, 50, 255}, {2, 300, 50, 9.1, 65280},
-                 {9, 300, 250, 13, 65280}, {13, 0, 0, 1, 1}};
+    p.objects = {{10, 100, 100, 50, 255},
+                 {10, 140, 100, 50, 255},
+                 {2, 300, 50, 9.1, 65280},
+                 {9, 300, 250, 13, 65280},
+                 {13, 0, 0, 1, 1}};
     const PictureMeasures m = measurePicture(p);
     QCOMPARE(m.objectCount, 5);
     QCOMPARE(m.distinctKinds, 3);

@@ -24,25 +24,25 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QGuiApplication>
-#include <QStyleHints>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRandomGenerator>
 #include <QScrollBar>
+#include <QStyleHints>
 #include <QTest>
 #include <QTimer>
 #include <QWidget>
 
+#include <dlfcn.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <atomic>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
-#include <dlfcn.h>
-#include <sys/stat.h>
 #include <thread>
-#include <unistd.h>
 
 namespace {
 
@@ -197,17 +197,23 @@ private:
     void fillSetup(QWidget* setup) {
         if (m_setupDone) return;
         m_setupDone = true;
-        child<QLineEdit>(setup, QStringLiteral("Text1"))->setText(QString::fromLocal8Bit(env("PICTOR_ROBOT_CODE")));
-        child<QLineEdit>(setup, QStringLiteral("DataDir"))->setText(QString::fromLocal8Bit(env("PICTOR_ROBOT_FOLDER")));
-        child<QScrollBar>(setup, QStringLiteral("HScroll1"))->setValue(qMax(1, env("PICTOR_ROBOT_TRIALS").toInt()));
+        child<QLineEdit>(setup, QStringLiteral("Text1"))
+            ->setText(QString::fromLocal8Bit(env("PICTOR_ROBOT_CODE")));
+        child<QLineEdit>(setup, QStringLiteral("DataDir"))
+            ->setText(QString::fromLocal8Bit(env("PICTOR_ROBOT_FOLDER")));
+        child<QScrollBar>(setup, QStringLiteral("HScroll1"))
+            ->setValue(qMax(1, env("PICTOR_ROBOT_TRIALS").toInt()));
         child<QScrollBar>(setup, QStringLiteral("HScroll2"))->setValue(env("PICTOR_ROBOT_DELAY").toInt());
         const QByteArray forced = env("PICTOR_ROBOT_FORCED").leftJustified(3, '1');
         for (int k = 0; k < 3; ++k)
             child<QAbstractButton>(setup, QStringLiteral("Check%1").arg(k + 1))->setChecked(forced[k] == '1');
-        const bool judge = m_mode == "judge" || (m_mode == "probe" && env("PICTOR_ROBOT_PROBE_MODE") == "judge");
-        if (judge) QTest::mouseClick(child<QRadioButton>(setup, QStringLiteral("JudgeArtOption")), Qt::LeftButton);
-        QTest::mouseClick(child<QPushButton>(setup, judge ? QStringLiteral("Command2") : QStringLiteral("Command1")),
-                          Qt::LeftButton);
+        const bool judge =
+            m_mode == "judge" || (m_mode == "probe" && env("PICTOR_ROBOT_PROBE_MODE") == "judge");
+        if (judge)
+            QTest::mouseClick(child<QRadioButton>(setup, QStringLiteral("JudgeArtOption")), Qt::LeftButton);
+        QTest::mouseClick(
+            child<QPushButton>(setup, judge ? QStringLiteral("Command2") : QStringLiteral("Command1")),
+            Qt::LeftButton);
     }
 
     void work(QWidget* main) {
@@ -241,7 +247,8 @@ private:
             QTest::mouseClick(start, Qt::LeftButton);
             return;
         }
-        if (prompt->isVisible() && prompt->text().startsWith(QLatin1String("Consider How")) && m_prompted < m_trial) {
+        if (prompt->isVisible() && prompt->text().startsWith(QLatin1String("Consider How")) &&
+            m_prompted < m_trial) {
             m_prompted = m_trial;
             phase("delay", m_trial);
         }
@@ -254,7 +261,8 @@ private:
         for (int k = 0; k < 3; ++k) {
             const char* names[] = {"Ple", "Int", "Com"};
             const int index = 1 + static_cast<int>(m_random.bounded(7));
-            auto* option = child<QRadioButton>(main, QStringLiteral("%1%2").arg(QLatin1String(names[k])).arg(index));
+            auto* option =
+                child<QRadioButton>(main, QStringLiteral("%1%2").arg(QLatin1String(names[k])).arg(index));
             if (option && option->isVisible()) {
                 if (!waited(60 + think())) return;  // past the double-click interval
                 QTest::mouseClick(option, Qt::LeftButton);
@@ -265,7 +273,8 @@ private:
                                   child<QRadioButton>(main, QStringLiteral("Int4"))->isVisible() ||
                                   child<QRadioButton>(main, QStringLiteral("Com4"))->isVisible();
         const bool over = judge ? view->isVisible() : (make->isVisible() || !prompt->text().isEmpty());
-        if (over && !rate->isVisible() && !optionsShown && !prompt->text().startsWith(QLatin1String("Consider"))) {
+        if (over && !rate->isVisible() && !optionsShown &&
+            !prompt->text().startsWith(QLatin1String("Consider"))) {
             m_inTrial = false;
             phase("between", m_trial);
         }

@@ -32,7 +32,7 @@ struct Config {
     QString forced;
 };
 
-const QList<Config> kConfigs = {{"make", 2, 1, "101"}, {"make", 3, 0, "111"}, {"make", 2, 0, "000"},
+const QList<Config> kConfigs = {{"make", 2, 1, "101"},  {"make", 3, 0, "111"},  {"make", 2, 0, "000"},
                                 {"judge", 3, 1, "010"}, {"judge", 3, 0, "011"}, {"judge", 3, 0, "000"}};
 
 struct Run {
@@ -85,8 +85,8 @@ private:
     int m_probesAsked = 0, m_probesRefused = 0, m_probesStarted = 0;
 };
 
-Run TestCrashCampaign::runPictor(const QString& mode, const QString& folder, const QString& code, const Config& c,
-                                 const QString& kill, quint32 seed) {
+Run TestCrashCampaign::runPictor(const QString& mode, const QString& folder, const QString& code,
+                                 const Config& c, const QString& kill, quint32 seed) {
     QProcess p;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert("QT_QPA_PLATFORM", "offscreen");
@@ -146,14 +146,17 @@ void TestCrashCampaign::copyMadeSession(const QString& folder, const QString& co
     out.write(res);
 }
 
-void TestCrashCampaign::checkAfter(const QString& folder, const QString& code, const QString& mode, bool killed) {
+void TestCrashCampaign::checkAfter(const QString& folder, const QString& code, const QString& mode,
+                                   bool killed) {
     const QString base = folder + code;
     // Every data file is whole lines that parse, results never outnumber pictures.
     PictureStore store;
-    const Status storeRead = readPictureStore(read(base + "art.dat"), base + "art.dat", Extent::Partial, &store);
+    const Status storeRead =
+        readPictureStore(read(base + "art.dat"), base + "art.dat", Extent::Partial, &store);
     if (QFile::exists(base + "art.dat")) QVERIFY2(storeRead.isOk(), qPrintable(storeRead.message()));
     QList<ResultsLine> results;
-    const Status resRead = readResults(read(base + "res.dat"), base + "res.dat", store, code.toInt(), Extent::Partial, &results);
+    const Status resRead =
+        readResults(read(base + "res.dat"), base + "res.dat", store, code.toInt(), Extent::Partial, &results);
     QVERIFY2(resRead.isOk(), qPrintable(resRead.message()));
     QList<JudgeLine> judged;
     const Status judgeRead = readJudgeResults(read(base + "res2.dat"), base + "res2.dat", results, &judged);
@@ -165,11 +168,15 @@ void TestCrashCampaign::checkAfter(const QString& folder, const QString& code, c
     if (QFile::exists(recordPath)) {
         QJsonParseError error{};
         const QJsonObject record = QJsonDocument::fromJson(read(recordPath), &error).object();
-        QVERIFY2(error.error == QJsonParseError::NoError, qPrintable(recordPath + ": " + error.errorString()));
+        QVERIFY2(error.error == QJsonParseError::NoError,
+                 qPrintable(recordPath + ": " + error.errorString()));
         const int trials = record["trials_completed"].toInt();
         const QString status = record["status"].toString();
         QVERIFY2(trials == lines || (status == "running" && trials == lines - 1),
-                 qPrintable(QStringLiteral("%1: %2 trials in the record, %3 results lines").arg(recordPath).arg(trials).arg(lines)));
+                 qPrintable(QStringLiteral("%1: %2 trials in the record, %3 results lines")
+                                .arg(recordPath)
+                                .arg(trials)
+                                .arg(lines)));
         if (!killed) QCOMPARE(status, QString("finished"));
     } else {
         QCOMPARE(lines, 0);
@@ -177,10 +184,11 @@ void TestCrashCampaign::checkAfter(const QString& folder, const QString& code, c
     // The next start of the subject asks or refuses and, declined, changes nothing.
     const QString own = base + (mode == "judge" ? "res2.dat" : "art.dat");
     const bool finished = QFile::exists(own) && !writable(own);
-    const bool any = QFile::exists(base + (mode == "judge" ? "res2.dat" : "art.dat")) || QFile::exists(recordPath) ||
-                     (mode == "make" && QFile::exists(base + "res.dat"));
+    const bool any = QFile::exists(base + (mode == "judge" ? "res2.dat" : "art.dat")) ||
+                     QFile::exists(recordPath) || (mode == "make" && QFile::exists(base + "res.dat"));
     const QMap<QString, QByteArray> before = snapshot(folder);
-    const Run probe = runPictor(mode == "judge" ? "probe-judge" : "probe-make", folder, code, kConfigs[0], "", 7);
+    const Run probe =
+        runPictor(mode == "judge" ? "probe-judge" : "probe-make", folder, code, kConfigs[0], "", 7);
     QCOMPARE(probe.exitCode, 0);
     const QString expected = finished ? "refused 0" : any ? "asked 0" : "started 0";
     QVERIFY2(probe.events.contains(expected), qPrintable(probe.events.join(", ") + " expected " + expected));
@@ -197,7 +205,9 @@ void TestCrashCampaign::checkAfter(const QString& folder, const QString& code, c
 }
 
 void TestCrashCampaign::campaign() {
-    const int kills = qEnvironmentVariableIsSet("PICTOR_CRASH_KILLS") ? qEnvironmentVariableIntValue("PICTOR_CRASH_KILLS") : 60;
+    const int kills = qEnvironmentVariableIsSet("PICTOR_CRASH_KILLS")
+                          ? qEnvironmentVariableIntValue("PICTOR_CRASH_KILLS")
+                          : 60;
     const quint32 seed = qEnvironmentVariableIsSet("PICTOR_CRASH_SEED")
                              ? static_cast<quint32>(qEnvironmentVariableIntValue("PICTOR_CRASH_SEED"))
                              : 20261206u;
@@ -220,9 +230,12 @@ void TestCrashCampaign::campaign() {
             QList<int> steps;
             bool inDrawing = false;
             for (const QString& e : reference) {
-                if (e == QStringLiteral("drawing %1").arg(trial)) inDrawing = true;
-                else if (!e.startsWith("step")) inDrawing = false;
-                if (e.startsWith("step") && (phase == "step-end" || inDrawing)) steps << e.section(' ', 1).toInt();
+                if (e == QStringLiteral("drawing %1").arg(trial))
+                    inDrawing = true;
+                else if (!e.startsWith("step"))
+                    inDrawing = false;
+                if (e.startsWith("step") && (phase == "step-end" || inDrawing))
+                    steps << e.section(' ', 1).toInt();
             }
             if (phase == "step-end") steps = steps.mid(qMax<qsizetype>(0, steps.size() - 6));
             if (steps.isEmpty()) steps << 1;
@@ -244,14 +257,16 @@ void TestCrashCampaign::campaign() {
         }
         checkAfter(folder, code, c.mode, run.killed);
         if (QTest::currentTestFailed()) {
-            qWarning("kill %d (%s, %s): %s", i, qPrintable(c.mode), qPrintable(kill), qPrintable(run.events.join(", ")));
+            qWarning("kill %d (%s, %s): %s", i, qPrintable(c.mode), qPrintable(kill),
+                     qPrintable(run.events.join(", ")));
             return;
         }
     }
     QStringList counts;
-    for (auto it = byPhase.cbegin(); it != byPhase.cend(); ++it) counts << QStringLiteral("%1: %2").arg(it.key()).arg(it.value());
-    qInfo("seed %u: %d of %d runs killed (%s); next starts asked %d, refused %d, started %d", seed, killed, kills,
-          qPrintable(counts.join(", ")), m_probesAsked, m_probesRefused, m_probesStarted);
+    for (auto it = byPhase.cbegin(); it != byPhase.cend(); ++it)
+        counts << QStringLiteral("%1: %2").arg(it.key()).arg(it.value());
+    qInfo("seed %u: %d of %d runs killed (%s); next starts asked %d, refused %d, started %d", seed, killed,
+          kills, qPrintable(counts.join(", ")), m_probesAsked, m_probesRefused, m_probesStarted);
     QVERIFY(killed >= kills * 3 / 4);
 }
 

@@ -92,21 +92,23 @@ void TestFigure::pixels_data() {
     QTest::addColumn<QList<QPointF>>("coloured");
     QTest::addColumn<QList<QPointF>>("background");
     using P = QList<QPointF>;
-    QTest::newRow("1 triangle pointing right") << 1 << P{{0, 50}, {50, 50}, {25, 25}} << P{{10, 50}, {53, 50}, {-3, 50}};
+    QTest::newRow("1 triangle pointing right")
+        << 1 << P{{0, 50}, {50, 50}, {25, 25}} << P{{10, 50}, {53, 50}, {-3, 50}};
     QTest::newRow("2 thick, 0.7 of the size") << 2 << P{{0, 35}, {35, 35}, {8, 35}} << P{{0, 100}, {60, 35}};
-    QTest::newRow("3 wide triangle pointing up") << 3 << P{{80, 0}, {-160, 0}, {-40, -80}, {20, 0}}
-                                                 << P{{-40, -40}, {86, 0}, {-40, -86}};
-    QTest::newRow("4 thick, 0.5 of the size") << 4 << P{{50, 0}, {-100, 0}, {-25, -50}} << P{{-25, -95}, {90, -40}};
-    QTest::newRow("5 circle, radius half the size") << 5 << P{{50, 0}, {-50, 0}, {0, 50}, {0, -50}}
-                                                    << P{{0, 0}, {56, 0}, {0, 56}, {40, 40}};
+    QTest::newRow("3 wide triangle pointing up")
+        << 3 << P{{80, 0}, {-160, 0}, {-40, -80}, {20, 0}} << P{{-40, -40}, {86, 0}, {-40, -86}};
+    QTest::newRow("4 thick, 0.5 of the size")
+        << 4 << P{{50, 0}, {-100, 0}, {-25, -50}} << P{{-25, -95}, {90, -40}};
+    QTest::newRow("5 circle, radius half the size")
+        << 5 << P{{50, 0}, {-50, 0}, {0, 50}, {0, -50}} << P{{0, 0}, {56, 0}, {0, 56}, {40, 40}};
     QTest::newRow("6 filled circle") << 6 << P{{0, 0}, {45, 0}, {0, -45}} << P{{56, 0}, {0, 56}};
     QTest::newRow("7 oval lying, 0.35 high") << 7 << P{{50, 0}, {0, 17.6}} << P{{0, 0}, {0, 50}, {0, 22}};
     QTest::newRow("8 filled oval") << 8 << P{{45, 0}, {-45, 0}, {0, 14}} << P{{0, 22}, {0, 45}, {56, 0}};
-    QTest::newRow("9 square from its top-left corner") << 9 << P{{0, 50}, {101, 50}, {50, 101}}
-                                                     << P{{50, 50}, {-4, 50}, {106, 50}};
+    QTest::newRow("9 square from its top-left corner")
+        << 9 << P{{0, 50}, {101, 50}, {50, 101}} << P{{50, 50}, {-4, 50}, {106, 50}};
     QTest::newRow("10 filled square") << 10 << P{{50, 50}, {5, 96}} << P{{-6, 50}, {50, 107}};
-    QTest::newRow("11 rectangle 0.9 wide, 1.6 high") << 11 << P{{90.9, 70}, {45, 145.44}, {0, 140}}
-                                                   << P{{45, 70}, {97, 70}, {45, 151}};
+    QTest::newRow("11 rectangle 0.9 wide, 1.6 high")
+        << 11 << P{{90.9, 70}, {45, 145.44}, {0, 140}} << P{{45, 70}, {97, 70}, {45, 151}};
     QTest::newRow("12 filled rectangle") << 12 << P{{45, 70}, {45, 140}} << P{{96, 70}, {45, 151}};
 }
 
@@ -120,9 +122,11 @@ void TestFigure::pixels() {
         const QPointF p = canvas.toPixels({static_cast<float>(200 + d.x()), static_cast<float>(180 + d.y())});
         return canvas.image().pixelColor(qFloor(p.x()), qFloor(p.y()));
     };
-    for (QPointF d : coloured) QVERIFY2(at(d) == QColor(0, 0, 255), qPrintable(QStringLiteral("at %1,%2").arg(d.x()).arg(d.y())));
+    for (QPointF d : coloured)
+        QVERIFY2(at(d) == QColor(0, 0, 255), qPrintable(QStringLiteral("at %1,%2").arg(d.x()).arg(d.y())));
     for (QPointF d : background)
-        QVERIFY2(at(d) == QColor(192, 192, 192), qPrintable(QStringLiteral("at %1,%2").arg(d.x()).arg(d.y())));
+        QVERIFY2(at(d) == QColor(192, 192, 192),
+                 qPrintable(QStringLiteral("at %1,%2").arg(d.x()).arg(d.y())));
 }
 
 void TestFigure::replayedSquareSize() {

@@ -9,9 +9,9 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <csignal>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <csignal>
 
 namespace {
 
@@ -69,15 +69,24 @@ void TestDisk::writesReachTheDisk() {
 void TestDisk::refusals_data() {
     QTest::addColumn<QString>("setup");
     QTest::addColumn<QString>("reason");
-    QTest::newRow("missing folder") << "missing" << "the data folder";
-    QTest::newRow("folder is a file") << "folderfile" << "is not a folder but a regular file";
-    QTest::newRow("read-only file") << "readonly" << "read-only";
-    QTest::newRow("folder in the way") << "folder" << "it is a folder";
-    QTest::newRow("link to another file") << "link" << "symbolic link";
-    QTest::newRow("link to nowhere") << "dangling" << "symbolic link";
-    QTest::newRow("named pipe") << "fifo" << "named pipe";
-    QTest::newRow("device") << "device" << "device";
-    QTest::newRow("folder without write bits") << "lockeddir" << "not writable";
+    QTest::newRow("missing folder") << "missing"
+                                    << "the data folder";
+    QTest::newRow("folder is a file") << "folderfile"
+                                      << "is not a folder but a regular file";
+    QTest::newRow("read-only file") << "readonly"
+                                    << "read-only";
+    QTest::newRow("folder in the way") << "folder"
+                                       << "it is a folder";
+    QTest::newRow("link to another file") << "link"
+                                          << "symbolic link";
+    QTest::newRow("link to nowhere") << "dangling"
+                                     << "symbolic link";
+    QTest::newRow("named pipe") << "fifo"
+                                << "named pipe";
+    QTest::newRow("device") << "device"
+                            << "device";
+    QTest::newRow("folder without write bits") << "lockeddir"
+                                               << "not writable";
 }
 
 void TestDisk::refusals() {
@@ -109,7 +118,8 @@ void TestDisk::refusals() {
     QElapsedTimer timer;
     timer.start();
     QList<Status> results{disk.writeNew(path, "new\r\n"), disk.replaceAtomically(path, "new\r\n")};
-    if (setup != "missing" && setup != "folderfile" && setup != "lockeddir") results << disk.append(path, "new\r\n");
+    if (setup != "missing" && setup != "folderfile" && setup != "lockeddir")
+        results << disk.append(path, "new\r\n");
     if (setup != "readonly" && setup != "lockeddir" && setup != "missing" && setup != "folderfile") {
         QByteArray data;
         results << disk.readAll(path, &data) << disk.makeReadOnly(path);

@@ -1,20 +1,13 @@
-#include "platform/painter_canvas.h"
 #include "platform/numbers.h"
+#include "platform/painter_canvas.h"
 #include "platform/random_source.h"
 #include "support/fakes.h"
 
-#include <QDir>
-#include <QFile>
-#include <QTemporaryDir>
 #include <QTest>
-
-#include <sys/stat.h>
 
 class TestPlatform : public QObject {
     Q_OBJECT
 private slots:
-    void toInt16_data();
-    void toInt16();
     void leadingNumber_data();
     void leadingNumber();
     void randomWholeStaysInRange();
@@ -22,26 +15,6 @@ private slots:
     void imageCanvasScale_data();
     void imageCanvasScale();
 };
-
-void TestPlatform::toInt16_data() {
-    QTest::addColumn<double>("value");
-    QTest::addColumn<int>("expected");  // -99999 for no value
-    QTest::newRow("half down to even") << 2.5 << 2;
-    QTest::newRow("half up to even") << 3.5 << 4;
-    QTest::newRow("one and a half") << 1.5 << 2;
-    QTest::newRow("negative half") << -2.5 << -2;
-    QTest::newRow("just below half") << 4.4999 << 4;
-    QTest::newRow("largest") << 32767.4 << 32767;
-    QTest::newRow("overflow") << 32767.6 << -99999;
-    QTest::newRow("nan") << std::nan("") << -99999;
-}
-
-void TestPlatform::toInt16() {
-    QFETCH(double, value);
-    QFETCH(int, expected);
-    const auto result = ::toInt16(value);
-    QCOMPARE(result.has_value() ? static_cast<int>(*result) : -99999, expected);
-}
 
 void TestPlatform::leadingNumber_data() {
     QTest::addColumn<QString>("text");

@@ -66,7 +66,8 @@ void TestRealWindows::everyShownControlPaints() {
 }
 
 void TestRealWindows::framesAreCentred() {
-    if (qEnvironmentVariableIsEmpty("PICTOR_TEST_WINDOW_MANAGER")) QSKIP("no window manager to frame the windows");
+    if (qEnvironmentVariableIsEmpty("PICTOR_TEST_WINDOW_MANAGER"))
+        QSKIP("no window manager to frame the windows");
     TestSession t;
     auto centred = [](QWidget* w) {
         if (!QTest::qWaitForWindowExposed(w)) return false;

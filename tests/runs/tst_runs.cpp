@@ -27,10 +27,16 @@ public:
         void setPenWidth(int) override {}
         void setFillColour(std::uint32_t) override {}
         void setFillStyle(FillStyle) override {}
-        void segment(CanvasPoint, CanvasPoint, std::uint32_t c) override { m_log << QStringLiteral("draw %1").arg(c); }
+        void segment(CanvasPoint, CanvasPoint, std::uint32_t c) override {
+            m_log << QStringLiteral("draw %1").arg(c);
+        }
         void continueTo(CanvasPoint, std::uint32_t) override {}
-        void box(CanvasPoint, float, float, std::uint32_t c, BoxFill) override { m_log << QStringLiteral("draw %1").arg(c); }
-        void ellipse(CanvasPoint, float, std::uint32_t c, float) override { m_log << QStringLiteral("draw %1").arg(c); }
+        void box(CanvasPoint, float, float, std::uint32_t c, BoxFill) override {
+            m_log << QStringLiteral("draw %1").arg(c);
+        }
+        void ellipse(CanvasPoint, float, std::uint32_t c, float) override {
+            m_log << QStringLiteral("draw %1").arg(c);
+        }
 
     private:
         QStringList& m_log;
@@ -54,10 +60,9 @@ public:
 // Kinds without 12, sizes without 13 and 21, colours without entries 1-3;
 // then a kind-3 object (size 101, colour 4) at 170,100 and a kind-9 object
 // (size 29, colour 12) at 40,249.
-const QList<float> kPicture = {pick12(12), pick12(1),  pick12(2), pick12(1),  pick12(2),
-                               pick12(3),  pick12(3),  pick12(12), pick12(4), pick12(9),
-                               pick12(3),  pick12(12), pick200(10), pick200(20), pick200(0),
-                               pick200(199)};
+const QList<float> kPicture = {pick12(12),  pick12(1),   pick12(2),  pick12(1),   pick12(2), pick12(3),
+                               pick12(3),   pick12(12),  pick12(4),  pick12(9),   pick12(3), pick12(12),
+                               pick200(10), pick200(20), pick200(0), pick200(199)};
 const QByteArray kPictureLines = "2\r\n3,170,100,80.8,16776960\r\n9,40,249,29,32382\r\n";
 
 struct Rig {
@@ -78,8 +83,9 @@ struct Rig {
         module1.NumTrials = 2;
     }
     RunServices services() {
-        return {clock, random, [this] { return std::unique_ptr<Timer>(timer = new FakeTimer); }, module1,
-                settings, files,  record};
+        return {clock,   random,   [this] { return std::unique_ptr<Timer>(timer = new FakeTimer); },
+                module1, settings, files,
+                record};
     }
     // The subject waits `think` seconds, presses "Rate !", and chooses.
     void rate(int scale, int index, double think) {
@@ -116,17 +122,18 @@ void TestRuns::makeArtTrial() {
     QCOMPARE(r.random.reseeds(), 1);
     QCOMPARE(r.random.left(), 0);
     QCOMPARE(r.file("art.dat"), "2\r\n" + kPictureLines);
-    QCOMPARE(r.view.log, (QStringList{"clear", "make hidden", "sliders hidden", "labels hidden", "draw 16776960",
-                                      "draw 32382", "make hidden", "prompt Consider How Nice"}));
+    QCOMPARE(r.view.log,
+             (QStringList{"clear", "make hidden", "sliders hidden", "labels hidden", "draw 16776960",
+                          "draw 32382", "make hidden", "prompt Consider How Nice"}));
     QVERIFY(r.run->trialInProgress());
     r.run->startTrial();  // a second press while rating changes nothing
     QCOMPARE(r.run->trialNo(), 1);
 
     r.view.log.clear();
     r.rate(1, 6, 1.25);  // the rating time runs from the finished picture
-    QCOMPARE(r.view.log, (QStringList{"rate Rate How Nice", "hide rate", "options 1", "clear options 1",
-                                      "sliders shown", "labels shown", "clear", "make hidden",
-                                      "instruction Change Setting(s)"}));
+    QCOMPARE(r.view.log,
+             (QStringList{"rate Rate How Nice", "hide rate", "options 1", "clear options 1", "sliders shown",
+                          "labels shown", "clear", "make hidden", "instruction Change Setting(s)"}));
     QCOMPARE(r.file("res.dat"), QByteArray("42,1,2,11,10,9,6,,,1.25\r\n"));
     QVERIFY(!r.run->trialInProgress() && r.run->isUnderWay());
     QCOMPARE(r.json()["trials_completed"].toInt(), 1);
@@ -189,16 +196,19 @@ void TestRuns::judgeArtTrials() {
     for (int trial = 1; trial <= 2; ++trial) {
         r.view.log.clear();
         r.run->startTrial();
-        const QStringList drawn = trial == 1 ? QStringList{"draw 16776960", "draw 32382"} : QStringList{"draw 255", "draw 255", "draw 255"};
-        const QStringList expected =
-            QStringList{"clear", "instruction shown"} + drawn + QStringList{"view hidden", "prompt Consider How Nice"};
+        const QStringList drawn = trial == 1 ? QStringList{"draw 16776960", "draw 32382"}
+                                             : QStringList{"draw 255", "draw 255", "draw 255"};
+        const QStringList expected = QStringList{"clear", "instruction shown"} + drawn +
+                                     QStringList{"view hidden", "prompt Consider How Nice"};
         QCOMPARE(r.view.log, expected);
         r.rate(1, 8 - trial, 0.5);
         r.rate(3, trial, 2.0);
-        QCOMPARE(r.view.log.mid(r.view.log.size() - 3), (QStringList{"instruction hidden", "clear", "view shown"}));
+        QCOMPARE(r.view.log.mid(r.view.log.size() - 3),
+                 (QStringList{"instruction hidden", "clear", "view shown"}));
     }
     QCOMPARE(r.module1.NumTrials, std::int16_t(2));
-    QCOMPARE(r.file("res2.dat"), QByteArray("42,1,2,11,10,9,6,,,1.25,7,,1,2.5\r\n42,2,1,3,4,5,,,,0,6,,2,2.5\r\n"));
+    QCOMPARE(r.file("res2.dat"),
+             QByteArray("42,1,2,11,10,9,6,,,1.25,7,,1,2.5\r\n42,2,1,3,4,5,,,,0,6,,2,2.5\r\n"));
     QCOMPARE(finished.size(), 1);
     QVERIFY(!r.disk.inspect("/d/0042res2.dat").writable);
     QVERIFY(r.disk.inspect("/d/0042art.dat").writable);

@@ -1,5 +1,6 @@
 #include "support/test_session.h"
 
+#include "core/version.h"
 #include "screens/title_screen.h"
 
 #include <QCheckBox>
@@ -7,17 +8,17 @@
 #include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QLockFile>
-#include <QSysInfo>
-
-#include <sys/stat.h>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLockFile>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
+#include <QSysInfo>
 #include <QTest>
+
+#include <sys/stat.h>
 
 class TestSetupScreens : public QObject {
     Q_OBJECT
@@ -26,8 +27,6 @@ private slots:
     void captionsFit();
     void enterOnBeginOpensSetup();
     void closingTitleEndsProgram();
-    void setupDefaults_data();
-    void setupDefaults();
     void codeFieldKeepsFourCharacters_data();
     void codeFieldKeepsFourCharacters();
     void enterInCodeField_data();
@@ -48,19 +47,16 @@ void TestSetupScreens::titleScreen() {
     t.session->start();
     TitleScreen* title = t.session->Startup();
     QCOMPARE(title->windowTitle(), QString("Ruz Avevu"));
-    QCOMPARE(title->size(), QSize(463, 260));
-    auto* begin = title->findChild<QPushButton*>("Begin");
-    QCOMPARE(begin->geometry(), QRect(191, 208, 81, 33));
-    auto* name = title->findChild<QLabel*>("Label1");
-    QCOMPARE(name->text(), QString("Pictor"));
-    QCOMPARE(name->font().family(), QString("Old English Text MT"));
-    QCOMPARE(name->palette().color(QPalette::WindowText), QColor(255, 0, 0));
-    QCOMPARE(title->findChild<QLabel*>("Subtitle")->font().bold(), true);
+    QCOMPARE(title->findChild<QLabel*>("Label2")->text(), QString("Version ") + kPictorVersion);
     QCOMPARE(title->grab().toImage().pixelColor(10, 100), QColor(255, 255, 192));
-    QTest::mouseClick(begin, Qt::LeftButton);
+    QTest::mouseClick(title->findChild<QPushButton*>("Begin"), Qt::LeftButton);
     QVERIFY(!title->isVisible());
-    QVERIFY(t.session->ArtTest()->isVisible());
+    SetupScreen* setup = t.session->ArtTest();
+    QVERIFY(setup->isVisible());
     QCOMPARE(t.session->module1.NumTrials, std::int16_t(3));
+    QCOMPARE(t.setup().Text1->text(), QString("0001"));
+    QCOMPARE(t.setup().DataDir->text(), t.folder());
+    QVERIFY(t.setup().Command1->isVisible() && !t.setup().Command2->isVisible());
 }
 
 void TestSetupScreens::captionsFit() {
@@ -88,46 +84,6 @@ void TestSetupScreens::closingTitleEndsProgram() {
     t.session->Startup()->close();
     QCOMPARE(t.ended->size(), 1);
     QCOMPARE(t.ended->first().first().toInt(), 0);
-}
-
-void TestSetupScreens::setupDefaults_data() {
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<bool>("visible");
-    QTest::newRow("Label1") << "Label1" << "Pictor" << true;
-    QTest::newRow("MakeArtOption") << "MakeArtOption" << "Make Art" << true;
-    QTest::newRow("JudgeArtOption") << "JudgeArtOption" << "Judge Art" << true;
-    QTest::newRow("Label4") << "Label4" << "Set Number of Trials" << true;
-    QTest::newRow("Label5") << "Label5" << "3" << true;
-    QTest::newRow("Label2") << "Label2" << "Enter Subject's 4 Digit Code" << true;
-    QTest::newRow("Text1") << "Text1" << "0001" << true;
-    QTest::newRow("Label6") << "Label6" << "Judgement Delay Time" << true;
-    QTest::newRow("Label3") << "Label3" << "0" << true;
-    QTest::newRow("Check2") << "Check2" << "Force Judgement On" << true;
-    QTest::newRow("Text2a") << "Text2a" << "Interesting" << true;
-    QTest::newRow("Text3b") << "Text3b" << "Simple" << true;
-    QTest::newRow("Label7") << "Label7" << "Note:   One can enter alternative terms for any of the three scales." << true;
-    QTest::newRow("Check4") << "Check4" << "Force Setting Change Before New Image Creation" << true;
-    QTest::newRow("Check5") << "Check5" << "Hide Image Creation Settings After Image Created" << true;
-    QTest::newRow("Command1") << "Command1" << "Make Art" << true;
-    QTest::newRow("Command2") << "Command2" << "Judge Art" << false;
-}
-
-void TestSetupScreens::setupDefaults() {
-    QFETCH(QString, name);
-    QFETCH(QString, text);
-    QFETCH(bool, visible);
-    TestSession t;
-    SetupScreen* setup = t.openSetup();
-    QCOMPARE(setup->size(), QSize(347, 424));
-    QWidget* w = setup->findChild<QWidget*>(name);
-    QVERIFY(w);
-    QCOMPARE(w->property("text").toString(), text);
-    QCOMPARE(w->isVisible(), visible);
-    QCOMPARE(w->isEnabled(), true);
-    QCOMPARE(w->font().family(), name == "Label1" ? QString("Old English Text MT") : QString("MS Sans Serif"));
-    // Every widget lies inside the window.
-    QVERIFY(setup->rect().contains(w->geometry()));
 }
 
 void TestSetupScreens::codeFieldKeepsFourCharacters_data() {
@@ -253,32 +209,58 @@ void TestSetupScreens::refusedStarts_data() {
     // Each start is refused before anything is written; setup is a list of
     // file name = content, where content "<ro>" is a read-only file, "<dir>"
     // a folder, "<link>" a link to a file outside, "<fifo>" a named pipe.
-    QTest::addColumn<QString>("code");
+    QTest::addColumn<QString>("code");    // "judge:" in front: a Judge Art start
     QTest::addColumn<QString>("folder");  // relative to the temporary folder
     QTest::addColumn<QStringList>("setup");
     QTest::addColumn<QStringList>("expected");  // parts of the message
-    QTest::newRow("letters") << "12a4" << "" << QStringList{} << QStringList{"\"12a4\"", "1 to 4 digits"};
-    QTest::newRow("empty code") << "" << "" << QStringList{} << QStringList{"1 to 4 digits"};
-    QTest::newRow("path in code") << "../x" << "" << QStringList{} << QStringList{"1 to 4 digits"};
-    QTest::newRow("missing folder") << "0001" << "missing/" << QStringList{}
-                                    << QStringList{"missing\" does not exist"};
-    QTest::newRow("folder is a file") << "0001" << "plain/" << QStringList{"plain=x"}
-                                      << QStringList{"plain\" is not a folder"};
-    QTest::newRow("finished session") << "0001" << "" << QStringList{"0001art.dat=<ro>", "0001res.dat=<ro>"}
+    QTest::newRow("letters") << "12a4"
+                             << "" << QStringList{} << QStringList{"\"12a4\"", "1 to 4 digits"};
+    QTest::newRow("empty code") << ""
+                                << "" << QStringList{} << QStringList{"1 to 4 digits"};
+    QTest::newRow("path in code") << "../x"
+                                  << "" << QStringList{} << QStringList{"1 to 4 digits"};
+    QTest::newRow("missing folder") << "0001"
+                                    << "missing/" << QStringList{} << QStringList{"missing\" does not exist"};
+    QTest::newRow("folder is a file")
+        << "0001"
+        << "plain/" << QStringList{"plain=x"} << QStringList{"plain\" is not a folder"};
+    QTest::newRow("finished session") << "0001"
+                                      << "" << QStringList{"0001art.dat=<ro>", "0001res.dat=<ro>"}
                                       << QStringList{"0001art.dat\" is read-only", "subject 0001"};
-    QTest::newRow("finished results only") << "0001" << "" << QStringList{"0001res.dat=<ro>"}
-                                           << QStringList{"0001res.dat\" is read-only"};
-    QTest::newRow("pictures judged in a finished session") << "0001" << "" << QStringList{"0001res2.dat=<ro>"}
-                                                           << QStringList{"0001res2.dat\" is read-only"};
-    QTest::newRow("results a link") << "0001" << "" << QStringList{"0001res.dat=<link>"}
+    QTest::newRow("finished results only")
+        << "0001"
+        << "" << QStringList{"0001res.dat=<ro>"} << QStringList{"0001res.dat\" is read-only"};
+    QTest::newRow("pictures judged in a finished session")
+        << "0001"
+        << "" << QStringList{"0001res2.dat=<ro>"} << QStringList{"0001res2.dat\" is read-only"};
+    QTest::newRow("results a link") << "0001"
+                                    << "" << QStringList{"0001res.dat=<link>"}
                                     << QStringList{"0001res.dat\" is a symbolic link"};
-    QTest::newRow("picture store a pipe") << "0001" << "" << QStringList{"0001art.dat=<fifo>"}
-                                          << QStringList{"0001art.dat\" is a named pipe"};
+    QTest::newRow("picture store a pipe")
+        << "0001"
+        << "" << QStringList{"0001art.dat=<fifo>"} << QStringList{"0001art.dat\" is a named pipe"};
     QTest::newRow("picture store a folder, earlier session unfinished")
-        << "0001" << "" << QStringList{"0001art.dat=<dir>", "0001res.dat=1,1,1,1,1,1,,,,1\r\n"}
+        << "0001"
+        << "" << QStringList{"0001art.dat=<dir>", "0001res.dat=1,1,1,1,1,1,,,,1\r\n"}
         << QStringList{"0001art.dat\" is a folder"};
-    QTest::newRow("record a link") << "0001" << "" << QStringList{"0001session.json=<link>"}
+    QTest::newRow("record a link") << "0001"
+                                   << "" << QStringList{"0001session.json=<link>"}
                                    << QStringList{"0001session.json\" is a symbolic link"};
+    const QString store = "0001art.dat=1\r\n1\r\n9,40,50,13,255\r\n";
+    const QString results = "0001res.dat=1,1,1,2,3,4,1,4,7,2.5\r\n";
+    QTest::newRow("judge: no picture store")
+        << "judge:0001"
+        << "" << QStringList{results} << QStringList{"0001art.dat\"", "does not exist"};
+    QTest::newRow("judge: another subject's results")
+        << "judge:0001"
+        << "" << QStringList{store, "0001res.dat=7,1,1,2,3,4,,,,0\r\n"}
+        << QStringList{"0001res.dat\"", "belongs to subject 7"};
+    QTest::newRow("judge: results a pipe")
+        << "judge:0001"
+        << "" << QStringList{store, "0001res.dat=<fifo>"} << QStringList{"0001res.dat\" is a named pipe"};
+    QTest::newRow("judge: finished") << "judge:0001"
+                                     << "" << QStringList{store, results, "0001res2.dat=<ro>"}
+                                     << QStringList{"0001res2.dat\" is read-only"};
 }
 
 void TestSetupScreens::refusedStarts() {
@@ -293,22 +275,28 @@ void TestSetupScreens::refusedStarts() {
     for (const QString& item : setup) {
         const QString name = item.section('=', 0, 0), content = item.section('=', 1);
         const QString path = t.folder() + name;
-        if (content == "<dir>") QVERIFY(QDir().mkdir(path));
-        else if (content == "<link>") QVERIFY(QFile::link(outside, path));
-        else if (content == "<fifo>") QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0644), 0);
-        else writeFile(path, content == "<ro>" ? QByteArray("kept\r\n") : content.toUtf8());
+        if (content == "<dir>")
+            QVERIFY(QDir().mkdir(path));
+        else if (content == "<link>")
+            QVERIFY(QFile::link(outside, path));
+        else if (content == "<fifo>")
+            QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0644), 0);
+        else
+            writeFile(path, content == "<ro>" ? QByteArray("kept\r\n") : content.toUtf8());
         if (content == "<ro>") QVERIFY(PosixDisk().makeReadOnly(path).isOk());
     }
-    const QStringList before = QDir(t.folder()).entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot);
-    t.setup().Text1->setText(code);
+    const QStringList before =
+        QDir(t.folder()).entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot);
+    const bool judge = code.startsWith("judge:");
+    t.setup().Text1->setText(code.section(':', -1));
     t.setup().DataDir->setText(t.folder() + folder);
-    t.startMakeArt();
+    judge ? t.startJudgeArt() : t.startMakeArt();
     QMessageBox* box = TestSession::message(w);
     QVERIFY(box);
     for (const QString& part : expected) QVERIFY2(box->text().contains(part), qPrintable(box->text()));
     QVERIFY(!t.main());
     QVERIFY(w->isVisible());
-    QCOMPARE(t.session->module1.MakeArt, std::int16_t(0));
+    QCOMPARE(t.session->module1.MakeArt + t.session->module1.JudgeArt, 0);
     QCOMPARE(QDir(t.folder()).entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot), before);
     QCOMPARE(readFile(outside), QByteArray("kept\r\n"));
     QCOMPARE(t.ended->size(), 0);
@@ -337,17 +325,21 @@ void TestSetupScreens::unfinishedSessionAsksFirst() {
     for (const QString& name : files) writeFile(t.folder() + name, "old " + name.toUtf8());
     if (!makeArt && !replace) writeFile(t.folder() + "0001res2.dat", "1,1,1,6,7,8,1,1,1,2,3,3,3,1\r\n");
     QMap<QString, QByteArray> before;
-    for (const QString& name : QDir(t.folder()).entryList(QDir::Files)) before[name] = readFile(t.folder() + name);
+    for (const QString& name : QDir(t.folder()).entryList(QDir::Files))
+        before[name] = readFile(t.folder() + name);
     makeArt ? t.startMakeArt() : t.startJudgeArt();
     QMessageBox* box = TestSession::message(setup);
     QVERIFY(box);
-    for (const QString& name : files) QVERIFY2(box->text().contains(t.folder() + name), qPrintable(box->text()));
+    for (const QString& name : files)
+        QVERIFY2(box->text().contains(t.folder() + name), qPrintable(box->text()));
     QVERIFY(!t.main());
     QVERIFY(QFile::exists(t.folder() + "0001session.lock"));  // held while asking
-    QTest::mouseClick(box->findChild<QPushButton*>(replace ? "confirmButton" : "cancelButton"), Qt::LeftButton);
+    QTest::mouseClick(box->findChild<QPushButton*>(replace ? "confirmButton" : "cancelButton"),
+                      Qt::LeftButton);
     QCOMPARE(t.main() != nullptr, replace);
     if (!replace) {
-        for (auto it = before.cbegin(); it != before.cend(); ++it) QCOMPARE(readFile(t.folder() + it.key()), it.value());
+        for (auto it = before.cbegin(); it != before.cend(); ++it)
+            QCOMPARE(readFile(t.folder() + it.key()), it.value());
         QVERIFY(!QFile::exists(t.folder() + "0001session.lock"));
         return;
     }
@@ -356,7 +348,8 @@ void TestSetupScreens::unfinishedSessionAsksFirst() {
     QVERIFY(!QFile::exists(t.folder() + (makeArt ? "0001res.dat" : "0001res2.dat")));
     if (makeArt) QCOMPARE(readFile(t.folder() + "0001art.dat"), QByteArray("3\r\n"));
     const QJsonObject record =
-        QJsonDocument::fromJson(readFile(t.folder() + (makeArt ? "0001session.json" : "0001session2.json"))).object();
+        QJsonDocument::fromJson(readFile(t.folder() + (makeArt ? "0001session.json" : "0001session2.json")))
+            .object();
     QCOMPARE(record["status"].toString(), QString("running"));
 }
 

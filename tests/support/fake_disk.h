@@ -14,8 +14,8 @@ public:
         bool writable = true;
     };
     QMap<QString, File> files;
-    int writes = 0;     // writes attempted so far
-    int failAt = 0;     // the write (1-based) that fails; 0: none
+    int writes = 0;  // writes attempted so far
+    int failAt = 0;  // the write (1-based) that fails; 0: none
     QString failReason = QStringLiteral("No space left on device");
 
     EntryInfo inspect(const QString& path) const override {

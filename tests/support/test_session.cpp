@@ -8,17 +8,17 @@
 #include <QAbstractButton>
 #include <QFile>
 #include <QGuiApplication>
-#include <QStyleHints>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
+#include <QStyleHints>
 #include <QTest>
 
-#include <csignal>
 #include <sys/resource.h>
+#include <csignal>
 
 TestSession::TestSession() {
     registerFontSubstitutes();
@@ -123,7 +123,8 @@ QStringList clippedCaptions(QWidget* window) {
         } else {
             continue;
         }
-        if (needed > w->width()) clipped << QStringLiteral("%1 (%2 > %3)").arg(w->objectName()).arg(needed).arg(w->width());
+        if (needed > w->width())
+            clipped << QStringLiteral("%1 (%2 > %3)").arg(w->objectName()).arg(needed).arg(w->width());
     }
     return clipped;
 }
