@@ -133,6 +133,13 @@ private:
         fail(kUsage, QStringLiteral("the folder \"%1\" does not exist.").arg(folder));
         return false;
     }
+    // Writes an output in one step: a reader sees the old file or the new.
+    bool save(const QByteArray& data, const QString& path) {
+        QSaveFile file(path);
+        if (file.open(QIODevice::WriteOnly) && file.write(data) == data.size() && file.commit()) return true;
+        fail(kUsage, QStringLiteral("cannot write \"%1\": %2.").arg(path, file.errorString()));
+        return false;
+    }
     // A file the tool may write: not there, or there and --force given.
     bool mayWrite(const QString& path, const Options& o) {
         if (!QFileInfo::exists(path) || o.flags.contains(QStringLiteral("--force"))) return true;
@@ -189,11 +196,12 @@ private:
         for (int t = first; t <= last; ++t) {
             const StoredPicture& picture = s.store.pictures[t - 1];
             const QString& path = paths[t - first];
-            const Status st = format == QLatin1String("svg")
-                                  ? writeSvg(picture, drawn, scale, path,
-                                             QStringLiteral("Subject %1, trial %2").arg(s.code).arg(t))
-                                  : writePng(renderPicture(picture, drawn, scale), path);
-            if (!st.isOk()) return fail(kUsage, st.message());
+            const QByteArray data =
+                format == QLatin1String("svg")
+                    ? svgPicture(picture, drawn, scale,
+                                 QStringLiteral("Subject %1, trial %2").arg(s.code).arg(t))
+                    : pngImage(renderPicture(picture, drawn, scale));
+            if (!save(data, path)) return kUsage;
             m_io.out.write(path.toUtf8() + '\n');
         }
         return kOk;
@@ -204,7 +212,7 @@ private:
         if (const std::optional<int> left = subject(o, 2, &s)) return *left;
         const QString path = o.values.value(QStringLiteral("--out"), s.code + QStringLiteral("-sheet.png"));
         if (!mayWrite(path, o)) return kUsage;
-        if (Status st = writePng(contactSheet(s), path); !st.isOk()) return fail(kUsage, st.message());
+        if (!save(pngImage(contactSheet(s)), path)) return kUsage;
         m_io.out.write(path.toUtf8() + '\n');
         return kOk;
     }
@@ -255,14 +263,10 @@ private:
         for (qsizetype i = 0; i < subjects.size(); ++i)
             for (const QStringList& row : tableRows(subjects[i], folders[i], measured[i]))
                 csv += csvLine(row);
-        if (outPath.isEmpty()) {
+        if (outPath.isEmpty())
             m_io.out.write(csv);
-        } else {
-            QSaveFile file(outPath);
-            if (!file.open(QIODevice::WriteOnly) || file.write(csv) != csv.size() || !file.commit())
-                return fail(kUsage,
-                            QStringLiteral("cannot write \"%1\": %2.").arg(outPath, file.errorString()));
-        }
+        else if (!save(csv, outPath))
+            return kUsage;
         return leftOut ? kDataLeftOut : kOk;
     }
 

@@ -5,7 +5,6 @@
 
 #include <QBuffer>
 #include <QPainter>
-#include <QSaveFile>
 #include <QSvgGenerator>
 #include <cmath>
 
@@ -63,30 +62,21 @@ private:
     QPainter m_painter;
 };
 
-Status save(const QByteArray& data, const QString& path) {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(data) != data.size() || !file.commit())
-        return Status::error(QStringLiteral("Could not write \"%1\": %2.").arg(path, file.errorString()));
-    return Status::ok();
-}
-
 }  // namespace
 
-Status writeSvg(const StoredPicture& picture, Drawn drawn, double scale, const QString& path,
-                const QString& title) {
+QByteArray svgPicture(const StoredPicture& picture, Drawn drawn, double scale, const QString& title) {
     QBuffer buffer;
     buffer.open(QIODevice::WriteOnly);
     {
         SvgCanvas canvas(&buffer, scale, title);
         drawPicture(canvas, picture, drawn);
     }
-    return save(buffer.data(), path);
+    return buffer.data();
 }
 
-Status writePng(const QImage& image, const QString& path) {
+QByteArray pngImage(const QImage& image) {
     QBuffer buffer;
     buffer.open(QIODevice::WriteOnly);
-    if (!image.save(&buffer, "PNG"))
-        return Status::error(QStringLiteral("Could not encode \"%1\" as PNG.").arg(path));
-    return save(buffer.data(), path);
+    image.save(&buffer, "PNG");
+    return buffer.data();
 }

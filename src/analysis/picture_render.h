@@ -9,8 +9,8 @@
 
 #include "core/data_reader.h"
 #include "platform/canvas.h"
-#include "platform/status.h"
 
+#include <QByteArray>
 #include <QColor>
 #include <QImage>
 #include <QString>
@@ -28,9 +28,8 @@ void drawPicture(Canvas& canvas, const StoredPicture& picture, Drawn drawn);
 // REQUIRES: scale > 0.
 QImage renderPicture(const StoredPicture& picture, Drawn drawn, double scale = 1.0);
 
-// The picture as vector shapes. The file is replaced atomically.
-Status writeSvg(const StoredPicture& picture, Drawn drawn, double scale, const QString& path,
-                const QString& title);
+// The picture as an SVG document of vector shapes.
+QByteArray svgPicture(const StoredPicture& picture, Drawn drawn, double scale, const QString& title);
 
-// PNG without anything that changes from run to run. Replaced atomically.
-Status writePng(const QImage& image, const QString& path);
+// PNG without anything that changes from run to run.
+QByteArray pngImage(const QImage& image);

@@ -24,30 +24,29 @@ QByteArray judgeResultsLine(const QByteArray& resultsText, int trial, const Tria
 SubjectFiles::SubjectFiles(DataDisk& disk, QString folderText, QString subjectCode)
     : m_disk(disk), m_folder(std::move(folderText)), m_code(std::move(subjectCode)) {}
 
-StartPlan SubjectFiles::planStart(SessionMode mode) const {
-    StartPlan plan;
-    const bool making = mode == SessionMode::MakeArt;
-    if (Status s = m_disk.checkFolderOf(path(kArtFile)); !s.isOk()) {
-        plan.refusal = Status::error(s.message() + QStringLiteral(" The session has not started."));
-        return plan;
-    }
-    // Make Art starts the subject's data afresh; Judge Art adds its own.
-    const QList<const char*> replaced = making ? QList<const char*>{kArtFile, kResultsFile, kMakeRecordFile,
-                                                                    kJudgeResultsFile, kJudgeRecordFile}
-                                               : QList<const char*>{kJudgeResultsFile, kJudgeRecordFile};
-    const QList<const char*> all = {kArtFile,          kResultsFile,     kMakeRecordFile,
-                                    kJudgeResultsFile, kJudgeRecordFile, kLockFile};
-    for (const char* name : all) {
+Status SubjectFiles::checkPlaces() const {
+    if (Status s = m_disk.checkFolderOf(path(kArtFile)); !s.isOk())
+        return Status::error(s.message() + QStringLiteral(" The session has not started."));
+    for (const char* name :
+         {kArtFile, kResultsFile, kMakeRecordFile, kJudgeResultsFile, kJudgeRecordFile, kLockFile}) {
         const EntryInfo found = m_disk.inspect(path(name));
-        if (found.kind != EntryKind::Missing && found.kind != EntryKind::File) {
-            plan.refusal = Status::error(
+        if (found.kind != EntryKind::Missing && found.kind != EntryKind::File)
+            return Status::error(
                 QStringLiteral("The data file \"%1\" is %2, not a regular file. Pictor only reads and writes "
                                "regular files, so nothing has been written; move it away or choose another "
                                "folder or code.")
                     .arg(path(name), describeEntry(found)));
-            return plan;
-        }
     }
+    return Status::ok();
+}
+
+StartPlan SubjectFiles::planStart(SessionMode mode) const {
+    StartPlan plan;
+    const bool making = mode == SessionMode::MakeArt;
+    // Make Art starts the subject's data afresh; Judge Art adds its own.
+    const QList<const char*> replaced = making ? QList<const char*>{kArtFile, kResultsFile, kMakeRecordFile,
+                                                                    kJudgeResultsFile, kJudgeRecordFile}
+                                               : QList<const char*>{kJudgeResultsFile, kJudgeRecordFile};
     for (const char* name : replaced) {
         const EntryInfo found = m_disk.inspect(path(name));
         if (found.kind != EntryKind::File) continue;

@@ -48,12 +48,14 @@ public:
 
     QString path(const char* fileName) const { return dataFilePath(m_folder, m_code, fileName); }
 
-    // A start in `mode` is refused when the folder cannot be written, when
-    // one of the subject's file names is taken by anything but a regular
-    // file, when the session's own files are read-only (finished), and for
-    // Judge Art when what it would replay is missing or damaged. Otherwise
-    // the files of an unfinished session it would replace are listed:
-    // Make Art replaces all of the subject's files, Judge Art its own.
+    // The folder can be written and none of the subject's file names (the
+    // lock's included) is taken by anything but a regular file.
+    Status checkPlaces() const;
+    // A start in `mode` is refused when the session's own files are
+    // read-only (finished), and for Judge Art when what it would replay is
+    // missing or damaged. Otherwise the files of an unfinished session it
+    // would replace are listed: Make Art replaces all of the subject's
+    // files, Judge Art its own. REQUIRES: checkPlaces() is ok.
     StartPlan planStart(SessionMode mode) const;
     // Deletes the listed files before the first picture of a new session.
     Status removeUnfinished(const QStringList& paths);

@@ -174,15 +174,18 @@ Status PosixDisk::writeWhole(int fd, qint64 before, const QByteArray& data, cons
         p += n;
         left -= n;
     }
+    Status written;
     if (error != 0) {
         // Whatever part of the line got through is taken back.
         const bool undone = ::ftruncate(fd, static_cast<off_t>(before)) == 0 && syncData(fd);
-        return failure(
+        written = failure(
             what, path,
             systemReason(error) + (undone ? QString() : QStringLiteral("; the last line may be cut off")));
+    } else if (!syncData(fd)) {
+        written = failure(what, path, systemReason(errno));
     }
-    if (!syncData(fd)) return failure(what, path, systemReason(errno));
-    return Status::ok();
+    if (::close(fd) != 0 && written.isOk()) written = failure(what, path, systemReason(errno));
+    return written;
 }
 
 Status PosixDisk::writeNew(const QString& path, const QByteArray& data) {
@@ -193,9 +196,12 @@ Status PosixDisk::writeNew(const QString& path, const QByteArray& data) {
     qint64 size = 0;
     if (Status s = openForWriting(path, O_CREAT, what, &fd, &size); !s.isOk()) return s;
     // Emptied only now that it is known to be a writable regular file.
-    Status written = ::ftruncate(fd, 0) == 0 ? writeWhole(fd, 0, data, path, what)
-                                             : failure(what, path, systemReason(errno));
-    if (::close(fd) != 0 && written.isOk()) written = failure(what, path, systemReason(errno));
+    if (::ftruncate(fd, 0) != 0) {
+        const Status refused = failure(what, path, systemReason(errno));
+        ::close(fd);
+        return refused;
+    }
+    const Status written = writeWhole(fd, 0, data, path, what);
     if (written.isOk()) syncFolderOf(path);
     return written;
 }
@@ -205,9 +211,7 @@ Status PosixDisk::append(const QString& path, const QByteArray& data) {
     int fd = -1;
     qint64 size = 0;
     if (Status s = openForWriting(path, O_APPEND, what, &fd, &size); !s.isOk()) return s;
-    Status written = writeWhole(fd, size, data, path, what);
-    if (::close(fd) != 0 && written.isOk()) written = failure(what, path, systemReason(errno));
-    return written;
+    return writeWhole(fd, size, data, path, what);
 }
 
 Status PosixDisk::replaceAtomically(const QString& path, const QByteArray& data) {
@@ -232,7 +236,6 @@ Status PosixDisk::replaceAtomically(const QString& path, const QByteArray& data)
     qint64 size = 0;
     if (Status s = openForWriting(part, O_CREAT | O_EXCL, what, &fd, &size); !s.isOk()) return s;
     Status written = writeWhole(fd, 0, data, part, what);
-    if (::close(fd) != 0 && written.isOk()) written = failure(what, part, systemReason(errno));
     if (written.isOk() && ::rename(nativePath(part).constData(), nativePath(path).constData()) != 0)
         written = failure(what, path, systemReason(errno));
     if (!written.isOk()) {

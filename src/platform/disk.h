@@ -86,7 +86,7 @@ private:
     // The descriptor comes back in *fd; the file's length in *size.
     Status openForWriting(const QString& path, int flags, const QString& what, int* fd, qint64* size);
     // Writes everything at the end of the file, or nothing: a failed or
-    // short write is cut back to `before`. Then syncs.
+    // short write is cut back to `before`. Then syncs and closes `fd`.
     Status writeWhole(int fd, qint64 before, const QByteArray& data, const QString& path,
                       const QString& what);
     // fsync, counted; false on failure with errno set.

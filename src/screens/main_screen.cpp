@@ -164,17 +164,12 @@ Status MainScreen::Form_Load() {
     keepCentred(this);
     captionScales();
 
+    // Make Art starts the picture store; Judge Art reads what it will replay.
+    if (Status s = m_run->start(); !s.isOk()) return s;
     const Module1& m = m_session.module1;
-    if (m.MakeArt == 1) {
-        m_ui.Command2->hide();
-        m_ui.Command2->setEnabled(false);
-        m_ui.Label10->show();
-        if (Status s = m_run->start(); !s.isOk()) return s;
-    } else {
-        if (Status s = m_run->start(); !s.isOk()) return s;
-        m_ui.Command2->show();
-        m_ui.Command2->setEnabled(true);
-    }
+    m_ui.Command2->setVisible(m.MakeArt != 1);
+    m_ui.Command2->setEnabled(m.MakeArt != 1);
+    if (m.MakeArt == 1) m_ui.Label10->show();
 
     m_session.settings().applySettingChangeRule();
     if (m_session.settings().forceSettingChange)

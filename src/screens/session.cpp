@@ -40,20 +40,13 @@ SetupScreen* Session::ArtTest() {
 StartPlan Session::prepareStart(const SessionSettings& settings) {
     const SubjectFiles files(m_disk, settings.dataFolder, settings.subjectCode);
     StartPlan plan;
-    const QString lock = files.path(kLockFile);
-    const EntryInfo found = m_disk.inspect(lock);
-    if (found.kind != EntryKind::Missing && found.kind != EntryKind::File) {
-        plan.refusal =
-            Status::error(QStringLiteral("The lock file \"%1\" is %2, not a regular file. Move it away "
-                                         "or choose another folder or code.")
-                              .arg(lock, describeEntry(found)));
+    // The lock is taken before the files are weighed, so a second copy of
+    // the program hears of the first rather than of an unfinished session.
+    if (Status s = files.checkPlaces(); !s.isOk()) {
+        plan.refusal = s;
         return plan;
     }
-    if (Status s = m_disk.checkFolderOf(lock); !s.isOk()) {
-        plan.refusal = Status::error(s.message() + QStringLiteral(" The session has not started."));
-        return plan;
-    }
-    if (Status s = m_lock.acquire(lock, settings.subjectCode); !s.isOk()) {
+    if (Status s = m_lock.acquire(files.path(kLockFile), settings.subjectCode); !s.isOk()) {
         plan.refusal = s;
         return plan;
     }
