@@ -96,8 +96,8 @@ struct Bench {
 
     Bench(QList<bool> force, int delay, int objects) {
         session.start();
-        QTest::mouseClick(session.Startup()->findChild<QPushButton*>("Begin"), Qt::LeftButton);
-        const SetupWidgets& s = session.ArtTest()->ui();
+        QTest::mouseClick(session.titleScreen()->findChild<QPushButton*>("Begin"), Qt::LeftButton);
+        const SetupWidgets& s = session.setupScreen()->ui();
         s.HScroll1->setValue(500);
         s.HScroll2->setValue(delay);
         s.Check1->setChecked(force[0]);
@@ -108,7 +108,7 @@ struct Bench {
         main()->ui().HScroll[1]->setValue(objects);
         if (!QTest::qWaitForWindowExposed(main())) std::fprintf(stderr, "main window not exposed\n");
     }
-    MainScreen* main() { return session.Mainn(); }
+    MainScreen* main() { return session.mainScreen(); }
     const MainWidgets& ui() { return main()->ui(); }
 };
 
@@ -130,11 +130,13 @@ void rateTimeAndDelay(bool quick) {
         QTimer::singleShot(static_cast<int>(response * 1000), Qt::PreciseTimer,
                            [&] { QTest::mouseClick(b.ui().Ple[4], Qt::LeftButton); });
         makeShown.shownAt = 0;
-        runUntil(
-            [&] { return makeShown.shownAt > 0 && b.main()->run().results().RatingTime[i + 1].has_value(); });
+        runUntil([&] {
+            return makeShown.shownAt > 0 && b.main()->run().trialNo() == i + 1 &&
+                   !b.main()->run().trialInProgress();
+        });
         const double t1 = makeShown.shownAt;
         const double truth = t1 - t0;
-        err.push_back(std::fabs(*b.main()->run().results().RatingTime[i + 1] - truth) * 1000);
+        err.push_back(std::fabs(b.main()->run().lastRatings().time - truth) * 1000);
         const float legacy = static_cast<float>(legacyBase + t1) - static_cast<float>(legacyBase + t0);
         legacyErr.push_back(std::fabs(static_cast<double>(legacy) - truth) * 1000);
     }

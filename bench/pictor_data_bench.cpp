@@ -5,7 +5,8 @@
 
 #include "analysis/data_tool.h"
 #include "core/composer.h"
-#include "core/data_files.h"
+#include "core/picture_store.h"
+#include "core/subject_files.h"
 #include "core/value_list.h"
 #include "platform/random_source.h"
 
@@ -23,12 +24,12 @@ class NullCanvas final : public Canvas {
 public:
     void clear() override {}
     void setPenWidth(int) override {}
-    void setFillColour(std::uint32_t) override {}
+    void setFillColour(QRgb) override {}
     void setFillStyle(FillStyle) override {}
-    void segment(CanvasPoint, CanvasPoint, std::uint32_t) override {}
-    void continueTo(CanvasPoint, std::uint32_t) override {}
-    void box(CanvasPoint, float, float, std::uint32_t, BoxFill) override {}
-    void ellipse(CanvasPoint, float, std::uint32_t, float) override {}
+    void segment(CanvasPoint, CanvasPoint, QRgb) override {}
+    void continueTo(CanvasPoint, QRgb) override {}
+    void box(CanvasPoint, float, float, QRgb, BoxFill) override {}
+    void ellipse(CanvasPoint, float, QRgb, float) override {}
 };
 
 void writeStudy(const QString& folder, int subjects, int trials) {
@@ -37,20 +38,14 @@ void writeStudy(const QString& folder, int subjects, int trials) {
     Composer composer(random);
     NullCanvas canvas;
     for (int s = 1; s <= subjects; ++s) {
-        QByteArray art = valueListLine({static_cast<long long>(trials)}), res;
+        QByteArray art = trialsLine(trials), res;
         for (int t = 1; t <= trials; ++t) {
             const CompositionSettings c{randomWhole(random, 1, 12), randomWhole(random, 1, 12),
                                         randomWhole(random, 1, 12), randomWhole(random, 1, 12)};
-            art += valueListLine({static_cast<long long>(c.objects)});
-            for (const ComposedObject& o : composer.compose(c)) {
-                const PlacedObject p = composer.placeAndDraw(o, canvas);
-                art += valueListLine(
-                    {static_cast<long long>(p.kind), p.x, p.y, p.size, static_cast<long long>(p.colour)});
-            }
-            res += valueListLine({static_cast<long long>(s), static_cast<long long>(t),
-                                  static_cast<long long>(c.objects), static_cast<long long>(c.shapes),
-                                  static_cast<long long>(c.sizes), static_cast<long long>(c.colours), 4LL,
-                                  EmptyValue{}, 2LL, 1.25f});
+            art += pictureHeaderLine(c.objects);
+            for (const PictureObject& o : composer.compose(c))
+                art += objectLine(composer.placeAndDraw(o, canvas));
+            res += ResultsRow{static_cast<double>(s), t, c, {{4, std::nullopt, 2}, 1.25f}, {}}.encode();
         }
         const QString code = QStringLiteral("%1").arg(s, 4, 10, QChar(u'0'));
         for (const auto& [name, data] : {std::pair{kArtFile, art}, std::pair{kResultsFile, res}}) {

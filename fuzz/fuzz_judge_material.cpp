@@ -3,7 +3,7 @@
 // and the judge results file. Any accepted input must be sound; any
 // rejected one must come with a message naming its file.
 
-#include "core/judge_material_check.h"
+#include "material_check.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -34,14 +34,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     PictureStore store;
     if (!readPictureStore(art, QStringLiteral("/d/a"), Extent::Partial, &store).isOk()) return 0;
     check(store.pictures.size() <= store.trials);
-    QList<ResultsLine> lines;
+    QList<ResultsRow> lines;
     if (!readResults(results, QStringLiteral("/d/r"), store, kMaterialSubject, Extent::Partial, &lines)
              .isOk())
         return 0;
     check(lines.size() <= store.pictures.size());
-    QList<JudgeLine> judgeLines;
+    QList<JudgeRow> judgeLines;
     const Status j = readJudgeResults(judged, QStringLiteral("/d/j"), lines, &judgeLines);
     check(j.isOk() ? judgeLines.size() <= lines.size() : j.message().contains(QLatin1String("/d/j")));
-    for (const JudgeLine& line : judgeLines) check(line.time >= 0);
+    for (const JudgeRow& line : judgeLines) check(line.judged.time >= 0);
     return 0;
 }

@@ -4,29 +4,24 @@
 set -euo pipefail
 PICTOR_ROOT=$(cd "$(dirname "$0")/.." && pwd)
 source "$PICTOR_ROOT/scripts/common.sh"
-install_missing "${PICTOR_PACKAGES[@]}" xvfb xdotool
+install_missing "${PICTOR_PACKAGES[@]}" xvfb xauth x11-utils xdotool
+# The start-up figures need a display: the whole run goes on a virtual one.
+[ -n "${PICTOR_WITH_X:-}" ] || exec "$PICTOR_ROOT/scripts/with_x.sh" "$0" "$@"
 # The benchmark is built with the tests, in a Release tree of its own.
 cmake -S "$PICTOR_ROOT" -B "$PICTOR_ROOT/build-bench" -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=ON >/dev/null
 cmake --build "$PICTOR_ROOT/build-bench" -j "$(nproc)" --target pictor pictor_bench pictor_data_bench >/dev/null
 
 echo "Machine: $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2- | sed 's/^ *//'), $(nproc) cores, $(uname -sr)"
 echo
-XDG_RUNTIME_DIR=${XDG_RUNTIME_DIR:-$(mktemp -d)} "$PICTOR_ROOT/build-bench/bench/pictor_bench" "$@"
-XDG_RUNTIME_DIR=${XDG_RUNTIME_DIR:-$(mktemp -d)} "$PICTOR_ROOT/build-bench/bench/pictor_data_bench" "$@"
+QT_QPA_PLATFORM=offscreen "$PICTOR_ROOT/build-bench/bench/pictor_bench" "$@"
+QT_QPA_PLATFORM=offscreen "$PICTOR_ROOT/build-bench/bench/pictor_data_bench" "$@"
 
 # Start-up: process start to the title window on the screen, and peak
 # resident memory, under a virtual X server.
 runs=10
 [ "${1:-}" = --quick ] && runs=2
 work=$(mktemp -d)
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset 3>"$work/display" >/dev/null 2>&1 &
-xvfb=$!
-# Wait for the server to go: a server still shutting down would remove
-# the socket of the next one on the same display number.
-trap 'kill $xvfb 2>/dev/null; wait $xvfb 2>/dev/null; rm -rf "$work"' EXIT
-for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
-export DISPLAY=:$(cat "$work/display") QT_QPA_PLATFORM=xcb XDG_RUNTIME_DIR=$work
-for _ in $(seq 100); do xdotool getdisplaygeometry >/dev/null 2>&1 && break; sleep 0.1; done
+trap 'rm -rf "$work"' EXIT
 times=() peaks=()
 for _ in $(seq "$runs"); do
     t0=$(date +%s%N)

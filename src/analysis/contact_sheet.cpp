@@ -1,9 +1,8 @@
 #include "analysis/contact_sheet.h"
 
 #include "analysis/picture_render.h"
-#include "platform/painter_canvas.h"
+#include "core/results_file.h"
 
-#include <QJsonArray>
 #include <QPainter>
 
 namespace {
@@ -21,16 +20,13 @@ QString ratings(const std::array<std::optional<int>, 3>& r) {
 }
 
 QString scaleNames(const SubjectData& s) {
-    const std::optional<QJsonObject>& record = s.makeRecord ? s.makeRecord : s.judgeRecord;
+    const std::optional<RecordContents>& record = s.makeRecord ? s.makeRecord : s.judgeRecord;
     if (!record) return QStringLiteral("Ratings 1, 2, 3 (no session record names their terms)");
     QStringList names;
-    const QJsonArray scales =
-        (*record)[QStringLiteral("settings")].toObject()[QStringLiteral("scales")].toArray();
-    for (qsizetype k = 0; k < scales.size(); ++k)
+    for (int k = 1; k <= 3; ++k)
         names << QStringLiteral("rating %1 from %2 (1) to %3 (7)")
-                     .arg(k + 1)
-                     .arg(scales[k].toObject()[QStringLiteral("left_term")].toString(),
-                          scales[k].toObject()[QStringLiteral("right_term")].toString());
+                     .arg(k)
+                     .arg(record->settings.scale(k).left, record->settings.scale(k).right);
     return names.join(QStringLiteral("; "));
 }
 
@@ -40,8 +36,8 @@ QImage contactSheet(const SubjectData& s) {
     const int n = static_cast<int>(s.store.pictures.size());
     const int columns = std::clamp(n, 1, 6);
     const int rows = std::max(1, (n + columns - 1) / columns);
-    const QSize thumb(qRound(PainterCanvas::kWidth * kThumbScale),
-                      qRound(PainterCanvas::kHeight * kThumbScale));
+    const QSize thumb(qRound(kPictureSize.width() * kThumbScale),
+                      qRound(kPictureSize.height() * kThumbScale));
     const QSize cell(thumb.width() + kGap, thumb.height() + kCaptionLines * kLineHeight + kGap);
     QImage sheet(columns * cell.width() + kGap, kHeaderHeight + rows * cell.height() + kGap,
                  QImage::Format_RGB32);
@@ -68,18 +64,23 @@ QImage contactSheet(const SubjectData& s) {
         painter.setPen(Qt::black);
         QStringList lines{QStringLiteral("Trial %1").arg(i + 1)};
         if (i < s.results.size()) {
-            const auto& v = s.results[i].settings;
-            lines << QStringLiteral("objects %1, shapes %2, sizes %3, colours %4")
-                         .arg(v[0])
-                         .arg(v[1])
-                         .arg(v[2])
-                         .arg(v[3])
-                  << QStringLiteral("made: %1").arg(ratings(s.results[i].ratings));
+            const CompositionSettings& v = s.results[i].settings;
+            lines << QStringLiteral("%1 %2, %3 %4, %5 %6, %7 %8")
+                         .arg(QLatin1String(kResultsColumns[kObjectsField].name))
+                         .arg(v.objects)
+                         .arg(QLatin1String(kResultsColumns[kShapesField].name))
+                         .arg(v.shapes)
+                         .arg(QLatin1String(kResultsColumns[kSizesField].name))
+                         .arg(v.sizes)
+                         .arg(QLatin1String(kResultsColumns[kColoursField].name))
+                         .arg(v.colours)
+                  << QStringLiteral("made: %1").arg(ratings(s.results[i].rated.ratings));
         } else {
             lines << QStringLiteral("objects %1").arg(s.store.pictures[i].objects.size())
                   << QStringLiteral("not rated");
         }
-        if (i < s.judged.size()) lines << QStringLiteral("judged: %1").arg(ratings(s.judged[i].ratings));
+        if (i < s.judged.size())
+            lines << QStringLiteral("judged: %1").arg(ratings(s.judged[i].judged.ratings));
         for (int l = 0; l < lines.size(); ++l)
             painter.drawText(
                 QRect(at.x(), at.y() + thumb.height() + 2 + l * kLineHeight, thumb.width(), kLineHeight),

@@ -4,7 +4,7 @@
 #include "analysis/picture_render.h"
 #include "analysis/subject_data.h"
 #include "analysis/table.h"
-#include "core/data_files.h"
+#include "core/subject_files.h"
 #include "core/version.h"
 
 #include <QDir>
@@ -39,7 +39,7 @@ QString dataToolHelp() {
         "subjects or an output that cannot be written.\n");
 }
 
-QList<PictureMeasures> measureAll(const QList<const StoredPicture*>& pictures,
+QList<PictureMeasures> measureAll(const QList<const Picture*>& pictures,
                                   const std::function<void(int)>& progress) {
     QList<PictureMeasures> results(pictures.size());
     std::atomic<qsizetype> next{0};
@@ -194,7 +194,7 @@ private:
         }
         const Drawn drawn = as == QLatin1String("made") ? Drawn::Made : Drawn::Replayed;
         for (int t = first; t <= last; ++t) {
-            const StoredPicture& picture = s.store.pictures[t - 1];
+            const Picture& picture = s.store.pictures[t - 1];
             const QString& path = paths[t - first];
             const QByteArray data =
                 format == QLatin1String("svg")
@@ -247,9 +247,9 @@ private:
 
         QList<QList<PictureMeasures>> measured(subjects.size());
         if (withMeasures) {
-            QList<const StoredPicture*> pictures;
+            QList<const Picture*> pictures;
             for (const SubjectData& s : subjects)
-                for (const StoredPicture& p : s.store.pictures) pictures << &p;
+                for (const Picture& p : s.store.pictures) pictures << &p;
             QElapsedTimer clock;
             clock.start();
             const auto all =

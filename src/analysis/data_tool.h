@@ -28,5 +28,5 @@ QString dataToolHelp();
 
 // Measures the pictures on all cores; `progress` is called now and then on
 // the calling thread with the number done.
-QList<PictureMeasures> measureAll(const QList<const StoredPicture*>& pictures,
+QList<PictureMeasures> measureAll(const QList<const Picture*>& pictures,
                                   const std::function<void(int done)>& progress = {});

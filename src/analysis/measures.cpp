@@ -135,22 +135,22 @@ ImageMeasures measureImage(const QImage& source, QColor background) {
     return m;
 }
 
-PictureMeasures measurePicture(const StoredPicture& picture) {
+PictureMeasures measurePicture(const Picture& picture) {
     PictureMeasures m;
-    m.image = measureImage(renderPicture(picture, Drawn::Replayed), kPictureBackground);
+    m.image = measureImage(renderPicture(picture, Drawn::Replayed), QColor(kPictureGrey));
     m.objectCount = static_cast<int>(picture.objects.size());
     QSet<int> kinds;
     QSet<double> sizes;
     QSet<std::uint32_t> colours;
-    ImageCanvas alone(QSize(PainterCanvas::kWidth, PainterCanvas::kHeight), kPictureBackground);
-    const QRgb bg = kPictureBackground.rgb();
-    for (const StoredObject& o : picture.objects) {
+    ImageCanvas alone(kPictureSize, QColor(kPictureGrey));
+    const QRgb bg = kPictureGrey;
+    for (const PictureObject& o : picture.objects) {
         if (!o.drawn()) continue;
         kinds.insert(o.kind);
         sizes.insert(composedSize(o));
         colours.insert(o.colour);
         alone.clear();
-        DrawFigure(alone, o.kind, o.x, o.y, o.size, o.colour);
+        drawFigure(alone, o);
         const QRect r = alone.touched();
         for (int y = r.top(); y <= r.bottom(); ++y) {
             const QRgb* row = reinterpret_cast<const QRgb*>(alone.image().constScanLine(y));

@@ -5,7 +5,7 @@
 // differs from the background. README.md ("Analysing the data") gives
 // each formula and where it comes from.
 
-#include "core/data_reader.h"
+#include "core/picture.h"
 
 #include <QColor>
 #include <QImage>
@@ -44,4 +44,4 @@ double lightness(QRgb colour);
 
 ImageMeasures measureImage(const QImage& image, QColor background);
 
-PictureMeasures measurePicture(const StoredPicture& picture);
+PictureMeasures measurePicture(const Picture& picture);

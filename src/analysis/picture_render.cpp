@@ -8,23 +8,16 @@
 #include <QSvgGenerator>
 #include <cmath>
 
-double composedSize(const StoredObject& object) {
-    const double size = object.size / kindSizeFactor(object.kind);
-    // 9.1 / 0.7 is 13.000000000000002: the composed sizes are whole numbers.
-    const double whole = std::round(size);
-    return std::fabs(size - whole) < 1e-6 * std::max(1.0, whole) ? whole : size;
-}
-
-void drawPicture(Canvas& canvas, const StoredPicture& picture, Drawn drawn) {
-    for (const StoredObject& o : picture.objects) {
-        if (!o.drawn()) continue;
-        DrawFigure(canvas, o.kind, o.x, o.y, drawn == Drawn::Made ? composedSize(o) : o.size, o.colour);
+void drawPicture(Canvas& canvas, const Picture& picture, Drawn drawn) {
+    for (PictureObject o : picture.objects) {
+        if (drawn == Drawn::Made) o.size = composedSize(o);
+        drawFigure(canvas, o);
     }
 }
 
-QImage renderPicture(const StoredPicture& picture, Drawn drawn, double scale) {
-    const QSize size(qRound(PainterCanvas::kWidth * scale), qRound(PainterCanvas::kHeight * scale));
-    ImageCanvas canvas(size, kPictureBackground, scale);
+QImage renderPicture(const Picture& picture, Drawn drawn, double scale) {
+    const QSize size(qRound(kPictureSize.width() * scale), qRound(kPictureSize.height() * scale));
+    ImageCanvas canvas(size, QColor(kPictureGrey), scale);
     drawPicture(canvas, picture, drawn);
     return canvas.image();
 }
@@ -35,7 +28,7 @@ namespace {
 class SvgCanvas final : public PainterCanvas {
 public:
     SvgCanvas(QIODevice* device, double scale, const QString& title) : PainterCanvas(scale) {
-        const QSize size(qRound(kWidth * scale), qRound(kHeight * scale));
+        const QSize size(qRound(kPictureSize.width() * scale), qRound(kPictureSize.height() * scale));
         m_svg.setOutputDevice(device);
         m_svg.setSize(size);
         m_svg.setViewBox(QRect(QPoint(0, 0), size));
@@ -47,7 +40,7 @@ public:
     ~SvgCanvas() override { m_painter.end(); }
 
     void clear() override {
-        m_painter.fillRect(QRect(QPoint(0, 0), m_svg.size()), kPictureBackground);
+        m_painter.fillRect(QRect(QPoint(0, 0), m_svg.size()), QColor(kPictureGrey));
         resetCurrentPoint();
     }
 
@@ -64,7 +57,7 @@ private:
 
 }  // namespace
 
-QByteArray svgPicture(const StoredPicture& picture, Drawn drawn, double scale, const QString& title) {
+QByteArray svgPicture(const Picture& picture, Drawn drawn, double scale, const QString& title) {
     QBuffer buffer;
     buffer.open(QIODevice::WriteOnly);
     {

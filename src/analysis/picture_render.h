@@ -7,7 +7,7 @@
 // Make Art: each kind's size factor is undone first, so the composed size
 // is drawn.
 
-#include "core/data_reader.h"
+#include "core/picture.h"
 #include "platform/canvas.h"
 
 #include <QByteArray>
@@ -17,19 +17,13 @@
 
 enum class Drawn { Replayed, Made };
 
-inline const QColor kPictureBackground(192, 192, 192);
-
-// The size the composer chose: the stored size with the kind's factor undone
-// (9.1 for kind 2 gives 13).
-double composedSize(const StoredObject& object);
-
-void drawPicture(Canvas& canvas, const StoredPicture& picture, Drawn drawn);
+void drawPicture(Canvas& canvas, const Picture& picture, Drawn drawn);
 
 // REQUIRES: scale > 0.
-QImage renderPicture(const StoredPicture& picture, Drawn drawn, double scale = 1.0);
+QImage renderPicture(const Picture& picture, Drawn drawn, double scale = 1.0);
 
 // The picture as an SVG document of vector shapes.
-QByteArray svgPicture(const StoredPicture& picture, Drawn drawn, double scale, const QString& title);
+QByteArray svgPicture(const Picture& picture, Drawn drawn, double scale, const QString& title);
 
 // PNG without anything that changes from run to run.
 QByteArray pngImage(const QImage& image);

@@ -1,10 +1,9 @@
 #include "analysis/subject_data.h"
 
-#include "core/data_files.h"
-#include "platform/numbers.h"
+#include "core/subject.h"
+#include "core/subject_files.h"
 
 #include <QDir>
-#include <QJsonDocument>
 
 QString asFolder(const QString& folder) {
     if (folder.endsWith(u'/') || folder.endsWith(QDir::separator())) return folder;
@@ -31,17 +30,15 @@ Status readIfThere(const DataDisk& disk, const QString& path, QByteArray* out, b
     return *there ? disk.readAll(path, out, kMaxDataFileBytes) : Status::ok();
 }
 
-Status readRecord(const DataDisk& disk, const QString& path, std::optional<QJsonObject>* out) {
+Status readRecord(const DataDisk& disk, const QString& path, std::optional<RecordContents>* out) {
     QByteArray text;
     bool there = false;
     if (Status s = readIfThere(disk, path, &text, &there); !s.isOk() || !there) return s;
-    QJsonParseError error{};
-    const QJsonDocument doc = QJsonDocument::fromJson(text, &error);
-    if (error.error != QJsonParseError::NoError || !doc.isObject())
+    QString problem;
+    *out = RecordContents::fromJson(text, &problem);
+    if (!*out)
         return Status::error(
-            QStringLiteral("The session record \"%1\" cannot be used: it is not a JSON object (%2).")
-                .arg(path, error.errorString()));
-    *out = doc.object();
+            QStringLiteral("The session record \"%1\" cannot be used: %2.").arg(path, problem));
     return Status::ok();
 }
 
@@ -57,7 +54,7 @@ Status loadSubject(const DataDisk& disk, const QString& folder, const QString& c
     if (Status s = disk.readAll(path(kArtFile), &art, kMaxDataFileBytes); !s.isOk()) return s;
     if (Status s = readPictureStore(art, path(kArtFile), Extent::Partial, &out->store); !s.isOk()) return s;
     if (Status s = readIfThere(disk, path(kResultsFile), &results, &there); !s.isOk()) return s;
-    if (Status s = readResults(results, path(kResultsFile), out->store, leadingNumber(code), Extent::Partial,
+    if (Status s = readResults(results, path(kResultsFile), out->store, subjectNumber(code), Extent::Partial,
                                &out->results);
         !s.isOk())
         return s;

@@ -5,10 +5,11 @@
 // refused whole (with the file, the line and the problem), so that nothing
 // of a damaged subject is ever mixed into a table.
 
-#include "core/data_reader.h"
+#include "core/picture_store.h"
+#include "core/results_file.h"
+#include "core/session_record.h"
 #include "platform/disk.h"
 
-#include <QJsonObject>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -17,11 +18,11 @@
 struct SubjectData {
     QString folder;  // as given, with a separator at the end
     QString code;
-    PictureStore store;          // complete pictures only
-    QList<ResultsLine> results;  // res.dat, one per trial so far
-    QList<JudgeLine> judged;     // res2.dat, one per trial so far
-    std::optional<QJsonObject> makeRecord;
-    std::optional<QJsonObject> judgeRecord;
+    PictureStore store;         // complete pictures only
+    QList<ResultsRow> results;  // res.dat, one per trial so far
+    QList<JudgeRow> judged;     // res2.dat, one per trial so far
+    std::optional<RecordContents> makeRecord;
+    std::optional<RecordContents> judgeRecord;
 };
 
 // A folder as the data tool takes it: with one separator at the end, so the

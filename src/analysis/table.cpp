@@ -1,14 +1,13 @@
 #include "analysis/table.h"
 
-#include <QJsonArray>
+#include "core/value_list.h"
 
 QStringList tableHeader(bool withMeasures) {
-    QStringList header{
-        "folder",        "subject_code",   "trial",          "objects",        "shapes",
-        "sizes",         "colours",        "rating_1",       "rating_2",       "rating_3",
-        "rating_time_s", "judge_rating_1", "judge_rating_2", "judge_rating_3", "judge_rating_time_s",
-        "scale_1_left",  "scale_1_right",  "scale_2_left",   "scale_2_right",  "scale_3_left",
-        "scale_3_right", "make_status",    "judge_status"};
+    QStringList header{"folder", "subject_code", "trial"};
+    for (int f = kObjectsField; f < kResultsFieldCount; ++f) header << kResultsColumns[f].name;
+    for (const Column& c : kJudgeColumns) header << c.name;
+    header << QStringList{"scale_1_left", "scale_1_right", "scale_2_left", "scale_2_right",
+                          "scale_3_left", "scale_3_right", "make_status",  "judge_status"};
     if (withMeasures)
         header << QStringList{"coverage",       "mean_lightness", "rms_contrast",   "balance_dcm",
                               "symmetry_lr",    "symmetry_ud",    "edge_density",   "fractal_dimension",
@@ -19,24 +18,25 @@ QStringList tableHeader(bool withMeasures) {
 
 namespace {
 
-QString rating(const std::optional<int>& value) { return value ? QString::number(*value) : QString(); }
 QString real(double value) { return QString::number(value, 'g', 8); }
 QString real(const std::optional<double>& value) { return value ? real(*value) : QString(); }
 
+// The ratings and the rating time as the results files write them.
+QStringList ratingFields(const TrialRatings& r) {
+    QStringList fields;
+    for (const std::optional<int>& v : r.ratings) fields << (v ? QString::number(*v) : QString());
+    return fields << QString::fromLatin1(formatValue(r.time));
+}
+
 // The six scale terms and the two statuses from the records where they exist.
 QStringList fromRecords(const SubjectData& s) {
-    const std::optional<QJsonObject>& terms = s.makeRecord ? s.makeRecord : s.judgeRecord;
     QStringList fields;
-    const QJsonArray scales =
-        terms ? (*terms)[QStringLiteral("settings")].toObject()[QStringLiteral("scales")].toArray()
-              : QJsonArray();
-    for (int k = 0; k < 3; ++k) {
-        const QJsonObject scale = scales.at(k).toObject();
-        fields << scale[QStringLiteral("left_term")].toString()
-               << scale[QStringLiteral("right_term")].toString();
-    }
-    for (const std::optional<QJsonObject>& record : {s.makeRecord, s.judgeRecord})
-        fields << (record ? (*record)[QStringLiteral("status")].toString() : QString());
+    const std::optional<RecordContents>& terms = s.makeRecord ? s.makeRecord : s.judgeRecord;
+    for (int k = 1; k <= 3; ++k)
+        fields << (terms ? terms->settings.scale(k).left : QString())
+               << (terms ? terms->settings.scale(k).right : QString());
+    for (const std::optional<RecordContents>& record : {s.makeRecord, s.judgeRecord})
+        fields << (record ? statusText(record->status) : QString());
     return fields;
 }
 
@@ -49,20 +49,18 @@ QList<QStringList> tableRows(const SubjectData& s, const QString& folder,
     for (qsizetype i = 0; i < s.store.pictures.size(); ++i) {
         QStringList row{folder, s.code, QString::number(i + 1)};
         if (i < s.results.size()) {
-            const ResultsLine& r = s.results[i];
-            for (int v : r.settings) row << QString::number(v);
-            for (const auto& v : r.ratings) row << rating(v);
-            row << QString::fromLatin1(r.text.split(',').value(9));  // the time as stored
+            const CompositionSettings& c = s.results[i].settings;
+            row << QString::number(c.objects) << QString::number(c.shapes) << QString::number(c.sizes)
+                << QString::number(c.colours) << ratingFields(s.results[i].rated);
         } else {
+            // Not yet rated: the stored object count, then nothing.
             row << QString::number(s.store.pictures[i].objects.size());
-            for (int k = 0; k < 7; ++k) row << QString();
+            for (int f = kShapesField; f < kResultsFieldCount; ++f) row << QString();
         }
-        if (i < s.judged.size()) {
-            for (const auto& v : s.judged[i].ratings) row << rating(v);
-            row << QString::fromLatin1(s.judged[i].timeText);
-        } else {
-            for (int k = 0; k < 4; ++k) row << QString();
-        }
+        if (i < s.judged.size())
+            row << ratingFields(s.judged[i].judged);
+        else
+            for (qsizetype k = 0; k < qsizetype(kJudgeColumns.size()); ++k) row << QString();
         row << records;
         if (!measures.isEmpty()) {
             const PictureMeasures& m = measures[i];

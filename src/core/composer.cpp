@@ -4,9 +4,6 @@
 
 #include <algorithm>
 
-const std::array<std::uint32_t, 12> Composer::kColours = {255, 65280, 16711680, 16776960, 16711935, 65535,
-                                                          126, 32256, 8257536,  8289792,  8257662,  32382};
-
 namespace {
 
 struct Region {
@@ -46,23 +43,23 @@ T Composer::drawSurviving(const std::array<T, 13>& pool) {
     return value;
 }
 
-QList<ComposedObject> Composer::compose(const CompositionSettings& settings) {
+QList<PictureObject> Composer::compose(const CompositionSettings& settings) {
     std::array<int, 13> kinds{};
     std::array<int, 13> sizes{};
     std::array<std::uint32_t, 13> colours{};
     for (int k = 1; k <= 12; ++k) {
         kinds[k] = k;
         sizes[k] = 8 * k + 5;
-        colours[k] = kColours[k - 1];
+        colours[k] = kPalette[static_cast<std::size_t>(k - 1)];
     }
     thin(kinds, settings.shapes);
     thin(sizes, settings.sizes);
     thin(colours, settings.colours);
 
-    QList<ComposedObject> objects;
+    QList<PictureObject> objects;
     const int n = std::clamp(settings.objects, 1, 12);
     for (int i = 0; i < n; ++i) {
-        ComposedObject object;
+        PictureObject object;
         object.kind = drawSurviving(kinds);
         object.size = drawSurviving(sizes);
         object.colour = drawSurviving(colours);
@@ -71,13 +68,11 @@ QList<ComposedObject> Composer::compose(const CompositionSettings& settings) {
     return objects;
 }
 
-PlacedObject Composer::placeAndDraw(const ComposedObject& object, Canvas& canvas) {
-    const Region region = regionOf(object.kind);
-    PlacedObject placed;
-    placed.kind = object.kind;
+PictureObject Composer::placeAndDraw(const PictureObject& composed, Canvas& canvas) {
+    const Region region = regionOf(composed.kind);
+    PictureObject placed = composed;
     placed.x = static_cast<float>(randomWhole(m_random, region.x, 200));
     placed.y = static_cast<float>(randomWhole(m_random, region.y, 200));
-    placed.colour = object.colour;
-    placed.size = DrawFigure(canvas, object.kind, placed.x, placed.y, object.size, object.colour);
+    placed.size = drawFigure(canvas, placed);
     return placed;
 }

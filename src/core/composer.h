@@ -7,46 +7,24 @@
 // thinning (kinds, sizes, colours), then per object kind, size and colour,
 // then per object X and Y.
 
+#include "core/picture.h"
 #include "platform/canvas.h"
 #include "platform/random_source.h"
 
 #include <QList>
 #include <array>
-#include <cstdint>
-
-struct CompositionSettings {
-    int objects = 6;  // 1..12
-    int shapes = 6;
-    int sizes = 6;
-    int colours = 6;
-};
-
-struct ComposedObject {
-    int kind = 0;
-    double size = 0;
-    std::uint32_t colour = 0;
-};
-
-// One object as drawn and recorded: kind, X, Y, drawn size, colour.
-struct PlacedObject {
-    int kind = 0;
-    float x = 0;
-    float y = 0;
-    double size = 0;
-    std::uint32_t colour = 0;
-};
 
 class Composer {
 public:
-    static const std::array<std::uint32_t, 12> kColours;
-
     explicit Composer(RandomSource& random) : m_random(random) {}
 
-    // Phase one. REQUIRES: every setting in 1..12.
-    QList<ComposedObject> compose(const CompositionSettings& settings);
+    // Phase one: each object's kind, composed size and colour.
+    // REQUIRES: every setting in 1..12.
+    QList<PictureObject> compose(const CompositionSettings& settings);
 
-    // Phase two for one object: X, then Y, then the drawing.
-    PlacedObject placeAndDraw(const ComposedObject& object, Canvas& canvas);
+    // Phase two for one object: X, then Y, then the drawing. Returns the
+    // object as the picture store records it, with its drawn size.
+    PictureObject placeAndDraw(const PictureObject& composed, Canvas& canvas);
 
 private:
     template <typename T>

@@ -1,5 +1,6 @@
 #include "core/figure.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -28,8 +29,18 @@ double kindSizeFactor(int kind) {
     }
 }
 
-double DrawFigure(Canvas& canvas, int kind, float xf, float yf, double size, std::uint32_t colour) {
-    if (kind < 1 || kind > 12) return size;
+double composedSize(const PictureObject& stored) {
+    const double size = stored.size / kindSizeFactor(stored.kind);
+    // 9.1 / 0.7 is 13.000000000000002: the composed sizes are whole numbers.
+    const double whole = std::round(size);
+    return std::fabs(size - whole) < 1e-6 * std::max(1.0, whole) ? whole : size;
+}
+
+double drawFigure(Canvas& canvas, const PictureObject& object) {
+    const int kind = object.kind;
+    const double size = object.size;
+    if (!object.drawn()) return size;
+    const QRgb colour = rgbOfStoredColour(object.colour);
 
     int pen = 2;
     if (kind == 2) pen = penWidth(size / 3.0);
@@ -42,8 +53,8 @@ double DrawFigure(Canvas& canvas, int kind, float xf, float yf, double size, std
         canvas.setFillStyle(kind % 2 == 1 ? FillStyle::Transparent : FillStyle::Solid);
     }
 
-    const double x = xf;
-    const double y = yf;
+    const double x = object.x;
+    const double y = object.y;
     switch (kind) {
     case 1:
     case 2:

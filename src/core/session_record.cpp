@@ -2,6 +2,23 @@
 
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <algorithm>
+
+namespace {
+
+const char* const kStatusTexts[] = {"running", "finished", "ended early", "failed"};
+
+QString modeText(SessionMode mode) {
+    return mode == SessionMode::MakeArt ? QStringLiteral("Make Art") : QStringLiteral("Judge Art");
+}
+
+QJsonValue timeOrNull(const QDateTime& time) {
+    return time.isValid() ? QJsonValue(isoWithOffset(time)) : QJsonValue();
+}
+
+}  // namespace
+
+QString statusText(SessionStatus status) { return QLatin1String(kStatusTexts[static_cast<int>(status)]); }
 
 QString isoWithOffset(const QDateTime& time) {
     const int offset = time.offsetFromUtc();
@@ -12,93 +29,135 @@ QString isoWithOffset(const QDateTime& time) {
                .arg(minutes % 60, 2, 10, QChar(u'0'));
 }
 
-SessionRecord::SessionRecord(DataDisk& disk, QString path, const SessionSettings& settings,
-                             RunEnvironment environment, QString programVersion, QString replays)
-    : m_disk(disk),
-      m_path(std::move(path)),
-      m_settings(settings),
-      m_environment(std::move(environment)),
-      m_programVersion(std::move(programVersion)),
-      m_replays(std::move(replays)) {}
+QJsonObject RecordContents::toJson() const {
+    const SessionSettings& s = settings;
+    QJsonArray scales;
+    for (int k = 1; k <= 3; ++k)
+        scales.append(QJsonObject{{QStringLiteral("rating"), k},
+                                  {QStringLiteral("left_term"), s.scale(k).left},
+                                  {QStringLiteral("right_term"), s.scale(k).right},
+                                  {QStringLiteral("forced"), s.scale(k).forced}});
+    QJsonObject recorded{{QStringLiteral("data_folder"), s.dataFolder},
+                         {QStringLiteral("judgement_delay_s"), s.judgeDelay},
+                         {QStringLiteral("scales"), scales}};
+    if (s.mode == SessionMode::MakeArt) {
+        recorded.insert(QStringLiteral("trials"), s.trials);
+        recorded.insert(QStringLiteral("force_setting_change"), s.forceSettingChange);
+        recorded.insert(QStringLiteral("hide_settings_after_image"), s.hideSettings);
+    }
+    const QJsonObject env{{QStringLiteral("qt_version"), environment.qtVersion},
+                          {QStringLiteral("operating_system"), environment.operatingSystem},
+                          {QStringLiteral("screen_width_px"), environment.screenPixels.width()},
+                          {QStringLiteral("screen_height_px"), environment.screenPixels.height()},
+                          {QStringLiteral("screen_logical_dpi"), environment.logicalDpi},
+                          {QStringLiteral("screen_device_pixel_ratio"), environment.devicePixelRatio}};
+    QJsonObject record{
+        {QStringLiteral("record"), QStringLiteral("Pictor session record")},
+        {QStringLiteral("record_version"), kRecordVersion},
+        {QStringLiteral("program_version"), programVersion},
+        {QStringLiteral("mode"), modeText(s.mode)},
+        {QStringLiteral("subject_code"), s.subjectCode},
+        {QStringLiteral("settings"), recorded},
+        {QStringLiteral("trials_planned"), trialsPlanned},
+        {QStringLiteral("trials_completed"), trialsCompleted},
+        {QStringLiteral("status"), statusText(status)},
+        {QStringLiteral("failure"), status == SessionStatus::Failed ? QJsonValue(failure) : QJsonValue()},
+        {QStringLiteral("started"), timeOrNull(started)},
+        {QStringLiteral("ended"), timeOrNull(ended)},
+        {QStringLiteral("environment"), env}};
+    if (s.mode == SessionMode::JudgeArt)
+        record.insert(QStringLiteral("replays_record"),
+                      replays.isEmpty() ? QJsonValue() : QJsonValue(replays));
+    return record;
+}
+
+std::optional<RecordContents> RecordContents::fromJson(const QByteArray& text, QString* problem) {
+    problem->clear();
+    QJsonParseError error{};
+    const QJsonObject o = QJsonDocument::fromJson(text, &error).object();
+    if (error.error != QJsonParseError::NoError || o.isEmpty()) {
+        *problem = QStringLiteral("it is not a JSON object (%1)").arg(error.errorString());
+        return std::nullopt;
+    }
+    RecordContents r;
+    const QString mode = o[QStringLiteral("mode")].toString();
+    const QString status = o[QStringLiteral("status")].toString();
+    const int statusIndex = static_cast<int>(
+        std::find(std::begin(kStatusTexts), std::end(kStatusTexts), status) - std::begin(kStatusTexts));
+    const QJsonObject s = o[QStringLiteral("settings")].toObject();
+    const QJsonArray scales = s[QStringLiteral("scales")].toArray();
+    if (mode != modeText(SessionMode::MakeArt) && mode != modeText(SessionMode::JudgeArt))
+        *problem = QStringLiteral("its mode is \"%1\"").arg(mode);
+    else if (statusIndex >= static_cast<int>(std::size(kStatusTexts)))
+        *problem = QStringLiteral("its status is \"%1\"").arg(status);
+    else if (scales.size() != 3)
+        *problem = QStringLiteral("it does not describe three scales");
+    if (!problem->isEmpty()) return std::nullopt;
+    r.settings.mode = mode == modeText(SessionMode::MakeArt) ? SessionMode::MakeArt : SessionMode::JudgeArt;
+    r.status = static_cast<SessionStatus>(statusIndex);
+    r.programVersion = o[QStringLiteral("program_version")].toString();
+    r.settings.subjectCode = o[QStringLiteral("subject_code")].toString();
+    r.settings.dataFolder = s[QStringLiteral("data_folder")].toString();
+    r.settings.judgeDelay = s[QStringLiteral("judgement_delay_s")].toInt();
+    r.settings.trials = s[QStringLiteral("trials")].toInt();
+    r.settings.forceSettingChange = s[QStringLiteral("force_setting_change")].toBool();
+    r.settings.hideSettings = s[QStringLiteral("hide_settings_after_image")].toBool();
+    for (qsizetype k = 0; k < 3; ++k) {
+        const QJsonObject scale = scales[k].toObject();
+        r.settings.scales[static_cast<std::size_t>(k)] = {scale[QStringLiteral("left_term")].toString(),
+                                                          scale[QStringLiteral("right_term")].toString(),
+                                                          scale[QStringLiteral("forced")].toBool()};
+    }
+    r.trialsPlanned = o[QStringLiteral("trials_planned")].toInt();
+    r.trialsCompleted = o[QStringLiteral("trials_completed")].toInt();
+    r.failure = o[QStringLiteral("failure")].toString();
+    r.started = QDateTime::fromString(o[QStringLiteral("started")].toString(), Qt::ISODateWithMs);
+    r.ended = QDateTime::fromString(o[QStringLiteral("ended")].toString(), Qt::ISODateWithMs);
+    r.replays = o[QStringLiteral("replays_record")].toString();
+    const QJsonObject env = o[QStringLiteral("environment")].toObject();
+    r.environment = {env[QStringLiteral("qt_version")].toString(),
+                     env[QStringLiteral("operating_system")].toString(),
+                     QSize(env[QStringLiteral("screen_width_px")].toInt(),
+                           env[QStringLiteral("screen_height_px")].toInt()),
+                     env[QStringLiteral("screen_logical_dpi")].toDouble(),
+                     env[QStringLiteral("screen_device_pixel_ratio")].toDouble()};
+    return r;
+}
+
+SessionRecord::SessionRecord(DataDisk& disk, QString path, RecordContents contents)
+    : m_disk(disk), m_path(std::move(path)), m_contents(std::move(contents)) {}
 
 Status SessionRecord::start(int plannedTrials) {
-    m_plannedTrials = plannedTrials;
-    m_started = now();
+    m_contents.trialsPlanned = plannedTrials;
+    m_contents.started = QDateTime::currentDateTime();
     return write();
 }
 
 Status SessionRecord::trialDone(int trials) {
-    m_trials = trials;
+    m_contents.trialsCompleted = trials;
+    return write();
+}
+
+Status SessionRecord::end(int trials, SessionStatus status) {
+    m_contents.trialsCompleted = trials;
+    m_contents.status = status;
+    m_contents.ended = QDateTime::currentDateTime();
     return write();
 }
 
 Status SessionRecord::finish(int trials) {
-    m_trials = trials;
-    m_state = State::Finished;
-    m_ended = now();
-    if (Status s = write(); !s.isOk()) return s;
+    if (Status s = end(trials, SessionStatus::Finished); !s.isOk()) return s;
     return m_disk.makeReadOnly(m_path);
 }
 
-Status SessionRecord::endEarly(int trials) {
-    m_trials = trials;
-    m_state = State::EndedEarly;
-    m_ended = now();
-    return write();
-}
+Status SessionRecord::endEarly(int trials) { return end(trials, SessionStatus::EndedEarly); }
 
 Status SessionRecord::fail(int trials, const QString& reason) {
-    m_trials = trials;
-    m_state = State::Failed;
-    m_failure = reason;
-    m_ended = now();
-    return write();
-}
-
-QJsonObject SessionRecord::toJson() const {
-    QJsonArray scales;
-    for (int k = 1; k <= 3; ++k) {
-        const ScaleSettings& s = m_settings.scale(k);
-        scales.append(QJsonObject{{QStringLiteral("rating"), k},
-                                  {QStringLiteral("left_term"), s.left},
-                                  {QStringLiteral("right_term"), s.right},
-                                  {QStringLiteral("forced"), s.forced}});
-    }
-    const QJsonObject settings{{QStringLiteral("data_folder"), m_settings.dataFolder},
-                               {QStringLiteral("trials"), m_settings.trials},
-                               {QStringLiteral("judgement_delay_s"), m_settings.judgeDelay},
-                               {QStringLiteral("scales"), scales},
-                               {QStringLiteral("force_setting_change"), m_settings.forceSettingChange},
-                               {QStringLiteral("hide_settings_after_image"), m_settings.hideSettings}};
-    static const char* const kStates[] = {"running", "finished", "ended early", "failed"};
-    const QJsonObject environment{
-        {QStringLiteral("qt_version"), m_environment.qtVersion},
-        {QStringLiteral("operating_system"), m_environment.operatingSystem},
-        {QStringLiteral("screen_width_px"), m_environment.screenPixels.width()},
-        {QStringLiteral("screen_height_px"), m_environment.screenPixels.height()},
-        {QStringLiteral("screen_logical_dpi"), m_environment.logicalDpi},
-        {QStringLiteral("screen_device_pixel_ratio"), m_environment.devicePixelRatio}};
-    QJsonObject record{
-        {QStringLiteral("record"), QStringLiteral("Pictor session record")},
-        {QStringLiteral("record_version"), 1},
-        {QStringLiteral("program_version"), m_programVersion},
-        {QStringLiteral("mode"),
-         m_settings.mode == SessionMode::MakeArt ? QStringLiteral("Make Art") : QStringLiteral("Judge Art")},
-        {QStringLiteral("subject_code"), m_settings.subjectCode},
-        {QStringLiteral("settings"), settings},
-        {QStringLiteral("trials_planned"), m_plannedTrials},
-        {QStringLiteral("trials_completed"), m_trials},
-        {QStringLiteral("status"), QLatin1String(kStates[static_cast<int>(m_state)])},
-        {QStringLiteral("failure"), m_state == State::Failed ? QJsonValue(m_failure) : QJsonValue()},
-        {QStringLiteral("started"), isoWithOffset(m_started)},
-        {QStringLiteral("ended"), m_ended.isValid() ? QJsonValue(isoWithOffset(m_ended)) : QJsonValue()},
-        {QStringLiteral("environment"), environment}};
-    if (m_settings.mode == SessionMode::JudgeArt)
-        record.insert(QStringLiteral("replays_record"),
-                      m_replays.isEmpty() ? QJsonValue() : QJsonValue(m_replays));
-    return record;
+    m_contents.failure = reason;
+    return end(trials, SessionStatus::Failed);
 }
 
 Status SessionRecord::write() {
-    return m_disk.replaceAtomically(m_path, QJsonDocument(toJson()).toJson(QJsonDocument::Indented));
+    return m_disk.replaceAtomically(m_path,
+                                    QJsonDocument(m_contents.toJson()).toJson(QJsonDocument::Indented));
 }

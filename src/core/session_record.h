@@ -1,13 +1,15 @@
 #pragma once
 
-// A record of one session beside its data files: which program and
+// The record of one session beside its data files: which program and
 // settings made them (so rating 1, 2 and 3 can be told apart), when the
 // session ran, how far it got and how it ended. It is JSON, replaced
 // atomically at the start, after each trial and at the end, so after a
 // crash it is the last state it was written in, never a mixture; a
-// finished session's record is made read-only with its data.
+// finished session's record is made read-only with its data. The data
+// files stay as they are; the record is an addition.
 //
-// The data files stay as they are; the record is an addition.
+// RecordContents is the record's one model: the writer fills it and turns
+// it into JSON, the data tool reads it back from JSON.
 
 #include "core/session_settings.h"
 #include "platform/disk.h"
@@ -16,10 +18,13 @@
 #include <QJsonObject>
 #include <QSize>
 #include <QString>
-#include <functional>
 #include <optional>
 
-// Where the session ran, for the record.
+inline constexpr int kRecordVersion = 2;
+
+enum class SessionStatus { Running, Finished, EndedEarly, Failed };
+
+// Where the session ran.
 struct RunEnvironment {
     QString qtVersion;
     QString operatingSystem;
@@ -28,16 +33,39 @@ struct RunEnvironment {
     double devicePixelRatio = 1;
 };
 
+struct RecordContents {
+    QString programVersion;
+    // A Judge Art record leaves out what plays no part in Judge Art: the
+    // number of trials (it replays what was made) and the two
+    // picture-making options.
+    SessionSettings settings;
+    int trialsPlanned = 0;
+    int trialsCompleted = 0;
+    SessionStatus status = SessionStatus::Running;
+    QString failure;  // Failed: the reason
+    QDateTime started;
+    QDateTime ended;  // invalid while running
+    RunEnvironment environment;
+    QString replays;  // Judge Art: the Make Art record it replayed, if there was one
+
+    QJsonObject toJson() const;
+    // Reads what toJson() wrote. `problem` says what is missing or wrong.
+    static std::optional<RecordContents> fromJson(const QByteArray& text, QString* problem);
+};
+
+// "running", "finished", "ended early", "failed".
+QString statusText(SessionStatus status);
+
+// A time as ISO 8601 with its offset from UTC: 2026-12-06T20:12:24.250+01:00.
+QString isoWithOffset(const QDateTime& time);
+
 class SessionRecord {
 public:
-    enum class State { Running, Finished, EndedEarly, Failed };
-
-    // `replays` names the Make Art record that a Judge Art session replays
-    // (empty when there is none). The disk must outlive the record.
-    SessionRecord(DataDisk& disk, QString path, const SessionSettings& settings, RunEnvironment environment,
-                  QString programVersion, QString replays = QString());
+    // The disk must outlive the record.
+    SessionRecord(DataDisk& disk, QString path, RecordContents contents);
 
     const QString& path() const { return m_path; }
+    const RecordContents& contents() const { return m_contents; }
 
     // Each writes the whole record anew.
     Status start(int plannedTrials);
@@ -47,27 +75,11 @@ public:
     Status endEarly(int trials);
     Status fail(int trials, const QString& reason);
 
-    QJsonObject toJson() const;
-
-    // Tests set the wall clock.
-    std::function<QDateTime()> now = [] { return QDateTime::currentDateTime(); };
-
 private:
+    Status end(int trials, SessionStatus status);
     Status write();
 
     DataDisk& m_disk;
     QString m_path;
-    const SessionSettings& m_settings;
-    RunEnvironment m_environment;
-    QString m_programVersion;
-    QString m_replays;
-    int m_plannedTrials = 0;
-    int m_trials = 0;
-    State m_state = State::Running;
-    QString m_failure;
-    QDateTime m_started;
-    QDateTime m_ended;
+    RecordContents m_contents;
 };
-
-// A time as ISO 8601 with its offset from UTC: 2026-12-06T20:12:24.250+01:00.
-QString isoWithOffset(const QDateTime& time);

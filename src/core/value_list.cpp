@@ -1,5 +1,6 @@
 #include "core/value_list.h"
 
+#include <charconv>
 #include <cmath>
 
 namespace {
@@ -17,17 +18,52 @@ struct Formatter {
     QByteArray operator()(float v) const { return formatReal(static_cast<double>(v), 7); }
 };
 
+bool isLineEnd(char c) { return c == '\r' || c == '\n'; }
+
 }  // namespace
 
 QByteArray formatValue(const FieldValue& value) { return std::visit(Formatter{}, value); }
 
-QByteArray formatFields(const QList<FieldValue>& values) {
+QByteArray valueListLine(const QList<FieldValue>& values) {
     QByteArray out;
     for (qsizetype i = 0; i < values.size(); ++i) {
         if (i > 0) out += ',';
         out += formatValue(values[i]);
     }
-    return out;
+    return out + "\r\n";
 }
 
-QByteArray valueListLine(const QList<FieldValue>& values) { return formatFields(values) + "\r\n"; }
+std::optional<double> parseNumber(const QByteArray& text) {
+    const char* begin = text.constData();
+    const char* end = begin + text.size();
+    if (begin != end && *begin == '+') ++begin;
+    double value = 0;
+    const auto [ptr, ec] = std::from_chars(begin, end, value);
+    if (text.isEmpty() || ec != std::errc() || ptr != end || !std::isfinite(value)) return std::nullopt;
+    return value;
+}
+
+bool isWhole(double v, double low, double high) { return v == std::floor(v) && v >= low && v <= high; }
+
+QList<TextLine> splitLines(const QByteArray& text) {
+    QList<TextLine> lines;
+    qsizetype start = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (isLineEnd(text[i])) {
+            lines.append({text.mid(start, i - start), true});
+            if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+            start = i + 1;
+        }
+    }
+    if (start < text.size()) lines.append({text.mid(start), false});
+    return lines;
+}
+
+QString quotedValue(const QByteArray& text) {
+    QString shown = QString::fromLatin1(text.left(40));
+    for (QChar& c : shown)
+        if (c.unicode() < 32 || c.unicode() >= 127) c = u'?';
+    return u'"' + shown + (text.size() > 40 ? QStringLiteral("...\"") : QStringLiteral("\""));
+}
+
+QString boundText(double value) { return QString::number(value, 'g', 15); }

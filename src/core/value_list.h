@@ -4,10 +4,12 @@
 // commas, an empty value written as nothing between its commas, each record
 // ended by CR LF. Numbers never depend on the locale: whole numbers have no
 // point, other numbers use a period and carry 15 significant digits (double)
-// or 7 (32-bit float) without trailing zeros.
+// or 7 (32-bit float) without trailing zeros. Readers take CR LF, LF or a
+// lone CR as a line end.
 
 #include <QByteArray>
 #include <QList>
+#include <QString>
 #include <optional>
 #include <variant>
 
@@ -18,16 +20,27 @@ using FieldValue = std::variant<EmptyValue, long long, double, float>;
 
 QByteArray formatValue(const FieldValue& value);
 
-// The values joined by commas, without a line end.
-QByteArray formatFields(const QList<FieldValue>& values);
-
-// One record: the fields and CR LF.
+// One record: the values joined by commas, and CR LF.
 QByteArray valueListLine(const QList<FieldValue>& values);
 
 // An optional whole number as a field: empty when it holds nothing.
 inline FieldValue optionalField(const std::optional<int>& value) {
     return value ? FieldValue(static_cast<long long>(*value)) : FieldValue(EmptyValue{});
 }
-inline FieldValue optionalField(const std::optional<float>& value) {
-    return value ? FieldValue(*value) : FieldValue(EmptyValue{});
-}
+
+// Reading. A number is written in decimal, with an optional sign and
+// exponent; anything else (blanks inside, a comma as decimal separator, an
+// infinity) is not a number.
+std::optional<double> parseNumber(const QByteArray& text);
+bool isWhole(double value, double low, double high);
+
+struct TextLine {
+    QByteArray text;    // without its line end
+    bool ended = true;  // followed by a line end; a last line without one may be cut off
+};
+QList<TextLine> splitLines(const QByteArray& text);
+
+// A value as messages quote it: at most 40 characters, anything unprintable as "?".
+QString quotedValue(const QByteArray& text);
+// A bound as a person writes it: 16777215, 1.5, 1000000.
+QString boundText(double value);

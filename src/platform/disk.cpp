@@ -2,6 +2,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QSysInfo>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -314,4 +315,94 @@ Status PosixDisk::remove(const QString& path) {
         return failure(what, path, systemReason(errno));
     syncFolderOf(path);
     return Status::ok();
+}
+
+namespace {
+
+class PosixLock final : public DiskLock {
+public:
+    PosixLock(int fd, QByteArray path) : m_fd(fd), m_path(std::move(path)) {}
+    ~PosixLock() override {
+        // Removed while still held, so no one can take a file on its way out.
+        ::unlink(m_path.constData());
+        ::close(m_fd);
+    }
+
+private:
+    int m_fd;
+    QByteArray m_path;
+};
+
+// What a lock file says of its holder: "process 1234 on host".
+QString holderOf(int fd) {
+    char buffer[256] = {};
+    const ssize_t n = ::pread(fd, buffer, sizeof buffer - 1, 0);
+    const QList<QByteArray> lines = QByteArray(buffer, n > 0 ? n : 0).split('\n');
+    bool ok = false;
+    const long long pid = lines.value(0).trimmed().toLongLong(&ok);
+    if (!ok || pid <= 0) return QString();
+    return QStringLiteral("process %1 on \"%2\"").arg(pid).arg(QString::fromUtf8(lines.value(1).trimmed()));
+}
+
+}  // namespace
+
+LockAttempt PosixDisk::lock(const QString& path) {
+    const QByteArray native = nativePath(path);
+    auto failure = [&](const QString& reason) {
+        return Status::error(QStringLiteral("Pictor could not take the lock \"%1\": %2.").arg(path, reason));
+    };
+    LockAttempt attempt;
+    // A holder that ends while this runs removes the file it held; then
+    // the new lock goes on a new file.
+    for (int tries = 0; tries < 8; ++tries) {
+        const int fd = ::open(native.constData(), O_RDWR | O_CREAT | kOpenFlags, 0644);
+        if (fd < 0) {
+            attempt.error = failure(openReason(errno));
+            return attempt;
+        }
+        struct stat st {};
+        Status refused;
+        if (::fstat(fd, &st) != 0)
+            refused = failure(systemReason(errno));
+        else if (!S_ISREG(st.st_mode))
+            refused = failure(notRegular(entryOf(st)));
+        else if (st.st_nlink != 1)
+            refused = failure(QStringLiteral("it has %1 links, not one").arg(st.st_nlink));
+        if (!refused.isOk()) {
+            ::close(fd);
+            attempt.error = refused;
+            return attempt;
+        }
+        struct flock whole {};
+        whole.l_type = F_WRLCK;
+        whole.l_whence = SEEK_SET;
+        if (::fcntl(fd, F_OFD_SETLK, &whole) != 0) {
+            const int error = errno;
+            if (error == EAGAIN || error == EACCES) {
+                attempt.busy = true;
+                attempt.holder = holderOf(fd);
+            } else {
+                attempt.error = failure(systemReason(error));
+            }
+            ::close(fd);
+            return attempt;
+        }
+        struct stat now {};
+        if (::lstat(native.constData(), &now) != 0 || now.st_ino != st.st_ino || now.st_dev != st.st_dev) {
+            ::close(fd);
+            continue;
+        }
+        const QByteArray holder =
+            QByteArray::number(::getpid()) + '\n' + QSysInfo::machineHostName().toUtf8() + "\nPictor\n";
+        if (::ftruncate(fd, 0) != 0 || ::pwrite(fd, holder.constData(), holder.size(), 0) != holder.size()) {
+            attempt.error = failure(systemReason(errno));
+            ::unlink(native.constData());
+            ::close(fd);
+            return attempt;
+        }
+        attempt.held = std::make_unique<PosixLock>(fd, native);
+        return attempt;
+    }
+    attempt.error = failure(QStringLiteral("it keeps being replaced"));
+    return attempt;
 }

@@ -14,6 +14,10 @@
 //   by the program itself, even when it runs as root, because such a file
 //   is the finished record of a session.
 //
+// - A lock is held by the kernel on an open lock file, so it ends with the
+//   process however the process ends; a lock file that no living process
+//   holds is free, whatever a crash left in it.
+//
 // Every failure comes back as a Status naming the file and the reason.
 // PosixDisk is the real disk; tests put in a disk of their own to make a
 // chosen write fail.
@@ -22,6 +26,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <memory>
 
 enum class EntryKind { Missing, File, Folder, Link, Other };
 
@@ -35,6 +40,19 @@ struct EntryInfo {
 // What an entry is, for messages: "a folder", "a symbolic link", "a named
 // pipe", ...
 QString describeEntry(const EntryInfo& entry);
+
+// A lock taken on a lock file; destroying it removes the file and ends the lock.
+class DiskLock {
+public:
+    virtual ~DiskLock() = default;
+};
+
+struct LockAttempt {
+    std::unique_ptr<DiskLock> held;  // set when the lock was taken
+    bool busy = false;               // a living process holds it
+    QString holder;                  // when busy: what the lock file says of its holder, if anything
+    Status error;                    // neither taken nor busy: why not
+};
 
 class DataDisk {
 public:
@@ -65,6 +83,10 @@ public:
 
     // Deletes a regular file; a missing one is fine.
     virtual Status remove(const QString& path) = 0;
+
+    // Takes the lock file at `path`, creating it, unless a living process
+    // holds it. The lock file names this process while it is held.
+    virtual LockAttempt lock(const QString& path) = 0;
 };
 
 class PosixDisk final : public DataDisk {
@@ -77,6 +99,7 @@ public:
     Status readAll(const QString& path, QByteArray* out, qint64 maxBytes = -1) const override;
     Status makeReadOnly(const QString& path) override;
     Status remove(const QString& path) override;
+    LockAttempt lock(const QString& path) override;
 
     // How many times a file's data has been synced to the disk.
     int syncs() const { return m_syncs; }

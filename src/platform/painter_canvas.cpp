@@ -1,7 +1,5 @@
 #include "platform/painter_canvas.h"
 
-#include "platform/colour.h"
-
 #include <QPainter>
 #include <QPen>
 #include <cmath>
@@ -15,8 +13,8 @@ QPointF PainterCanvas::toPixels(CanvasPoint p) const {
 
 namespace {
 
-QPen strokePen(std::uint32_t colour, double width) {
-    QPen pen(colourFromValue(colour));
+QPen strokePen(QRgb colour, double width) {
+    QPen pen{QColor(colour)};
     pen.setWidthF(width < 0 ? 0 : width);
     pen.setCapStyle(Qt::RoundCap);
     pen.setJoinStyle(Qt::RoundJoin);
@@ -31,7 +29,7 @@ QRectF grown(const QRectF& shape, double penWidth) {
 
 }  // namespace
 
-void PainterCanvas::segment(CanvasPoint p1, CanvasPoint p2, std::uint32_t colour) {
+void PainterCanvas::segment(CanvasPoint p1, CanvasPoint p2, QRgb colour) {
     const QPointF a = toPixels(p1);
     const QPointF b = toPixels(p2);
     const double pen = m_penWidth * m_scale;
@@ -42,25 +40,25 @@ void PainterCanvas::segment(CanvasPoint p1, CanvasPoint p2, std::uint32_t colour
     m_current = p2;
 }
 
-void PainterCanvas::continueTo(CanvasPoint p2, std::uint32_t colour) { segment(m_current, p2, colour); }
+void PainterCanvas::continueTo(CanvasPoint p2, QRgb colour) { segment(m_current, p2, colour); }
 
-void PainterCanvas::box(CanvasPoint corner, float width, float height, std::uint32_t colour, BoxFill fill) {
+void PainterCanvas::box(CanvasPoint corner, float width, float height, QRgb colour, BoxFill fill) {
     const QRectF rect =
         QRectF(toPixels(corner), toPixels(CanvasPoint{corner.x + width, corner.y + height})).normalized();
     const double pen = m_penWidth * m_scale;
     paint(grown(rect, pen), [&](QPainter& painter) {
         painter.setPen(strokePen(colour, pen));
         if (fill == BoxFill::Filled)
-            painter.setBrush(colourFromValue(colour));
+            painter.setBrush(QColor(colour));
         else if (m_fillStyle == FillStyle::Solid)
-            painter.setBrush(colourFromValue(m_fillColour));
+            painter.setBrush(QColor(m_fillColour));
         else
             painter.setBrush(Qt::NoBrush);
         painter.drawRect(rect);
     });
 }
 
-void PainterCanvas::ellipse(CanvasPoint centre, float radius, std::uint32_t colour, float aspect) {
+void PainterCanvas::ellipse(CanvasPoint centre, float radius, QRgb colour, float aspect) {
     double rx = radius;
     double ry = radius;
     if (aspect < 1.0f)
@@ -73,7 +71,7 @@ void PainterCanvas::ellipse(CanvasPoint centre, float radius, std::uint32_t colo
     const double pen = m_penWidth * m_scale;
     paint(grown(rect, pen), [&](QPainter& painter) {
         painter.setPen(strokePen(colour, pen));
-        painter.setBrush(m_fillStyle == FillStyle::Solid ? QBrush(colourFromValue(m_fillColour))
+        painter.setBrush(m_fillStyle == FillStyle::Solid ? QBrush(QColor(m_fillColour))
                                                          : QBrush(Qt::NoBrush));
         painter.drawEllipse(c, rx * k, ry * k);
     });

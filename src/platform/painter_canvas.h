@@ -3,14 +3,14 @@
 // The drawing surface of pictures, on anything a QPainter can paint. Canvas
 // units map to pixels at the picture box's layout scale: a unit is 15.8625
 // twips and a pixel 15 twips, so a unit is 1.0575 pixels and the composed
-// pictures, up to about 440 x 355 units, just fill the 471 x 375 pixels
-// inside the box's border. Pen widths are in pixels. A scale above 1 makes
-// everything, pens included, that many times larger, for print.
+// pictures, up to about 440 x 355 units, just fill the picture box. Pen widths are in pixels. A scale above 1
+// makes everything, pens included, that many times larger, for print.
 //
 // ImageCanvas draws into a QImage without smoothing, so what the screen
 // shows, what the data tool writes and what tests check are the same pixels.
 
 #include "platform/canvas.h"
+#include "platform/units.h"
 
 #include <QColor>
 #include <QImage>
@@ -23,11 +23,7 @@ class QPainter;
 class PainterCanvas : public Canvas {
 public:
     static constexpr double kTwipsPerUnit = 15.8625;
-    static constexpr double kTwipsPerPixel = 15.0;
     static constexpr double kPixelsPerUnit = kTwipsPerUnit / kTwipsPerPixel;
-    // The picture box's inside at scale 1, in pixels.
-    static constexpr int kWidth = 471;
-    static constexpr int kHeight = 375;
 
     // REQUIRES: scale > 0.
     explicit PainterCanvas(double scale);
@@ -36,12 +32,12 @@ public:
     QPointF toPixels(CanvasPoint p) const;
 
     void setPenWidth(int pixels) override { m_penWidth = pixels; }
-    void setFillColour(std::uint32_t colour) override { m_fillColour = colour; }
+    void setFillColour(QRgb colour) override { m_fillColour = colour; }
     void setFillStyle(FillStyle style) override { m_fillStyle = style; }
-    void segment(CanvasPoint p1, CanvasPoint p2, std::uint32_t colour) override;
-    void continueTo(CanvasPoint p2, std::uint32_t colour) override;
-    void box(CanvasPoint corner, float width, float height, std::uint32_t colour, BoxFill fill) override;
-    void ellipse(CanvasPoint centre, float radius, std::uint32_t colour, float aspect) override;
+    void segment(CanvasPoint p1, CanvasPoint p2, QRgb colour) override;
+    void continueTo(CanvasPoint p2, QRgb colour) override;
+    void box(CanvasPoint corner, float width, float height, QRgb colour, BoxFill fill) override;
+    void ellipse(CanvasPoint centre, float radius, QRgb colour, float aspect) override;
 
 protected:
     // Runs `draw` with a painter on the surface; `touched` is a rectangle, in
@@ -52,7 +48,7 @@ protected:
 private:
     double m_scale;
     int m_penWidth = 1;
-    std::uint32_t m_fillColour = 0;
+    QRgb m_fillColour = 0;
     FillStyle m_fillStyle = FillStyle::Transparent;
     CanvasPoint m_current;
 };

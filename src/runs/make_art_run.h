@@ -12,18 +12,14 @@
 class MakeArtRun final : public TrialRun {
     Q_OBJECT
 public:
-    MakeArtRun(const RunServices& services, TrialView& view);
+    MakeArtRun(ActiveSession& session, const RunContext& context, TrialView& view);
 
-    // Starts the picture store with the number of trials.
-    Status start() override;
     void startTrial() override;
-
-    // The composition values of the trial under way (empty before the first).
-    const std::optional<CompositionSettings>& composition() const { return m_composition; }
 
 private:
     void endOfTrial() override;
+    Status finishFiles() override { return m_session.files.finishMakeArt(); }
 
     Composer m_composer;
-    std::optional<CompositionSettings> m_composition;
+    CompositionSettings m_composition;  // of the trial under way
 };

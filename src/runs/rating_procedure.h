@@ -4,17 +4,16 @@
 // the order 1, 2, 3, a "Consider How ..." prompt that stands for the
 // judgement delay, then the "Rate How ..." button, then the seven options.
 // It is a small state machine driven by the event loop: the delay is a
-// timer checked against the monotonic clock, the waits are calls from the
-// screen, so the window keeps repainting and no CPU is spent while the
-// subject thinks.
+// timer checked against the monotonic clock, the subject's presses are
+// calls from the screen, so the window keeps repainting and no CPU is spent
+// while the subject thinks.
 //
 // A run calls takeStartTime(), hides its own button, calls presentScales()
 // and, once scalesDone() arrives and its own end-of-trial steps are done,
-// finishTime(), which stores the rating time.
+// finishTime(), which sets the rating time.
 
-#include "core/module1.h"
+#include "core/results_file.h"
 #include "core/session_settings.h"
-#include "core/trial_results.h"
 #include "platform/clock.h"
 #include "platform/timer.h"
 #include "runs/rating_view.h"
@@ -25,17 +24,18 @@
 class RatingProcedure final : public QObject {
     Q_OBJECT
 public:
-    // Everything passed in must outlive the procedure. The judgement delay
-    // and the rate flag are read from the session record at each use.
-    RatingProcedure(Clock& clock, std::unique_ptr<Timer> timer, RatingView& view, Module1& module1,
-                    const std::array<ScaleSettings, 3>& scales, TrialResults& results);
+    // Everything passed in must outlive the procedure.
+    RatingProcedure(Clock& clock, std::unique_ptr<Timer> timer, RatingView& view,
+                    const SessionSettings& settings);
 
-    // REQUIRES: 1 <= trial <= TrialResults::kMaxTrial.
-    void takeStartTime(int trial);
+    // The picture is complete: the rating time starts, the ratings are empty.
+    void takeStartTime();
     void presentScales();
     void finishTime();
+    // The ratings and rating time of the trial rated last.
+    const TrialRatings& result() const { return m_result; }
 
-    // The "Rate !" button has set the rate flag.
+    // The subject pressed "Rate !".
     void ratePressed();
     // Option `index` (1..7) of `scale` has become selected.
     void optionSelected(int scale, int index);
@@ -57,11 +57,9 @@ private:
     Clock& m_clock;
     std::unique_ptr<Timer> m_timer;
     RatingView& m_view;
-    Module1& m_module1;
-    const std::array<ScaleSettings, 3>& m_scales;
-    TrialResults& m_results;
+    const SessionSettings& m_settings;
+    TrialRatings m_result;
     Phase m_phase = Phase::Idle;
-    int m_trial = 0;
     int m_scale = 0;
     double m_startTime = 0;
     double m_delayStart = 0;

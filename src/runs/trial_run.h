@@ -1,18 +1,15 @@
 #pragma once
 
-// What both runs share: the trial counter, the per-trial results, the
-// rating procedure, and the rule that a session stops for good after a
-// file failure. A run is built for one session and one mode; the main
-// screen forwards its button presses to it and hears back through
+// What both runs share: the trial counter against the planned number of
+// trials, the rating procedure, and the rule that a session stops for good
+// after a file failure. A run is built for one started session; the main
+// screen forwards the subject's presses to it and hears back through
 // finished() and failed().
 
-#include "core/data_files.h"
-#include "core/module1.h"
-#include "core/session_record.h"
-#include "core/session_settings.h"
-#include "core/trial_results.h"
+#include "core/session_start.h"
 #include "platform/clock.h"
 #include "platform/random_source.h"
+#include "platform/timer.h"
 #include "runs/rating_procedure.h"
 #include "runs/trial_view.h"
 
@@ -21,38 +18,36 @@
 #include <memory>
 
 // The outside world a run works with. Everything must outlive the run.
-struct RunServices {
+struct RunContext {
     Clock& clock;
     RandomSource& random;
     std::function<std::unique_ptr<Timer>()> makeTimer;
-    Module1& module1;
-    const SessionSettings& settings;
-    SubjectFiles& files;
-    SessionRecord& record;
 };
 
 class TrialRun : public QObject {
     Q_OBJECT
 public:
+    // The run of the session's mode. The session and the view must outlive it.
+    static std::unique_ptr<TrialRun> create(ActiveSession& session, const RunContext& context,
+                                            TrialView& view);
     ~TrialRun() override;
 
-    // Once, when the main screen starts up; nothing is shown on failure.
-    virtual Status start() = 0;
     // The button that starts a trial was pressed.
     virtual void startTrial() = 0;
-
     void ratePressed() { m_rating.ratePressed(); }
     void optionSelected(int scale, int index) { m_rating.optionSelected(scale, index); }
 
+    int trialNo() const { return m_trialNo; }
+    int plannedTrials() const { return m_session.plannedTrials; }
     // A trial has been started and the session has neither ended nor stopped.
     bool isUnderWay() const { return !m_stopped && m_trialNo > 0; }
     // A picture is on the screen and its rating is not yet saved.
     bool trialInProgress() const { return !m_stopped && m_inProgress; }
-    // The session is being ended early: stop without writing anything more.
+    // The ratings and rating time of the trial rated last.
+    const TrialRatings& lastRatings() const { return m_rating.result(); }
+    // The session is being ended early: stop without writing anything more
+    // than the record's "ended early".
     void abandon();
-
-    std::int16_t trialNo() const { return m_trialNo; }
-    const TrialResults& results() const { return m_results; }
 
 signals:
     // The last trial is saved and the files are marked finished.
@@ -61,28 +56,27 @@ signals:
     void failed(const Status& status);
 
 protected:
-    TrialRun(const RunServices& services, TrialView& view);
+    TrialRun(ActiveSession& session, const RunContext& context, TrialView& view);
 
+    bool canStartTrial() const;
     // Starts a trial: the counter moves on. REQUIRES: canStartTrial().
     int beginTrial();
-    bool canStartTrial(int lastTrial) const;
-    // The trial's line is saved: the record says so, and the next trial may
-    // start. False when the record could not be written (the run has failed).
-    bool trialSaved();
-    // The last trial is saved and the data files are finished: the record
-    // follows them.
-    void endSession();
+    // The trial's line is on disk: the record follows, and the session ends
+    // after its last trial.
+    void trialSaved();
     void fail(const Status& status);
 
-    RunServices m_services;
+    ActiveSession& m_session;
+    const RunContext m_context;
     TrialView& m_view;
-    TrialResults m_results;
     RatingProcedure m_rating;
 
 private:
     virtual void endOfTrial() = 0;
+    // The files of a finished session become read-only.
+    virtual Status finishFiles() = 0;
 
-    std::int16_t m_trialNo = 0;
+    int m_trialNo = 0;
     int m_saved = 0;  // trials whose results line is on disk
     bool m_inProgress = false;
     bool m_stopped = false;

@@ -4,7 +4,7 @@
 // scales: the canvas, the start buttons, the sliders and the instruction
 // box. The main screen implements it; run tests implement it with a log.
 
-#include "core/composer.h"
+#include "core/picture.h"
 #include "platform/canvas.h"
 #include "runs/rating_view.h"
 

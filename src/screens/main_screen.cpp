@@ -1,9 +1,5 @@
 #include "screens/main_screen.h"
 
-#include "core/data_files.h"
-#include "platform/numbers.h"
-#include "runs/judge_art_run.h"
-#include "runs/make_art_run.h"
 #include "screens/session.h"
 #include "widgets/canvas_widget.h"
 #include "widgets/centring.h"
@@ -45,22 +41,19 @@ QLabel* valueLabel(QWidget* parent, const char* name, QRect geometry) {
 
 }  // namespace
 
-MainScreen::MainScreen(Session& session) : LayoutWindow(QColor(128, 128, 128)), m_session(session) {
+MainScreen::MainScreen(Session& session, ActiveSession& active)
+    : LayoutWindow(QColor(128, 128, 128)), m_session(session), m_settings(active.settings) {
     setObjectName(QStringLiteral("Mainn"));
     setWindowTitle(QStringLiteral("Make Art !"));
     setFixedSize(twipsToPixels(9960), twipsToPixels(6855));
     buildWidgets();
     setFocusOrder();
-    const RunServices services{
-        session.clock(), session.random(),   [] { return std::make_unique<QtTimer>(); },
-        session.module1, session.settings(), session.files(),
-        session.record()};
-    if (session.settings().mode == SessionMode::MakeArt)
-        m_run = std::make_unique<MakeArtRun>(services, *this);
-    else
-        m_run = std::make_unique<JudgeArtRun>(services, *this);
+    m_run = TrialRun::create(
+        active, RunContext{session.clock(), session.random(), [] { return std::make_unique<QtTimer>(); }},
+        *this);
     connect(m_run.get(), &TrialRun::finished, this, [this] { m_session.endProgram(0); });
     connect(m_run.get(), &TrialRun::failed, this, &MainScreen::stopAfterFailure);
+    startUp();
 }
 
 MainScreen::~MainScreen() = default;
@@ -68,7 +61,7 @@ MainScreen::~MainScreen() = default;
 void MainScreen::buildWidgets() {
     MainWidgets& u = m_ui;
     const QRect canvas = tw(360, 120, 7125, 5685);
-    u.Picture1 = new CanvasWidget(canvas.size(), QColor(192, 192, 192), this);
+    u.Picture1 = new CanvasWidget(canvas.size(), QColor(kPictureGrey), this);
     u.Picture1->setObjectName(QStringLiteral("Picture1"));
     u.Picture1->move(canvas.topLeft());
 
@@ -91,7 +84,7 @@ void MainScreen::buildWidgets() {
             panelLabel(this, captionNames[n - 1], captions[n - 1], tw(7800, top, 1815, kCaptionHeight));
         u.HScroll[n] = addSlider(this, sliderNames[n - 1], 1, 12, 6, 1, 1, tw(7800, top + 480, 1215, 255));
         u.Label[n] = valueLabel(this, valueNames[n - 1], tw(9000, top + 480, 615, 255));
-        connect(u.HScroll[n], &QScrollBar::valueChanged, this, [this, n] { HScroll_Change(n); });
+        connect(u.HScroll[n], &QScrollBar::valueChanged, this, [this, n] { sliderChanged(n); });
     }
 
     u.Command2 = addButton(this, "Command2", QStringLiteral("View Picture"), tw(7800, 4080, 1815, 375));
@@ -132,9 +125,9 @@ void MainScreen::buildWidgets() {
         }
     }
 
-    connect(u.Command1, &QPushButton::clicked, this, &MainScreen::Command1_Click);
-    connect(u.Command2, &QPushButton::clicked, this, &MainScreen::Command2_Click);
-    connect(u.Command3, &QPushButton::clicked, this, &MainScreen::Command3_Click);
+    connect(u.Command1, &QPushButton::clicked, this, &MainScreen::makePicturePressed);
+    connect(u.Command2, &QPushButton::clicked, this, &MainScreen::viewPicturePressed);
+    connect(u.Command3, &QPushButton::clicked, this, [this] { m_run->ratePressed(); });
 }
 
 void MainScreen::setFocusOrder() {
@@ -149,7 +142,7 @@ void MainScreen::setFocusOrder() {
 
 void MainScreen::captionScales() {
     for (int k = 1; k <= 3; ++k) {
-        const ScaleSettings& terms = m_session.settings().scale(k);
+        const ScaleSettings& terms = m_settings.scale(k);
         const auto& row = m_ui.scale(k);
         row[1]->setText(QStringLiteral("Extremely ") + terms.left);
         row[2]->setText(QStringLiteral("Very ") + terms.left);
@@ -160,52 +153,38 @@ void MainScreen::captionScales() {
     }
 }
 
-Status MainScreen::Form_Load() {
+void MainScreen::startUp() {
     keepCentred(this);
     captionScales();
-
-    // Make Art starts the picture store; Judge Art reads what it will replay.
-    if (Status s = m_run->start(); !s.isOk()) return s;
-    const Module1& m = m_session.module1;
-    m_ui.Command2->setVisible(m.MakeArt != 1);
-    m_ui.Command2->setEnabled(m.MakeArt != 1);
-    if (m.MakeArt == 1) m_ui.Label10->show();
-
-    m_session.settings().applySettingChangeRule();
-    if (m_session.settings().forceSettingChange)
+    const bool making = m_settings.mode == SessionMode::MakeArt;
+    m_ui.Command2->setVisible(!making);
+    m_ui.Command2->setEnabled(!making);
+    if (making) m_ui.Label10->show();
+    if (m_settings.forceSettingChange)
         m_ui.Command1->hide();
     else
         m_ui.Label10->setText(QString());
-
-    if (m.JudgeArt == 1) {
+    if (!making) {
         setWindowTitle(QStringLiteral("Judge Art"));
         for (int n = 1; n <= 4; ++n) m_ui.HScroll[n]->hide();
         for (int n = 1; n <= 8; ++n) m_ui.Label[n]->hide();
         m_ui.Label9->setText(QStringLiteral("Judge Art"));
         m_ui.Command1->hide();
     }
-    return Status::ok();
 }
 
-void MainScreen::HScroll_Change(int n) {
-    std::optional<std::int16_t>* values[] = {nullptr, &ObjectCount, &ShapeCount, &SizeCount, &ColourCount};
-    *values[n] = static_cast<std::int16_t>(m_ui.HScroll[n]->value());
-    m_ui.Label[n]->setText(wholeToText(m_ui.HScroll[n]->value()));
+void MainScreen::sliderChanged(int n) {
+    m_ui.Label[n]->setText(QString::number(m_ui.HScroll[n]->value()));
     m_ui.Command1->show();
     m_ui.Label10->setText(QString());
 }
 
-void MainScreen::Command1_Click() {
-    if (m_session.module1.MakeArt == 1) m_run->startTrial();
+void MainScreen::makePicturePressed() {
+    if (m_settings.mode == SessionMode::MakeArt) m_run->startTrial();
 }
 
-void MainScreen::Command2_Click() {
-    if (m_session.module1.JudgeArt == 1) m_run->startTrial();
-}
-
-void MainScreen::Command3_Click() {
-    m_session.module1.RateFlag = 1;
-    m_run->ratePressed();
+void MainScreen::viewPicturePressed() {
+    if (m_settings.mode == SessionMode::JudgeArt) m_run->startTrial();
 }
 
 Canvas& MainScreen::canvas() { return *m_ui.Picture1; }
@@ -275,7 +254,7 @@ void MainScreen::stopAfterFailure(const Status& status) {
     m_ui.Label10->show();
     showProblem(this,
                 status.message() + QStringLiteral("\n\nThe session has been stopped. ") +
-                    m_session.files().keptSentence(),
+                    m_session.active()->files.keptSentence(),
                 [this] { m_session.endProgram(1); });
 }
 
@@ -301,7 +280,7 @@ void MainScreen::closeEvent(QCloseEvent* event) {
                   "A session is under way: %1 of %2 trials are done.\n\nEnd it now? Every finished "
                   "trial is saved in the data files, so nothing is lost.");
     askToConfirm(
-        this, question.arg(m_run->trialNo()).arg(m_session.module1.NumTrials), QStringLiteral("End Session"),
+        this, question.arg(m_run->trialNo()).arg(m_run->plannedTrials()), QStringLiteral("End Session"),
         [this] {
             m_run->abandon();
             m_session.endProgram(0);

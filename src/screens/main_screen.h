@@ -2,21 +2,19 @@
 
 // The window in which the subject works: the picture, the four composition
 // sliders (Make Art), "Make Picture" or "View Picture", the instruction box,
-// "Rate !" and the three rows of rating options. It owns the composition
-// values the sliders set; the run of the session's mode, which it builds at
-// start-up, keeps the trial counter and the results and drives the screen
-// through the TrialView interface.
+// "Rate !" and the three rows of rating options. It shows; the run of the
+// session's mode, which it builds for the started session, keeps the trial
+// counter and drives the screen through the TrialView interface.
 
 #include "platform/status.h"
+#include "runs/trial_run.h"
 #include "runs/trial_view.h"
+#include "widgets/layout_window.h"
 
 #include <array>
 #include <memory>
-#include <optional>
-#include "widgets/layout_window.h"
 
 class CanvasWidget;
-class TrialRun;
 class QButtonGroup;
 class QLabel;
 class QPushButton;
@@ -47,28 +45,12 @@ struct MainWidgets {
 class MainScreen final : public LayoutWindow, public TrialView {
     Q_OBJECT
 public:
-    explicit MainScreen(Session& session);
+    // The started session must outlive the screen.
+    MainScreen(Session& session, ActiveSession& active);
     ~MainScreen() override;
 
     const MainWidgets& ui() const { return m_ui; }
-
-    // Composition values: empty until first assigned, then 1..12.
-    std::optional<std::int16_t> ObjectCount;
-    std::optional<std::int16_t> ShapeCount;
-    std::optional<std::int16_t> SizeCount;
-    std::optional<std::int16_t> ColourCount;
-
-    // Runs once, before the window is first shown. Fails, leaving the setup
-    // screen untouched, when the picture store cannot be started.
-    Status Form_Load();
-
-    void Command1_Click();
-    void Command2_Click();
-    void Command3_Click();
-    // Slider n (1..4) changed value.
-    void HScroll_Change(int n);
-
-    // The run of the session's mode, built at start-up.
+    // The run of the session's mode.
     TrialRun& run() { return *m_run; }
 
     // TrialView
@@ -92,13 +74,21 @@ protected:
 private:
     void buildWidgets();
     void setFocusOrder();
+    // Once, before the window is first shown: centring, the scale captions
+    // and the controls of the mode.
+    void startUp();
     void captionScales();
+    void makePicturePressed();
+    void viewPicturePressed();
+    // Slider n (1..4) changed value.
+    void sliderChanged(int n);
     // A data file could not be written: the controls go, the person at the
     // desk is told which file and why, and the program ends (status 1) once
     // the message is closed. Lines already written stay as they are.
     void stopAfterFailure(const Status& status);
 
     Session& m_session;
+    const SessionSettings& m_settings;
     MainWidgets m_ui;
     std::unique_ptr<TrialRun> m_run;
     bool m_closing = false;

@@ -1,8 +1,6 @@
 #include "screens/setup_screen.h"
 
-#include "core/data_files.h"
-#include "core/subject_code.h"
-#include "platform/numbers.h"
+#include "core/subject.h"
 #include "screens/main_screen.h"
 #include "screens/session.h"
 #include "widgets/centring.h"
@@ -53,6 +51,7 @@ SetupScreen::SetupScreen(Session& session) : LayoutWindow(kYellow), m_session(se
     setFixedSize(twipsToPixels(5205), twipsToPixels(6360));
     buildWidgets();
     setFocusOrder();
+    keepCentred(this);
 }
 
 void SetupScreen::buildWidgets() {
@@ -85,8 +84,8 @@ void SetupScreen::buildWidgets() {
     line->setGeometry(0, twipsToPixels(960), twipsToPixels(7560), 1);
 
     u.Label4 = boldLabel(this, "Label4", QStringLiteral("Set Number of Trials"), tw(120, 1200, 1815, 255));
-    u.HScroll1 = addSlider(this, "HScroll1", 1, 500, 3, 1, 10, tw(2040, 1200, 1095, 255));
-    u.Label5 = valueBox(this, "Label5", QStringLiteral("3"), tw(3120, 1200, 495, 255));
+    u.HScroll1 = addSlider(this, "HScroll1", 1, kMaxTrials, kDefaultTrials, 1, 10, tw(2040, 1200, 1095, 255));
+    u.Label5 = valueBox(this, "Label5", QString::number(kDefaultTrials), tw(3120, 1200, 495, 255));
     u.Label2 =
         boldLabel(this, "Label2", QStringLiteral("Enter Subject's 4 Digit Code"), tw(120, 1680, 2415, 255));
     u.Text1 = addTextBox(this, "Text1", QStringLiteral("0001"), tw(2880, 1680, 855, 270));
@@ -95,7 +94,7 @@ void SetupScreen::buildWidgets() {
     u.DataDir = addTextBox(this, "DataDir", m_session.defaultDataFolder(), tw(2880, 2160, 2175, 300));
     u.DataDir->setCursorPosition(0);
     u.Label6 = boldLabel(this, "Label6", QStringLiteral("Judgement Delay Time"), tw(120, 2640, 1935, 255));
-    u.HScroll2 = addSlider(this, "HScroll2", 0, 20, 0, 1, 1, tw(2160, 2640, 975, 255));
+    u.HScroll2 = addSlider(this, "HScroll2", 0, kMaxJudgeDelay, 0, 1, 1, tw(2160, 2640, 975, 255));
     u.Label3 = valueBox(this, "Label3", QStringLiteral("0"), tw(3120, 2640, 495, 255));
 
     const QString force = QStringLiteral("Force Judgement On");
@@ -120,18 +119,20 @@ void SetupScreen::buildWidgets() {
     u.Command2 = addButton(this, "Command2", QStringLiteral("Judge Art"), tw(3840, 5760, 1215, 495));
     u.Command2->hide();
 
-    connect(u.HScroll1, &QScrollBar::valueChanged, this, &SetupScreen::HScroll1_Change);
-    connect(u.HScroll2, &QScrollBar::valueChanged, this, &SetupScreen::HScroll2_Change);
+    connect(u.HScroll1, &QScrollBar::valueChanged, u.Label5,
+            [label = u.Label5](int v) { label->setText(QString::number(v)); });
+    connect(u.HScroll2, &QScrollBar::valueChanged, u.Label3,
+            [label = u.Label3](int v) { label->setText(QString::number(v)); });
     connect(u.JudgeArtOption, &QRadioButton::toggled, this, [this](bool on) {
-        if (on) JudgeArtOption_Click();
+        if (on) showModeControls(SessionMode::JudgeArt);
     });
     connect(u.MakeArtOption, &QRadioButton::toggled, this, [this](bool on) {
-        if (on) MakeArtOption_Click();
+        if (on) showModeControls(SessionMode::MakeArt);
     });
-    connect(u.Text1, &QLineEdit::textChanged, this, &SetupScreen::Text1_Change);
-    connect(u.Text1, &QLineEdit::returnPressed, this, [this] { Text1_KeyPress(13); });
-    connect(u.Command1, &QPushButton::clicked, this, &SetupScreen::Command1_Click);
-    connect(u.Command2, &QPushButton::clicked, this, &SetupScreen::Command2_Click);
+    connect(u.Text1, &QLineEdit::textChanged, this, &SetupScreen::codeChanged);
+    connect(u.Text1, &QLineEdit::returnPressed, this, &SetupScreen::codeEntered);
+    connect(u.Command1, &QPushButton::clicked, this, [this] { startSession(SessionMode::MakeArt); });
+    connect(u.Command2, &QPushButton::clicked, this, [this] { startSession(SessionMode::JudgeArt); });
 }
 
 void SetupScreen::setFocusOrder() {
@@ -144,104 +145,62 @@ void SetupScreen::setFocusOrder() {
     u.Command1->setFocus();
 }
 
-SessionSettings SetupScreen::captureSettings(SessionMode mode) const {
+SessionSettings SetupScreen::settings(SessionMode mode) const {
     SessionSettings s;
     s.mode = mode;
     s.subjectCode = m_ui.Text1->text();
     s.dataFolder = m_ui.DataDir->text();
-    s.trials = m_session.module1.NumTrials;
-    s.judgeDelay = m_session.module1.JudgeDelay;
+    s.trials = m_ui.HScroll1->value();
+    s.judgeDelay = m_ui.HScroll2->value();
     const QLineEdit* terms[3][2] = {
         {m_ui.Text1a, m_ui.Text1b}, {m_ui.Text2a, m_ui.Text2b}, {m_ui.Text3a, m_ui.Text3b}};
     const QCheckBox* forced[3] = {m_ui.Check1, m_ui.Check2, m_ui.Check3};
     for (std::size_t k = 0; k < 3; ++k)
-        s.scales[k] = {terms[k][0]->text(), terms[k][1]->text(), checkValue(forced[k]) != 0};
-    s.forceSettingChange = checkValue(m_ui.Check4) != 0;
-    s.hideSettings = checkValue(m_ui.Check5) != 0;
+        s.scales[k] = {terms[k][0]->text(), terms[k][1]->text(), forced[k]->isChecked()};
+    s.forceSettingChange = m_ui.Check4->isChecked();
+    s.hideSettings = m_ui.Check5->isChecked();
     return s;
 }
 
-void SetupScreen::Form_Load() {
-    m_session.module1.NumTrials = 3;
-    keepCentred(this);
-}
-
-void SetupScreen::HScroll1_Change() {
-    m_session.module1.NumTrials = static_cast<std::int16_t>(m_ui.HScroll1->value());
-    m_ui.Label5->setText(wholeToText(m_session.module1.NumTrials));
-}
-
-void SetupScreen::HScroll2_Change() {
-    m_session.module1.JudgeDelay = static_cast<std::int16_t>(m_ui.HScroll2->value());
-    m_ui.Label3->setText(wholeToText(m_session.module1.JudgeDelay));
-}
-
-void SetupScreen::setMakeArtControlsVisible(bool visible) {
+void SetupScreen::showModeControls(SessionMode mode) {
+    const bool making = mode == SessionMode::MakeArt;
+    m_ui.Command2->setVisible(!making);
     for (QWidget* w : std::initializer_list<QWidget*>{m_ui.Command1, m_ui.HScroll1, m_ui.Label4, m_ui.Label5,
                                                       m_ui.Check4, m_ui.Check5})
-        w->setVisible(visible);
+        w->setVisible(making);
 }
 
-void SetupScreen::JudgeArtOption_Click() {
-    m_ui.Command2->setVisible(true);
-    setMakeArtControlsVisible(false);
-}
-
-void SetupScreen::MakeArtOption_Click() {
-    m_ui.Command2->setVisible(false);
-    setMakeArtControlsVisible(true);
-}
-
-void SetupScreen::Text1_Change() {
+void SetupScreen::codeChanged() {
     if (m_ui.Text1->text().size() > 4) m_ui.Text1->setText(QStringLiteral("0000"));
 }
 
-void SetupScreen::Text1_KeyPress(int keyAscii) {
-    if (keyAscii != 13) return;
-    // The same rule as a start, so the experimenter hears of a code that
-    // will be refused while still typing it.
-    if (Status valid = checkSubjectCode(m_ui.Text1->text()); !valid.isOk()) {
+void SetupScreen::codeEntered() {
+    if (Status valid = checkSubjectCode(m_ui.Text1->text()); !valid.isOk())
         showProblem(this, valid.message());
-        return;
-    }
-    m_ui.HScroll1->setEnabled(true);
-    m_ui.Command1->setEnabled(true);
-    m_ui.Command2->setEnabled(true);
 }
 
-void SetupScreen::Command1_Click() { startSession(true); }
-void SetupScreen::Command2_Click() { startSession(false); }
-
-void SetupScreen::startSession(bool makeArt) {
-    if (m_session.Mainn() || m_asking) return;  // a session has started, or a question is open
-    const QString code = m_ui.Text1->text();
-    const Status valid = checkSubjectCode(code);
-    if (!valid.isOk()) {
-        showProblem(this, valid.message());
-        return;
+void SetupScreen::startSession(SessionMode mode) {
+    if (m_session.mainScreen() || m_asking) return;  // a session has started, or a question is open
+    const SessionSettings chosen = settings(mode);
+    const StartDecision decision = m_session.decideStart(chosen);
+    switch (decision.outcome) {
+    case StartDecision::Outcome::Refused: showProblem(this, decision.refusal.message()); return;
+    case StartDecision::Outcome::Ready: beginSession(); return;
+    case StartDecision::Outcome::AskToReplace: break;
     }
-    // Nothing is written before the subject's files have been looked at; an
-    // unfinished earlier session's files are only replaced on request.
-    const SessionSettings settings = captureSettings(makeArt ? SessionMode::MakeArt : SessionMode::JudgeArt);
-    const StartPlan plan = m_session.prepareStart(settings);
-    if (!plan.refusal.isOk()) {
-        showProblem(this, plan.refusal.message());
-        return;
-    }
-    if (plan.unfinished.isEmpty()) return beginSession(settings, {});
     QString files;
-    for (const QString& path : plan.unfinished) files += QStringLiteral("\n    ") + path;
+    for (const QString& path : decision.replace) files += QStringLiteral("\n    ") + path;
     const QString question =
         QStringLiteral(
             "Subject %1 has the files of a session that did not finish:%2\n\nReplace them? They are "
             "deleted before the first picture, and what they hold is lost.")
-            .arg(code, files);
+            .arg(chosen.subjectCode, files);
     m_asking = true;
     askToConfirm(
         this, question, QStringLiteral("Replace"),
-        [this, settings, plan] {
+        [this] {
             m_asking = false;
-            beginSession(settings, plan.unfinished);
+            beginSession();
         },
         [this] {
             m_asking = false;
@@ -249,21 +208,13 @@ void SetupScreen::startSession(bool makeArt) {
         });
 }
 
-void SetupScreen::beginSession(const SessionSettings& settings, const QStringList& replace) {
-    const Module1 before = m_session.module1;
-    if (settings.mode == SessionMode::MakeArt)
-        BeginMakeArt(m_session.module1, settings.subjectCode);
-    else
-        BeginJudgeArt(m_session.module1, settings.subjectCode);
-
-    Status loaded = m_session.loadMainScreen(settings, replace);
-    if (!loaded.isOk()) {
-        m_session.module1 = before;
-        showProblem(this, loaded.message() + QStringLiteral("\n\nThe session has not started."));
+void SetupScreen::beginSession() {
+    if (Status s = m_session.beginSession(); !s.isOk()) {
+        showProblem(this, s.message() + QStringLiteral("\n\nThe session has not started."));
         return;
     }
-    m_session.Mainn()->show();
-    m_session.Mainn()->activateWindow();
+    m_session.mainScreen()->show();
+    m_session.mainScreen()->activateWindow();
     hide();
 }
 

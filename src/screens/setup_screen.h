@@ -2,10 +2,9 @@
 
 // The experimenter's screen: subject code, number of trials, judgement
 // delay, the three rating scales, the picture-making options, the data
-// folder and the mode. Its two start buttons fill the session record and
-// open the main screen. It stays loaded, hidden, after the start: its
-// widgets are the only store of the scale terms, the check boxes and the
-// data folder, and the main screen reads them there.
+// folder and the mode. A start button captures all of it once as the
+// session's settings, asks what the core decides about the start, and
+// opens the main screen; the screen is hidden for good after a start.
 
 #include "core/session_settings.h"
 
@@ -56,18 +55,8 @@ public:
 
     const SetupWidgets& ui() const { return m_ui; }
 
-    // Everything the screen holds, as a start button would capture it.
-    SessionSettings captureSettings(SessionMode mode) const;
-
-    void Form_Load();
-    void HScroll1_Change();
-    void HScroll2_Change();
-    void JudgeArtOption_Click();
-    void MakeArtOption_Click();
-    void Text1_Change();
-    void Text1_KeyPress(int keyAscii);
-    void Command1_Click();
-    void Command2_Click();
+    // Everything the screen holds, as a start in `mode` captures it.
+    SessionSettings settings(SessionMode mode) const;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -75,10 +64,15 @@ protected:
 private:
     void buildWidgets();
     void setFocusOrder();
-    void setMakeArtControlsVisible(bool visible);
-    // The start shared by both buttons; makeArt chooses the mode.
-    void startSession(bool makeArt);
-    void beginSession(const SessionSettings& settings, const QStringList& replace);
+    // The mode options show the controls of their mode.
+    void showModeControls(SessionMode mode);
+    // A fifth character in the code field turns the code into "0000".
+    void codeChanged();
+    // Enter in the code field says at once whether a start would take the code.
+    void codeEntered();
+    // The start shared by both start buttons.
+    void startSession(SessionMode mode);
+    void beginSession();
 
     Session& m_session;
     SetupWidgets m_ui;

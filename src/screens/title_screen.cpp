@@ -37,12 +37,12 @@ TitleScreen::TitleScreen(Session& session) : LayoutWindow(QColor(255, 255, 192))
     subtitle->setFont(sansFont(9.75, true));
 
     m_begin = addButton(this, "Begin", QStringLiteral("Begin"), tw(2865, 3120, 1215, 495));
-    connect(m_begin, &QPushButton::clicked, this, &TitleScreen::Begin_Click);
+    connect(m_begin, &QPushButton::clicked, this, &TitleScreen::beginPressed);
     m_begin->setFocus();
 }
 
-void TitleScreen::Begin_Click() {
-    SetupScreen* setup = m_session.ArtTest();
+void TitleScreen::beginPressed() {
+    SetupScreen* setup = m_session.setupScreen();
     setup->show();
     setup->activateWindow();
     hide();

@@ -14,12 +14,13 @@ class TitleScreen final : public LayoutWindow {
 public:
     explicit TitleScreen(Session& session);
 
-    void Begin_Click();
-
 protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    // Opens the setup screen for the experimenter.
+    void beginPressed();
+
     Session& m_session;
     QPushButton* m_begin = nullptr;
 };

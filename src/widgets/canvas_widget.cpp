@@ -16,22 +16,22 @@ void CanvasWidget::clear() {
     update();
 }
 
-void CanvasWidget::segment(CanvasPoint p1, CanvasPoint p2, std::uint32_t colour) {
+void CanvasWidget::segment(CanvasPoint p1, CanvasPoint p2, QRgb colour) {
     m_canvas.segment(p1, p2, colour);
     update();
 }
 
-void CanvasWidget::continueTo(CanvasPoint p2, std::uint32_t colour) {
+void CanvasWidget::continueTo(CanvasPoint p2, QRgb colour) {
     m_canvas.continueTo(p2, colour);
     update();
 }
 
-void CanvasWidget::box(CanvasPoint corner, float width, float height, std::uint32_t colour, BoxFill fill) {
+void CanvasWidget::box(CanvasPoint corner, float width, float height, QRgb colour, BoxFill fill) {
     m_canvas.box(corner, width, height, colour, fill);
     update();
 }
 
-void CanvasWidget::ellipse(CanvasPoint centre, float radius, std::uint32_t colour, float aspect) {
+void CanvasWidget::ellipse(CanvasPoint centre, float radius, QRgb colour, float aspect) {
     m_canvas.ellipse(centre, radius, colour, aspect);
     update();
 }

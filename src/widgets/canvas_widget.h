@@ -22,12 +22,12 @@ public:
 
     void clear() override;
     void setPenWidth(int pixels) override { m_canvas.setPenWidth(pixels); }
-    void setFillColour(std::uint32_t colour) override { m_canvas.setFillColour(colour); }
+    void setFillColour(QRgb colour) override { m_canvas.setFillColour(colour); }
     void setFillStyle(FillStyle style) override { m_canvas.setFillStyle(style); }
-    void segment(CanvasPoint p1, CanvasPoint p2, std::uint32_t colour) override;
-    void continueTo(CanvasPoint p2, std::uint32_t colour) override;
-    void box(CanvasPoint corner, float width, float height, std::uint32_t colour, BoxFill fill) override;
-    void ellipse(CanvasPoint centre, float radius, std::uint32_t colour, float aspect) override;
+    void segment(CanvasPoint p1, CanvasPoint p2, QRgb colour) override;
+    void continueTo(CanvasPoint p2, QRgb colour) override;
+    void box(CanvasPoint corner, float width, float height, QRgb colour, BoxFill fill) override;
+    void ellipse(CanvasPoint centre, float radius, QRgb colour, float aspect) override;
 
 signals:
     // Emitted after a paint event has copied the image to the screen.

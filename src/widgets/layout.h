@@ -6,14 +6,12 @@
 // design names; registerFontSubstitutes() maps those names to faces that are
 // installed on a Linux desktop and close in metrics.
 
+#include "platform/units.h"
+
 #include <QColor>
 #include <QFont>
 #include <QRect>
-#include <cstdint>
 
-constexpr int kTwipsPerPixel = 15;
-
-int twipsToPixels(int twips);
 QRect twipsRect(int left, int top, int width, int height);
 
 inline constexpr char kSansFamily[] = "MS Sans Serif";

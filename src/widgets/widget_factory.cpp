@@ -74,5 +74,3 @@ void setBoxBorder(QLabel* label) {
     label->setFrameShape(QFrame::Box);
     label->setLineWidth(1);
 }
-
-int checkValue(const QCheckBox* box) { return box->isChecked() ? 1 : 0; }

@@ -32,6 +32,3 @@ void setBoxBorder(QLabel* label);
 
 // Layout tables give left, top, width, height in twips.
 inline QRect tw(int left, int top, int width, int height) { return twipsRect(left, top, width, height); }
-
-// 0 clear, 1 checked.
-int checkValue(const QCheckBox* box);

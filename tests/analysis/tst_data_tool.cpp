@@ -5,15 +5,17 @@
 #include "analysis/measures.h"
 #include "analysis/picture_render.h"
 #include "analysis/subject_data.h"
-#include "support/test_session.h"
-
-#include "widgets/canvas_widget.h"
+#include "core/composer.h"
+#include "core/picture_store.h"
+#include "platform/painter_canvas.h"
+#include "support/fakes.h"
+#include "support/files.h"
 
 #include <QBuffer>
 #include <QDir>
 #include <QLocale>
 #include <QPainter>
-#include <QScrollBar>
+#include <QTemporaryDir>
 #include <QTest>
 
 namespace {
@@ -41,7 +43,7 @@ Result tool(const QStringList& args) {
 // An image of the background with black rectangles.
 QImage image(QSize size, const QList<QRect>& black) {
     QImage img(size, QImage::Format_RGB32);
-    img.fill(kPictureBackground);
+    img.fill(kPictureGrey);
     QPainter p(&img);
     for (const QRect& r : black) p.fillRect(r, Qt::black);
     return img;
@@ -64,24 +66,23 @@ private slots:
 };
 
 void TestDataTool::madeMatchesTheMainScreen() {
-    // A picture made in a Make Art session, drawn again "as made", is the
-    // main screen's canvas pixel for pixel; "as replayed" is not.
-    TestSession t;
-    t.random.setScript({pick12(12),   pick12(1),   pick12(2), pick12(1),   pick12(2),   pick12(3),
-                        pick12(2),    pick12(12),  pick12(4), pick12(4),   pick12(3),   pick12(12),
-                        pick12(11),   pick12(6),   pick12(9), pick200(10), pick200(20), pick200(150),
-                        pick200(199), pick200(60), pick200(0)});
-    t.openSetup();
-    t.startMakeArt();
-    t.setSliders(3, 11, 10, 9);
-    t.makePicture();
-    const QImage screen = t.main()->ui().Picture1->image();
-    SubjectData s;
-    QVERIFY(loadSubject(t.disk, t.folder(), "0001", &s).isOk());
-    QCOMPARE(s.store.pictures.size(), 1);
-    QCOMPARE(s.store.pictures[0].objects[0].kind, 2);  // scaled when drawn, so made and replayed differ
-    QCOMPARE(renderPicture(s.store.pictures[0], Drawn::Made), screen);
-    QVERIFY(renderPicture(s.store.pictures[0], Drawn::Replayed) != screen);
+    // A picture as Make Art draws it, stored and drawn again "as made", is
+    // the same pixels; "as replayed" is not (kinds 2 and 11 come back smaller).
+    ScriptedRandom random;
+    random.script = {pick12(12),   pick12(1),   pick12(2), pick12(1),   pick12(2),   pick12(3),
+                     pick12(2),    pick12(12),  pick12(4), pick12(11),  pick12(3),   pick12(12),
+                     pick12(11),   pick12(6),   pick12(9), pick200(10), pick200(20), pick200(150),
+                     pick200(199), pick200(60), pick200(0)};
+    Composer composer(random);
+    ImageCanvas screen(kPictureSize, QColor(kPictureGrey));
+    QByteArray art = trialsLine(1) + pictureHeaderLine(3);
+    for (const PictureObject& o : composer.compose({3, 11, 10, 9}))
+        art += objectLine(composer.placeAndDraw(o, screen));
+    PictureStore store;
+    QVERIFY(readPictureStore(art, "a", Extent::Whole, &store).isOk());
+    QCOMPARE(store.pictures[0].objects[0].kind, 2);
+    QCOMPARE(renderPicture(store.pictures[0], Drawn::Made), screen.image());
+    QVERIFY(renderPicture(store.pictures[0], Drawn::Replayed) != screen.image());
 }
 
 void TestDataTool::renderIsRepeatable() {
@@ -97,9 +98,23 @@ void TestDataTool::renderIsRepeatable() {
     for (const char* name : {"0005-trial001.png", "0005-trial002.png"})
         QCOMPARE(readFile(dir.filePath(QStringLiteral("a/") + name)),
                  readFile(dir.filePath(QStringLiteral("b/") + name)));
+    // Twice the size, and the drawing twice as large: the filled circle's
+    // extent doubles with it.
     const QImage png(dir.filePath("a/0005-trial001.png"));
     QCOMPARE(png.size(), QSize(942, 750));
-    QCOMPARE(png.pixelColor(2, 2), kPictureBackground);
+    auto redExtent = [](const QImage& img) {
+        QRect r;
+        for (int y = 0; y < img.height(); ++y)
+            for (int x = 0; x < img.width(); ++x)
+                if (img.pixel(x, y) == qRgb(255, 0, 0)) r |= QRect(x, y, 1, 1);
+        return r;
+    };
+    Picture circle;
+    circle.objects = {{6, 100, 120, 45, 255}};
+    const QRect single = redExtent(renderPicture(circle, Drawn::Replayed)), doubled = redExtent(png);
+    QVERIFY2(std::abs(doubled.width() - 2 * single.width()) <= 2 &&
+                 std::abs(doubled.center().x() - 2 * single.center().x()) <= 2,
+             qPrintable(QStringLiteral("%1 %2").arg(single.width()).arg(doubled.width())));
     const Result svg = tool({"render", data, "0005", "--trial", "1", "--format", "svg", "--out", dir.path()});
     QCOMPARE(svg.status, 0);
     const QByteArray text = readFile(dir.filePath("0005-trial001.svg"));
@@ -115,13 +130,15 @@ void TestDataTool::table() {
     writeFile(f + "0001art.dat", "2\r\n1\r\n9,40,50,13,255\r\n0\r\n");
     writeFile(f + "0001res.dat", "1,1,1,2,3,4,5,,7,1.5\r\n1,2,0,6,7,8,,,,0.25\r\n");
     writeFile(f + "0001res2.dat", "1,1,1,2,3,4,5,,7,1.5,1,2,3,2.75\r\n1,2,0,6,7,8,,,,0.25,,,,0\r\n");
-    writeFile(f + "0001session.json", R"({"status": "finished", "settings": {"scales": [
+    writeFile(f + "0001session.json", R"({"mode": "Make Art", "status": "finished", "settings": {"scales": [
         {"left_term": "Nice, warm", "right_term": "Ugly"}, {"left_term": "Odd", "right_term": "Plain"},
         {"left_term": "Busy", "right_term": "Calm"}]}})");
     writeFile(f + "0002art.dat", "3\r\n1\r\n6,100,120,45,65280\r\n");
     writeFile(f + "0002res.dat", "2,1,1,1,1,1,4,4,4,3\r\n");
     writeFile(f + "0003art.dat", "1\r\n1\r\n9,40,50,13,255\r\n");
     writeFile(f + "0003res.dat", "3,1,1,2,3,4,5,,7,1.5,9\r\n");
+    QDir().mkdir(f + "more");
+    writeFile(f + "more/0004art.dat", "1\r\n2\r\n9,40,50,13,255\r\n9,41,51,13,255\r\n");
     QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));  // decimals stay periods
     const Result r = tool({"table", f, "--measures"});
     QLocale::setDefault(QLocale::c());
@@ -131,8 +148,13 @@ void TestDataTool::table() {
              qPrintable(r.err));
     const QList<QByteArray> lines = r.out.split('\n');
     QCOMPARE(lines.size(), 5);  // header, three rows, and the last line end
-    QVERIFY(lines[0].startsWith("folder,subject_code,trial,objects,shapes,sizes,colours,rating_1,"));
-    QVERIFY(lines[0].endsWith(",object_area_px,overlap"));
+    QCOMPARE(lines[0],
+             QByteArray("folder,subject_code,trial,objects,shapes,sizes,colours,rating_1,rating_2,rating_3,"
+                        "rating_time_s,judge_rating_1,judge_rating_2,judge_rating_3,judge_rating_time_s,"
+                        "scale_1_left,scale_1_right,scale_2_left,scale_2_right,scale_3_left,scale_3_right,"
+                        "make_status,judge_status,coverage,mean_lightness,rms_contrast,balance_dcm,"
+                        "symmetry_lr,symmetry_ud,edge_density,fractal_dimension,object_count,distinct_kinds,"
+                        "distinct_sizes,distinct_colours,object_area_px,overlap"));
     QVERIFY2(
         lines[1].startsWith(f.toUtf8() + ",0001,1,1,2,3,4,5,,7,1.5,1,2,3,2.75,\"Nice, warm\",Ugly,Odd,Plain,"
                                          "Busy,Calm,finished,,0."),
@@ -140,6 +162,9 @@ void TestDataTool::table() {
     QVERIFY2(lines[2].contains(",0001,2,0,6,7,8,,,,0.25,,,,0,"), lines[2].constData());
     QVERIFY2(lines[2].endsWith(",0,0,0,0,0,"), lines[2].constData());  // empty picture: no overlap
     QVERIFY2(lines[3].startsWith(f.toUtf8() + ",0002,1,1,1,1,1,4,4,4,3,,,,,,,,,,,,,"), lines[3].constData());
+    // A picture not yet rated: its object count, then nothing until the measures.
+    const Result unrated = tool({"table", f + "more"});
+    QCOMPARE(unrated.out.split('\n').value(1), (f + "more,0004,1,2").toUtf8() + QByteArray(7 + 4 + 8, ','));
     QCOMPARE(lines[3].count(','), lines[0].count(','));
     QVERIFY(!r.out.contains("0003"));
 }
@@ -201,10 +226,10 @@ void TestDataTool::imageMeasures() {
     QFETCH(double, lr);
     QFETCH(double, ud);
     QFETCH(double, edges);
-    const ImageMeasures m = measureImage(image(QSize(100, 80), squares), kPictureBackground);
+    const ImageMeasures m = measureImage(image(QSize(100, 80), squares), QColor(kPictureGrey));
     QCOMPARE(m.coverage, coverage);
     // L* of the grey background is 77.70; black is 0.
-    const double grey = lightness(kPictureBackground.rgb());
+    const double grey = lightness(kPictureGrey);
     QVERIFY(std::abs(grey - 77.7) < 0.01);
     QCOMPARE(m.meanLightness, (1 - coverage) * grey);
     QVERIFY(std::abs(m.rmsContrast - grey * std::sqrt(coverage * (1 - coverage))) < 1e-4);
@@ -220,7 +245,7 @@ void TestDataTool::boxCounting() {
     // boxes of side s; the dimension is the least-squares slope of log N
     // against log 1/s.
     const ImageMeasures m =
-        measureImage(image(QSize(512, 512), {QRect(128, 128, 256, 256)}), kPictureBackground);
+        measureImage(image(QSize(512, 512), {QRect(128, 128, 256, 256)}), QColor(kPictureGrey));
     double sx = 0, sy = 0, sxx = 0, sxy = 0;
     for (int s = 2; s <= 128; s *= 2) {
         const double x = std::log(1.0 / s), y = std::log(4.0 * 256 / s - 4);
@@ -233,7 +258,7 @@ void TestDataTool::boxCounting() {
 void TestDataTool::storedNumbers() {
     // Kinds 2 and 9 composed from the same size 13 count as one size; two
     // filled squares overlap by a fifth of each.
-    StoredPicture p;
+    Picture p;
     p.objects = {{10, 100, 100, 50, 255},
                  {10, 140, 100, 50, 255},
                  {2, 300, 50, 9.1, 65280},
@@ -244,13 +269,13 @@ void TestDataTool::storedNumbers() {
     QCOMPARE(m.distinctKinds, 3);
     QCOMPARE(m.distinctSizes, 2);
     QCOMPARE(m.distinctColours, 2);
-    StoredPicture one;
+    Picture one;
     one.objects = {p.objects[0]};
     const qint64 square = measurePicture(one).objectArea;
     QVERIFY(square > 50 * 50);
     QVERIFY(m.overlap.has_value() && *m.overlap > 0.05 && *m.overlap < 0.15);
     QVERIFY(m.objectArea > 2 * square);
-    QVERIFY(!measurePicture(StoredPicture{}).overlap.has_value());
+    QVERIFY(!measurePicture(Picture{}).overlap.has_value());
 }
 
 QTEST_MAIN(TestDataTool)

@@ -1,7 +1,8 @@
-// The real disk: what it writes, what it refuses, and that a failed write
-// leaves whole lines.
+// The real disk: what it writes, what it refuses, that a failed write leaves
+// whole lines, that no descriptor is left open, and the lock.
 
 #include "platform/disk.h"
+#include "support/files.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -9,48 +10,28 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <sys/resource.h>
 #include <sys/stat.h>
-#include <csignal>
-
-namespace {
-
-QByteArray contents(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-}
-
-void put(const QString& path, const QByteArray& data) {
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(data);
-}
-
-}  // namespace
+#include <unistd.h>
 
 class TestDisk : public QObject {
     Q_OBJECT
 private slots:
-    void initTestCase();
     void writesReachTheDisk();
     void refusals_data();
     void refusals();
     void failedWriteLeavesWholeLines_data();
     void failedWriteLeavesWholeLines();
     void replaceAtomically();
+    void lock_data();
+    void lock();
 
 private:
     QTemporaryDir m_dir;
 };
 
-void TestDisk::initTestCase() {
-    // A write beyond the file size limit then fails with EFBIG, as a full
-    // disk fails with ENOSPC, instead of killing the process.
-    std::signal(SIGXFSZ, SIG_IGN);
-}
-
 void TestDisk::writesReachTheDisk() {
     PosixDisk disk;
+    const int descriptors = openDescriptors();
     const QString path = m_dir.filePath("0001art.dat");
     QVERIFY(disk.writeNew(path, "3\r\n").isOk());
     QVERIFY(disk.append(path, "1\r\n").isOk());
@@ -59,11 +40,12 @@ void TestDisk::writesReachTheDisk() {
     QVERIFY(disk.readAll(path, &data).isOk());
     QCOMPARE(data, QByteArray("3\r\n1\r\n"));
     QVERIFY(disk.writeNew(path, "2\r\n").isOk());
-    QCOMPARE(contents(path), QByteArray("2\r\n"));
+    QCOMPARE(readFile(path), QByteArray("2\r\n"));
     QVERIFY(disk.makeReadOnly(path).isOk());
     QVERIFY(!disk.inspect(path).writable);
     QVERIFY(disk.remove(path).isOk());
     QCOMPARE(disk.inspect(path).kind, EntryKind::Missing);
+    QCOMPARE(openDescriptors(), descriptors);
 }
 
 void TestDisk::refusals_data() {
@@ -91,14 +73,15 @@ void TestDisk::refusals_data() {
 
 void TestDisk::refusals() {
     // Every way of writing is refused with the file and the reason, quickly,
-    // and leaves whatever was there, or anything a link points to, as it was.
+    // leaves whatever was there, or anything a link points to, as it was,
+    // and keeps no descriptor open.
     QFETCH(QString, setup);
     QFETCH(QString, reason);
     QTemporaryDir dir;
     PosixDisk disk;
     QString path = dir.filePath("0001res.dat");
     const QString elsewhere = dir.filePath("elsewhere.dat");
-    put(elsewhere, "kept\r\n");
+    writeFile(elsewhere, "kept\r\n");
     if (setup == "missing") path = dir.filePath("nowhere/0001res.dat");
     if (setup == "folderfile") path = elsewhere + "/0001res.dat";
     if (setup == "readonly") {
@@ -115,24 +98,25 @@ void TestDisk::refusals() {
         path = dir.filePath("locked/0001res.dat");
         QVERIFY(::chmod(QFile::encodeName(dir.filePath("locked")).constData(), 0555) == 0);
     }
+    const int descriptors = openDescriptors();
     QElapsedTimer timer;
     timer.start();
     QList<Status> results{disk.writeNew(path, "new\r\n"), disk.replaceAtomically(path, "new\r\n")};
-    if (setup != "missing" && setup != "folderfile" && setup != "lockeddir")
-        results << disk.append(path, "new\r\n");
-    if (setup != "readonly" && setup != "lockeddir" && setup != "missing" && setup != "folderfile") {
+    const bool there = setup != "missing" && setup != "folderfile" && setup != "lockeddir";
+    if (there) results << disk.append(path, "new\r\n");
+    if (there && setup != "readonly") {
         QByteArray data;
         results << disk.readAll(path, &data) << disk.makeReadOnly(path);
     }
     for (const Status& s : results) {
-        QVERIFY(!s.isOk());
-        QVERIFY2(s.message().contains(reason), qPrintable(s.message()));
+        QVERIFY2(!s.isOk() && s.message().contains(reason), qPrintable(s.message()));
         QVERIFY2(s.message().contains(path) || s.message().contains("data folder"), qPrintable(s.message()));
     }
     QVERIFY(timer.elapsed() < 2000);
-    QCOMPARE(contents(elsewhere), QByteArray("kept\r\n"));
+    QCOMPARE(openDescriptors(), descriptors);
+    QCOMPARE(readFile(elsewhere), QByteArray("kept\r\n"));
     QVERIFY(!QFile::exists(dir.filePath("outside.dat")));
-    if (setup == "readonly") QCOMPARE(contents(path), QByteArray("kept\r\n"));
+    if (setup == "readonly") QCOMPARE(readFile(path), QByteArray("kept\r\n"));
     if (setup == "lockeddir") ::chmod(QFile::encodeName(dir.filePath("locked")).constData(), 0755);
 }
 
@@ -150,31 +134,80 @@ void TestDisk::failedWriteLeavesWholeLines() {
     const QString path = m_dir.filePath(append ? "full-append.dat" : "full-new.dat");
     const QByteArray first = "1\r\n1\r\n";
     QVERIFY(disk.writeNew(path, first).isOk());
-    rlimit old{};
-    QCOMPARE(::getrlimit(RLIMIT_FSIZE, &old), 0);
-    rlimit limit = old;
-    limit.rlim_cur = static_cast<rlim_t>(append ? first.size() + 12 : 12);
-    QCOMPARE(::setrlimit(RLIMIT_FSIZE, &limit), 0);
     const QByteArray line = "11,149,97,83.7,8257662\r\n";
-    const Status s = append ? disk.append(path, line) : disk.writeNew(path, first + line);
-    QCOMPARE(::setrlimit(RLIMIT_FSIZE, &old), 0);
-    QVERIFY(!s.isOk());
-    QVERIFY2(s.message().contains(path) && s.message().contains("too large"), qPrintable(s.message()));
-    QCOMPARE(contents(path), append ? first : QByteArray());
+    Status s;
+    {
+        const DiskFull full(append ? first.size() + 12 : 12);
+        s = append ? disk.append(path, line) : disk.writeNew(path, first + line);
+    }
+    QVERIFY2(!s.isOk() && s.message().contains(path) && s.message().contains("too large"),
+             qPrintable(s.message()));
+    QCOMPARE(readFile(path), append ? first : QByteArray());
 }
 
 void TestDisk::replaceAtomically() {
     PosixDisk disk;
     const QString path = m_dir.filePath("0001session.json");
-    put(path + ".part", "left by a crash");
+    writeFile(path + ".part", "left by a crash");
     QVERIFY(disk.replaceAtomically(path, "{\"a\": 1}\n").isOk());
     QVERIFY(disk.replaceAtomically(path, "{\"a\": 2}\n").isOk());
-    QCOMPARE(contents(path), QByteArray("{\"a\": 2}\n"));
+    QCOMPARE(readFile(path), QByteArray("{\"a\": 2}\n"));
     QVERIFY(!QFile::exists(path + ".part"));
     QVERIFY(disk.makeReadOnly(path).isOk());
     const Status s = disk.replaceAtomically(path, "{}");
     QVERIFY(!s.isOk() && s.message().contains("read-only"));
-    QCOMPARE(contents(path), QByteArray("{\"a\": 2}\n"));
+    QCOMPARE(readFile(path), QByteArray("{\"a\": 2}\n"));
+}
+
+void TestDisk::lock_data() {
+    // What a crash or another program may have left where the lock goes.
+    QTest::addColumn<QString>("left");
+    QTest::addColumn<QString>("refusal");  // empty: the lock is taken
+    QTest::newRow("nothing") << ""
+                             << "";
+    QTest::newRow("empty file, torn at creation") << "<empty>"
+                                                  << "";
+    QTest::newRow("a living process's number, no lock held") << "1\nelsewhere\nPictor\n"
+                                                             << "";
+    QTest::newRow("hard link to a file elsewhere") << "<hardlink>"
+                                                   << "2 links";
+    QTest::newRow("symbolic link") << "<symlink>"
+                                   << "symbolic link";
+}
+
+void TestDisk::lock() {
+    QFETCH(QString, left);
+    QFETCH(QString, refusal);
+    QTemporaryDir dir;
+    const QString path = dir.filePath("0001session.lock"), elsewhere = dir.filePath("elsewhere");
+    writeFile(elsewhere, "kept\n");
+    if (left == "<hardlink>")
+        QCOMPARE(::link(QFile::encodeName(elsewhere), QFile::encodeName(path)), 0);
+    else if (left == "<symlink>")
+        QVERIFY(QFile::link(elsewhere, path));
+    else if (!left.isEmpty())
+        writeFile(path, left == "<empty>" ? QByteArray() : left.toUtf8());
+    PosixDisk disk;
+    const int descriptors = openDescriptors();
+    LockAttempt first = disk.lock(path);
+    if (!refusal.isEmpty()) {
+        QVERIFY(!first.held && !first.busy);
+        QVERIFY2(first.error.message().contains(refusal) && first.error.message().contains(path),
+                 qPrintable(first.error.message()));
+        QCOMPARE(readFile(elsewhere), QByteArray("kept\n"));
+        QCOMPARE(openDescriptors(), descriptors);
+        return;
+    }
+    QVERIFY2(first.held, qPrintable(first.error.message()));
+    // Held on the open file, so even a second opening in this process finds it busy.
+    const LockAttempt second = disk.lock(path);
+    QVERIFY(second.busy && !second.held);
+    QCOMPARE(second.holder,
+             QStringLiteral("process %1 on \"%2\"").arg(::getpid()).arg(QSysInfo::machineHostName()));
+    first.held.reset();
+    QVERIFY(!QFile::exists(path));
+    QCOMPARE(openDescriptors(), descriptors);
+    QVERIFY(disk.lock(path).held);
 }
 
 QTEST_GUILESS_MAIN(TestDisk)

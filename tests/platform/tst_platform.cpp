@@ -1,40 +1,27 @@
-#include "platform/numbers.h"
+// The random source, the picture surface's scale and the layout unit.
+
 #include "platform/painter_canvas.h"
 #include "platform/random_source.h"
-#include "support/fakes.h"
+#include "platform/units.h"
 
 #include <QTest>
 
 class TestPlatform : public QObject {
     Q_OBJECT
 private slots:
-    void leadingNumber_data();
-    void leadingNumber();
     void randomWholeStaysInRange();
     void realRandomIsBelowOne();
     void imageCanvasScale_data();
     void imageCanvasScale();
 };
 
-void TestPlatform::leadingNumber_data() {
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<double>("expected");
-    QTest::newRow("zeros in front") << "0001" << 1.0;
-    QTest::newRow("letter inside") << "12a4" << 12.0;
-    QTest::newRow("no digits") << "abc" << 0.0;
-    QTest::newRow("empty") << "" << 0.0;
-    QTest::newRow("four digits") << "9999" << 9999.0;
-}
-
-void TestPlatform::leadingNumber() {
-    QFETCH(QString, text);
-    QFETCH(double, expected);
-    QCOMPARE(::leadingNumber(text), expected);
-}
-
 void TestPlatform::randomWholeStaysInRange() {
     // A source that hands out the largest float below 1 must not reach a + m.
-    ScriptedRandom random({0.99999994f, 0.0f, 0.5f});
+    struct Fixed final : RandomSource {
+        QList<float> script{0.99999994f, 0.0f, 0.5f};
+        float next() override { return script.takeFirst(); }
+        void reseedFromClock() override {}
+    } random;
     QCOMPARE(randomWhole(random, 1, 12), 12);
     QCOMPARE(randomWhole(random, 1, 12), 1);
     QCOMPARE(randomWhole(random, 50, 200), 150);
@@ -69,7 +56,7 @@ void TestPlatform::imageCanvasScale() {
     QVERIFY2(far.y() < 375 * scale && far.y() > 374 * scale, qPrintable(QString::number(far.y())));
     // 100 units are 105.75 pixels; a pen of 9 is 9 pixels wide at scale 1.
     canvas.setPenWidth(9);
-    canvas.segment({100, 20}, {100, 300}, 65280);
+    canvas.segment({100, 20}, {100, 300}, qRgb(0, 255, 0));
     auto row = [&](double y) {
         int first = -1, last = -1;
         for (int x = 0; x < canvas.image().width(); ++x)
@@ -85,6 +72,7 @@ void TestPlatform::imageCanvasScale() {
     canvas.clear();
     QCOMPARE(row(150).first, -1);
     QVERIFY(canvas.touched().isEmpty());
+    QCOMPARE(twipsToPixels(7125), 475);  // the picture box, 2-pixel border included
 }
 
 QTEST_MAIN(TestPlatform)

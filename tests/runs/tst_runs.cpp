@@ -1,9 +1,7 @@
 // Both runs without widgets: a view that logs what the screen would show,
 // a fake clock, timer and disk, and a scripted random source.
 
-#include "runs/judge_art_run.h"
-#include "runs/make_art_run.h"
-#include "support/fake_disk.h"
+#include "runs/trial_run.h"
 #include "support/fakes.h"
 
 #include <QJsonDocument>
@@ -25,18 +23,13 @@ public:
         explicit LogCanvas(QStringList& log) : m_log(log) {}
         void clear() override { m_log << "clear"; }
         void setPenWidth(int) override {}
-        void setFillColour(std::uint32_t) override {}
+        void setFillColour(QRgb) override {}
         void setFillStyle(FillStyle) override {}
-        void segment(CanvasPoint, CanvasPoint, std::uint32_t c) override {
-            m_log << QStringLiteral("draw %1").arg(c);
-        }
-        void continueTo(CanvasPoint, std::uint32_t) override {}
-        void box(CanvasPoint, float, float, std::uint32_t c, BoxFill) override {
-            m_log << QStringLiteral("draw %1").arg(c);
-        }
-        void ellipse(CanvasPoint, float, std::uint32_t c, float) override {
-            m_log << QStringLiteral("draw %1").arg(c);
-        }
+        void segment(CanvasPoint, CanvasPoint, QRgb c) override { draw(c); }
+        void continueTo(CanvasPoint, QRgb) override {}
+        void box(CanvasPoint, float, float, QRgb c, BoxFill) override { draw(c); }
+        void ellipse(CanvasPoint, float, QRgb c, float) override { draw(c); }
+        void draw(QRgb c) { m_log << QStringLiteral("draw %1").arg(storedColourOf(c)); }
 
     private:
         QStringList& m_log;
@@ -69,36 +62,52 @@ struct Rig {
     FakeClock clock{100.0, 0.0};
     ScriptedRandom random;
     FakeTimer* timer = nullptr;
-    Module1 module1;
     SessionSettings settings;
     FakeDisk disk;
-    SubjectFiles files{disk, "/d/", "0042"};
-    SessionRecord record{disk, "/d/0042session.json", settings, RunEnvironment{}, "9.9"};
     LogView view;
+    JudgeMaterial material;
+    std::unique_ptr<ActiveSession> session;
+    std::unique_ptr<TrialRun> run;
 
-    Rig() {
+    Rig(SessionMode mode) {
+        settings.mode = mode;
         settings.subjectCode = "0042";
+        settings.trials = 2;
         settings.scales = {{{"Nice", "Ugly", true}, {"Odd", "Plain", false}, {"Busy", "Calm", false}}};
         settings.hideSettings = true;
-        module1.NumTrials = 2;
     }
-    RunServices services() {
-        return {clock,   random,   [this] { return std::unique_ptr<Timer>(timer = new FakeTimer); },
-                module1, settings, files,
-                record};
+    RecordContents contents() const {
+        RecordContents c;
+        c.programVersion = "9.9";
+        c.settings = settings;
+        return c;
+    }
+    // The session has started: the picture store holds its first line.
+    void start() {
+        if (settings.mode == SessionMode::MakeArt) disk.files["/d/0042art.dat"] = {"2\r\n", true};
+        const QString record =
+            settings.mode == SessionMode::MakeArt ? "/d/0042session.json" : "/d/0042session2.json";
+        session.reset(new ActiveSession{
+            settings, SubjectFiles(disk, "/d/", "0042"), SessionRecord(disk, record, contents()), material,
+            settings.mode == SessionMode::MakeArt ? settings.trials : material.store.trials, nullptr});
+        run = TrialRun::create(
+            *session, {clock, random, [this] { return std::unique_ptr<Timer>(timer = new FakeTimer); }},
+            view);
     }
     // The subject waits `think` seconds, presses "Rate !", and chooses.
     void rate(int scale, int index, double think) {
         clock.advance(think);
         timer->fire();
-        module1.RateFlag = 1;
         run->ratePressed();
         run->optionSelected(scale, index);
         QCoreApplication::processEvents();
     }
-    QByteArray file(const char* name) const { return disk.files.value(files.path(name)).data; }
-    QJsonObject json() const { return QJsonDocument::fromJson(file("session.json")).object(); }
-    std::unique_ptr<TrialRun> run;
+    QByteArray file(const char* name) const {
+        return disk.files.value(QStringLiteral("/d/0042") + name).data;
+    }
+    QJsonObject json(const char* name = "session.json") const {
+        return QJsonDocument::fromJson(file(name)).object();
+    }
 };
 
 }  // namespace
@@ -113,14 +122,12 @@ private slots:
 };
 
 void TestRuns::makeArtTrial() {
-    Rig r;
-    r.random.setScript(kPicture);
-    r.run = std::make_unique<MakeArtRun>(r.services(), r.view);
-    QVERIFY(r.run->start().isOk());
-    QCOMPARE(r.file("art.dat"), QByteArray("2\r\n"));
+    Rig r(SessionMode::MakeArt);
+    r.random.script = kPicture;
+    r.start();
     r.run->startTrial();
-    QCOMPARE(r.random.reseeds(), 1);
-    QCOMPARE(r.random.left(), 0);
+    QCOMPARE(r.random.reseeds, 1);
+    QVERIFY(r.random.script.isEmpty());
     QCOMPARE(r.file("art.dat"), "2\r\n" + kPictureLines);
     QCOMPARE(r.view.log,
              (QStringList{"clear", "make hidden", "sliders hidden", "labels hidden", "draw 16776960",
@@ -141,14 +148,13 @@ void TestRuns::makeArtTrial() {
 }
 
 void TestRuns::makeArtSessionEnds() {
-    Rig r;
+    Rig r(SessionMode::MakeArt);
     r.settings.scales[0].forced = false;  // nothing rated: the picture stays
     r.settings.forceSettingChange = false;
     r.settings.hideSettings = false;
-    r.random.setScript(kPicture);
-    r.run = std::make_unique<MakeArtRun>(r.services(), r.view);
+    r.random.script = kPicture;
+    r.start();
     QSignalSpy finished(r.run.get(), &TrialRun::finished);
-    QVERIFY(r.run->start().isOk());
     r.run->startTrial();
     QCOMPARE(r.view.log.mid(r.view.log.size() - 5),
              (QStringList{"make hidden", "sliders shown", "labels shown", "make shown", "instruction "}));
@@ -166,12 +172,11 @@ void TestRuns::makeArtSessionEnds() {
 }
 
 void TestRuns::makeArtStopsOnWriteFailure() {
-    Rig r;
-    r.random.setScript(kPicture);
-    r.run = std::make_unique<MakeArtRun>(r.services(), r.view);
+    Rig r(SessionMode::MakeArt);
+    r.random.script = kPicture;
+    r.start();
     QSignalSpy failed(r.run.get(), &TrialRun::failed);
-    QVERIFY(r.run->start().isOk());
-    r.disk.failAt = 4;  // the first object's line, after the store and the record began
+    r.disk.failAt = 2;  // the first object's line, after the picture's header
     r.run->startTrial();
     QCOMPARE(failed.size(), 1);
     QVERIFY(failed.first().first().value<Status>().message().contains("/d/0042art.dat: No space"));
@@ -184,15 +189,14 @@ void TestRuns::makeArtStopsOnWriteFailure() {
 }
 
 void TestRuns::judgeArtTrials() {
-    Rig r;
-    r.settings.mode = SessionMode::JudgeArt;
+    Rig r(SessionMode::JudgeArt);
     r.settings.scales[2].forced = true;
+    r.settings.trials = 7;  // the store's count wins
     r.disk.files["/d/0042art.dat"] = {"2\r\n" + kPictureLines + "1\r\n2,50,60,9.1,255\r\n", true};
     r.disk.files["/d/0042res.dat"] = {"42,1,2,11,10,9,6,,,1.25\r\n42,2,1,3,4,5,,,,0\r\n", true};
-    r.module1.NumTrials = 7;  // the store's count wins
-    r.run = std::make_unique<JudgeArtRun>(r.services(), r.view);
+    QVERIFY(SubjectFiles(r.disk, "/d/", "0042").loadJudgeMaterial(&r.material).isOk());
+    r.start();
     QSignalSpy finished(r.run.get(), &TrialRun::finished);
-    QVERIFY(r.run->start().isOk());
     for (int trial = 1; trial <= 2; ++trial) {
         r.view.log.clear();
         r.run->startTrial();
@@ -206,7 +210,7 @@ void TestRuns::judgeArtTrials() {
         QCOMPARE(r.view.log.mid(r.view.log.size() - 3),
                  (QStringList{"instruction hidden", "clear", "view shown"}));
     }
-    QCOMPARE(r.module1.NumTrials, std::int16_t(2));
+    QCOMPARE(r.run->plannedTrials(), 2);
     QCOMPARE(r.file("res2.dat"),
              QByteArray("42,1,2,11,10,9,6,,,1.25,7,,1,2.5\r\n42,2,1,3,4,5,,,,0,6,,2,2.5\r\n"));
     QCOMPARE(finished.size(), 1);

@@ -1,15 +1,19 @@
 #pragma once
 
-// Stand-ins for the outside world: a clock the test moves, a random source
-// that plays a script, and a canvas that records every call.
+// Stand-ins for the outside world: a clock the test moves, a timer that
+// fires when told, a random source that plays a script, a canvas that
+// records every call and a disk in memory that can fail a chosen write.
 
+#include "core/picture.h"
 #include "platform/canvas.h"
 #include "platform/clock.h"
+#include "platform/disk.h"
 #include "platform/random_source.h"
 #include "platform/timer.h"
 
 #include <QList>
-#include <QString>
+#include <QMap>
+#include <QSet>
 #include <QStringList>
 
 class FakeClock final : public Clock {
@@ -17,11 +21,7 @@ public:
     // Every reading moves the clock on by `step`, so waits for "strictly
     // more than" end without the test stepping in.
     explicit FakeClock(double start = 1000.0, double step = 0.001) : m_time(start), m_step(step) {}
-    double now() const override {
-        const double t = m_time;
-        m_time += m_step;
-        return t;
-    }
+    double now() const override { return (m_time += m_step) - m_step; }
     void advance(double seconds) { m_time += seconds; }
 
 private:
@@ -29,13 +29,11 @@ private:
     double m_step;
 };
 
-// A timer that fires only when the test says so.
 class FakeTimer final : public Timer {
 public:
     void start(int ms) override {
         running = true;
         lastInterval = ms;
-        ++starts;
     }
     void stop() override { running = false; }
     // Fires if it is running; returns whether it was.
@@ -47,34 +45,20 @@ public:
     }
     bool running = false;
     int lastInterval = -1;
-    int starts = 0;
 };
 
 class ScriptedRandom final : public RandomSource {
 public:
-    explicit ScriptedRandom(QList<float> script = {}) : m_script(std::move(script)) {}
+    // Past the script every entry of twelve comes up in turn, so a
+    // rejection loop still ends.
     float next() override {
-        ++m_draws;
-        if (m_script.isEmpty()) {
-            // Past the script every entry of twelve comes up in turn, so a
-            // rejection loop still ends.
-            m_exhausted = true;
-            return (static_cast<float>(m_draws % 12) + 0.5f) / 12.0f;
-        }
-        return m_script.takeFirst();
+        ++draws;
+        return script.isEmpty() ? (static_cast<float>(draws % 12) + 0.5f) / 12.0f : script.takeFirst();
     }
-    void reseedFromClock() override { ++m_reseeds; }
-    void setScript(QList<float> script) { m_script = std::move(script); }
-    int draws() const { return m_draws; }
-    int reseeds() const { return m_reseeds; }
-    bool exhausted() const { return m_exhausted; }
-    int left() const { return static_cast<int>(m_script.size()); }
-
-private:
-    QList<float> m_script;
-    int m_draws = 0;
-    int m_reseeds = 0;
-    bool m_exhausted = false;
+    void reseedFromClock() override { ++reseeds; }
+    QList<float> script;
+    int draws = 0;
+    int reseeds = 0;
 };
 
 // r that selects entry k (1..12) in a draw of floor(r * 12) + 1.
@@ -82,30 +66,98 @@ inline float pick12(int k) { return (static_cast<float>(k) - 0.5f) / 12.0f; }
 // r that gives offset v (0..199) in floor(r * 200).
 inline float pick200(int v) { return (static_cast<float>(v) + 0.5f) / 200.0f; }
 
+// Colours are logged as the data files store them.
 class RecordingCanvas final : public Canvas {
 public:
     QStringList calls;
     void clear() override { calls << QStringLiteral("clear"); }
     void setPenWidth(int n) override { calls << QStringLiteral("pen %1").arg(n); }
-    void setFillColour(std::uint32_t c) override { calls << QStringLiteral("fillcolour %1").arg(c); }
+    void setFillColour(QRgb c) override { calls << QStringLiteral("fillcolour %1").arg(storedColourOf(c)); }
     void setFillStyle(FillStyle s) override {
         calls << (s == FillStyle::Solid ? QStringLiteral("fill solid") : QStringLiteral("fill transparent"));
     }
-    void segment(CanvasPoint a, CanvasPoint b, std::uint32_t c) override {
-        calls << QStringLiteral("segment %1 %2 %3").arg(pt(a), pt(b)).arg(c);
+    void segment(CanvasPoint a, CanvasPoint b, QRgb c) override {
+        calls << QStringLiteral("segment %1 %2 %3").arg(pt(a), pt(b)).arg(storedColourOf(c));
     }
-    void continueTo(CanvasPoint b, std::uint32_t c) override {
-        calls << QStringLiteral("continue %1 %2").arg(pt(b)).arg(c);
+    void continueTo(CanvasPoint b, QRgb c) override {
+        calls << QStringLiteral("continue %1 %2").arg(pt(b)).arg(storedColourOf(c));
     }
-    void box(CanvasPoint p, float w, float h, std::uint32_t c, BoxFill f) override {
+    void box(CanvasPoint p, float w, float h, QRgb c, BoxFill f) override {
         calls << QStringLiteral("box %1 %2x%3 %4 %5")
                      .arg(pt(p), num(w), num(h))
-                     .arg(c)
+                     .arg(storedColourOf(c))
                      .arg(f == BoxFill::Filled ? QStringLiteral("filled") : QStringLiteral("outline"));
     }
-    void ellipse(CanvasPoint centre, float r, std::uint32_t c, float aspect) override {
-        calls << QStringLiteral("ellipse %1 r%2 %3 a%4").arg(pt(centre), num(r)).arg(c).arg(num(aspect));
+    void ellipse(CanvasPoint centre, float r, QRgb c, float aspect) override {
+        calls << QStringLiteral("ellipse %1 r%2 %3 a%4")
+                     .arg(pt(centre), num(r))
+                     .arg(storedColourOf(c))
+                     .arg(num(aspect));
     }
     static QString num(float v) { return QString::number(static_cast<double>(v), 'g', 7); }
     static QString pt(CanvasPoint p) { return QStringLiteral("(%1,%2)").arg(num(p.x), num(p.y)); }
+};
+
+class FakeDisk final : public DataDisk {
+public:
+    struct File {
+        QByteArray data;
+        bool writable = true;
+    };
+    QMap<QString, File> files;
+    QSet<QString> locked;
+    int writes = 0;  // writes attempted so far
+    int failAt = 0;  // the write (1-based) that fails; 0: none
+
+    EntryInfo inspect(const QString& path) const override {
+        if (!files.contains(path)) return EntryInfo{};
+        return EntryInfo{EntryKind::File, files[path].writable, files[path].data.size(), {}};
+    }
+    Status checkFolderOf(const QString&) const override { return Status::ok(); }
+    Status writeNew(const QString& path, const QByteArray& data) override { return put(path, data, false); }
+    Status append(const QString& path, const QByteArray& data) override {
+        if (!files.contains(path)) return Status::error(path + ": the file does not exist");
+        return put(path, data, true);
+    }
+    Status replaceAtomically(const QString& path, const QByteArray& data) override {
+        return put(path, data, false);
+    }
+    Status readAll(const QString& path, QByteArray* out, qint64) const override {
+        if (!files.contains(path)) return Status::error(path + ": the file does not exist");
+        *out = files[path].data;
+        return Status::ok();
+    }
+    Status makeReadOnly(const QString& path) override {
+        if (!files.contains(path)) return Status::error(path + ": the file does not exist");
+        files[path].writable = false;
+        return Status::ok();
+    }
+    Status remove(const QString& path) override {
+        files.remove(path);
+        return Status::ok();
+    }
+    LockAttempt lock(const QString& path) override {
+        struct Held final : DiskLock {
+            FakeDisk* disk;
+            QString path;
+            Held(FakeDisk* d, QString p) : disk(d), path(std::move(p)) {}
+            ~Held() override { disk->locked.remove(path); }
+        };
+        LockAttempt attempt;
+        if (locked.contains(path)) {
+            attempt.busy = true;
+            return attempt;
+        }
+        locked.insert(path);
+        attempt.held = std::make_unique<Held>(this, path);
+        return attempt;
+    }
+
+private:
+    Status put(const QString& path, const QByteArray& data, bool adding) {
+        if (files.contains(path) && !files[path].writable) return Status::error(path + ": read-only");
+        if (++writes == failAt) return Status::error(path + ": No space left on device");
+        files[path] = File{(adding ? files[path].data : QByteArray()) + data, true};
+        return Status::ok();
+    }
 };

@@ -1,6 +1,5 @@
 #include "support/test_session.h"
 
-#include "core/data_files.h"
 #include "screens/title_screen.h"
 #include "widgets/layout.h"
 #include "widgets/wrapping_radio_button.h"
@@ -17,9 +16,6 @@
 #include <QStyleHints>
 #include <QTest>
 
-#include <sys/resource.h>
-#include <csignal>
-
 TestSession::TestSession() {
     registerFontSubstitutes();
     // Options ignore clicks for a double-click interval after they appear;
@@ -34,15 +30,12 @@ TestSession::~TestSession() {
     session.reset();
 }
 
-QString TestSession::file(const char* name) const { return session->dataFile(name); }
-
 SetupScreen* TestSession::openSetup() {
     session->start();
-    QTest::mouseClick(session->Startup()->findChild<QPushButton*>(QStringLiteral("Begin")), Qt::LeftButton);
-    return session->ArtTest();
+    QTest::mouseClick(session->titleScreen()->findChild<QPushButton*>(QStringLiteral("Begin")),
+                      Qt::LeftButton);
+    return session->setupScreen();
 }
-
-const SetupWidgets& TestSession::setup() { return session->ArtTest()->ui(); }
 
 void TestSession::startMakeArt() { QTest::mouseClick(setup().Command1, Qt::LeftButton); }
 
@@ -85,22 +78,6 @@ QMessageBox* TestSession::message(QWidget* window) {
     return window->findChild<QMessageBox*>(QStringLiteral("pictorMessage"));
 }
 
-QByteArray readFile(const QString& path) {
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly)) return QByteArray("<missing>");
-    return f.readAll();
-}
-
-void writeFile(const QString& path, const QByteArray& data) {
-    QFile f(path);
-    if (f.open(QIODevice::WriteOnly | QIODevice::Truncate)) f.write(data);
-}
-
-bool isReadOnly(const QString& path) {
-    const EntryInfo info = PosixDisk().inspect(path);
-    return info.kind != EntryKind::Missing && !info.writable;
-}
-
 QStringList clippedCaptions(QWidget* window) {
     QStringList clipped;
     for (QWidget* w : window->findChildren<QWidget*>()) {
@@ -127,20 +104,4 @@ QStringList clippedCaptions(QWidget* window) {
             clipped << QStringLiteral("%1 (%2 > %3)").arg(w->objectName()).arg(needed).arg(w->width());
     }
     return clipped;
-}
-
-DiskFull::DiskFull(qint64 bytes) {
-    std::signal(SIGXFSZ, SIG_IGN);  // a failed write, not the end of the process
-    rlimit limit{};
-    ::getrlimit(RLIMIT_FSIZE, &limit);
-    m_old = limit.rlim_cur;
-    limit.rlim_cur = static_cast<rlim_t>(bytes);
-    ::setrlimit(RLIMIT_FSIZE, &limit);
-}
-
-DiskFull::~DiskFull() {
-    rlimit limit{};
-    ::getrlimit(RLIMIT_FSIZE, &limit);
-    limit.rlim_cur = static_cast<rlim_t>(m_old);
-    ::setrlimit(RLIMIT_FSIZE, &limit);
 }

@@ -5,8 +5,8 @@
 // and the subject would, through the widgets.
 
 #include "support/fakes.h"
+#include "support/files.h"
 
-#include "platform/disk.h"
 #include "screens/main_screen.h"
 #include "screens/session.h"
 #include "screens/setup_screen.h"
@@ -32,13 +32,13 @@ public:
     std::unique_ptr<QSignalSpy> ended;
 
     QString folder() const { return dir.path() + QLatin1Char('/'); }
-    // Path of a data file of the current code, e.g. file("art.dat").
-    QString file(const char* name) const;  // the session's own path rule
+    // A data file of subject 0001 in the folder, e.g. file("art.dat").
+    QString file(const char* name) const { return folder() + "0001" + name; }
 
     // Title screen "Begin": the setup screen is created and shown.
     SetupScreen* openSetup();
-    const SetupWidgets& setup();
-    MainScreen* main() const { return session->Mainn(); }
+    const SetupWidgets& setup() { return session->setupScreen()->ui(); }
+    MainScreen* main() const { return session->mainScreen(); }
 
     void startMakeArt();
     void startJudgeArt();
@@ -57,21 +57,3 @@ public:
 // Names of the window's labels, check boxes, option buttons and push
 // buttons whose caption does not fit their box.
 QStringList clippedCaptions(QWidget* window);
-
-// While it lives, a write that would make a file longer than `bytes`
-// fails (EFBIG), as on a full disk.
-class DiskFull {
-public:
-    explicit DiskFull(qint64 bytes);
-    ~DiskFull();
-    DiskFull(const DiskFull&) = delete;
-    DiskFull& operator=(const DiskFull&) = delete;
-
-private:
-    unsigned long long m_old = 0;
-};
-
-QByteArray readFile(const QString& path);
-void writeFile(const QString& path, const QByteArray& data);
-// An existing entry without any write permission bit.
-bool isReadOnly(const QString& path);

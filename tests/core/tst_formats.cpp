@@ -1,0 +1,304 @@
+// The data files' formats: how a picture store, a results row and a judge
+// row are written, and how reading back checks every value; the subject
+// number; the session record; and a corpus of real, damaged and once
+// troublesome files.
+
+#include "core/picture_store.h"
+#include "core/results_file.h"
+#include "core/session_record.h"
+#include "core/subject.h"
+#include "material_check.h"
+
+#include <QDir>
+#include <QFile>
+#include <QJsonDocument>
+#include <QTest>
+#include <QTimeZone>
+
+namespace {
+
+// Two pictures of 2 and 1 objects and their results lines for subject 42.
+const QByteArray kStore =
+    "2\r\n2\r\n3,170,100,80.8,16776960\r\n9,40,249,29,32382\r\n1\r\n2,50,60,9.1,255\r\n";
+const QByteArray kResults = "42,1,2,11,10,9,6,,1,1.25\r\n42,2,1,3,4,5,,,,0\r\n";
+
+Status read(const QByteArray& file, const QByteArray& text, bool partial, PictureStore* store,
+            QList<ResultsRow>* results, QList<JudgeRow>* judged) {
+    const Extent extent = partial ? Extent::Partial : Extent::Whole;
+    if (file == "art") return readPictureStore(text, "/d/0042art.dat", extent, store);
+    if (Status s = readPictureStore(kStore, "/d/0042art.dat", Extent::Whole, store); !s.isOk()) return s;
+    if (file == "res") return readResults(text, "/d/0042res.dat", *store, 42, extent, results);
+    if (Status s = readResults(kResults, "/d/0042res.dat", *store, 42, Extent::Whole, results); !s.isOk())
+        return s;
+    return readJudgeResults(text, "/d/0042res2.dat", *results, judged);
+}
+
+}  // namespace
+
+class TestFormats : public QObject {
+    Q_OBJECT
+private slots:
+    void writing();
+    void reading_data();
+    void reading();
+    void subjectNumber_data();
+    void subjectNumber();
+    void record();
+    void corpus_data();
+    void corpus();
+};
+
+void TestFormats::writing() {
+    // Whole numbers plain, 32-bit floats to 7 significant digits, doubles to
+    // 15, no trailing zeros, an empty field for a scale not asked.
+    QCOMPARE(trialsLine(500), QByteArray("500\r\n"));
+    QCOMPARE(objectLine({11, 149.0f, 97.0f, 93.0 * 0.9, 8257662}), QByteArray("11,149,97,83.7,8257662\r\n"));
+    QCOMPARE(objectLine({2, -1.5f, 0.1f, 13 * 0.7, 255}), QByteArray("2,-1.5,0.1,9.1,255\r\n"));
+    ResultsRow row{12, 3, {1, 12, 11, 10}, {{7, std::nullopt, 1}, 123.456789f}, {}};
+    QCOMPARE(row.encode(), QByteArray("12,3,1,12,11,10,7,,1,123.4568\r\n"));
+    row.rated = {{std::nullopt, 4, std::nullopt}, 0.0001234567891f};
+    QCOMPARE(row.encode(), QByteArray("12,3,1,12,11,10,,4,,0.0001234568\r\n"));
+    QCOMPARE((JudgeRow{"1,1,6,6,6,6,5,,2,8.328125", {{4, 6, 1}, 10.5f}}.encode()),
+             QByteArray("1,1,6,6,6,6,5,,2,8.328125,4,6,1,10.5\r\n"));
+    // What is written reads back to the same values.
+    QString problem;
+    const std::optional<ResultsRow> back = ResultsRow::parse(row.encode().chopped(2), &problem);
+    QVERIFY2(back, qPrintable(problem));
+    QCOMPARE(back->settings, row.settings);
+    QCOMPARE(back->rated.ratings, row.rated.ratings);
+    QCOMPARE(back->rated.time, 0.0001234568f);
+}
+
+void TestFormats::reading_data() {
+    // Each file in turn, against a picture store of 2 and 1 objects and its
+    // results for subject 42. Accepted: `expected` lists what was read.
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<QByteArray>("text");
+    QTest::addColumn<bool>("partial");
+    QTest::addColumn<QString>("expected");  // accepted: what was read; refused: part of the message
+    const QByteArray second = "42,2,1,3,4,5,,,,0\r\n";
+    QTest::newRow("art: written by a session") << QByteArray("art") << kStore << false << "ok 2 1";
+    QTest::newRow("art: one line, blanks")
+        << QByteArray("art") << QByteArray(" 1 , 2 ,6,143,207,45,255, 2,88,61,9.1,65280\r\n") << false
+        << "ok 2";
+    QTest::newRow("art: LF and lone CR")
+        << QByteArray("art") << QByteArray("1\n1\r9,40,50,13,255\n") << false << "ok 1";
+    QTest::newRow("art: values after the last picture ignored")
+        << QByteArray("art") << QByteArray("1\r\n0\r\n5\r\nrubbish") << false << "ok 0";
+    QTest::newRow("art: other kinds skipped whatever they hold")
+        << QByteArray("art")
+        << QByteArray("1\r\n3\r\n0,0,0,0,0\r\n13,-5e9,1e20,-1,99999999\r\n-2,1,1,1.5,1\r\n") << false
+        << "ok 3";
+    QTest::newRow("art: unfinished, the picture cut short is left out")
+        << QByteArray("art") << QByteArray("3\r\n1\r\n9,40,50,13,255\r\n2\r\n9,40,50,13,255\r\n") << true
+        << "ok 1";
+    QTest::newRow("art: unfinished, only the count")
+        << QByteArray("art") << QByteArray("4\r\n") << true << "ok";
+    QTest::newRow("art: empty") << QByteArray("art") << QByteArray() << false
+                                << "ends where the number of trials";
+    QTest::newRow("art: binary") << QByteArray("art") << QByteArray("\x01\x02\xff\r\n", 5) << false
+                                 << "line 1: the number of trials is \"???\"";
+    QTest::newRow("art: cut off mid record") << QByteArray("art") << QByteArray("1\r\n1\r\n9,40,5") << false
+                                             << "line 3: it has no line end, so it may have been cut off";
+    QTest::newRow("art: 13 objects") << QByteArray("art") << QByteArray("1\r\n13\r\n") << false
+                                     << "whole number from 0 to 12";
+    QTest::newRow("art: 501 trials") << QByteArray("art") << QByteArray("501\r\n") << false
+                                     << "whole number from 1 to 500";
+    QTest::newRow("art: too few pictures")
+        << QByteArray("art") << QByteArray("3\r\n0\r\n0\r\n") << false << "ends after 2 of the 3 pictures";
+    QTest::newRow("art: x far outside")
+        << QByteArray("art") << QByteArray("1\r\n1\r\n9,1e308,50,13,255\r\n") << false
+        << "the x of object 1 of picture 1 is \"1e308\"; it must lie between -1000000";
+    QTest::newRow("art: y far outside") << QByteArray("art") << QByteArray("1\r\n1\r\n9,50,-2e6,13,255\r\n")
+                                        << false << "the y of object 1 of picture 1";
+    QTest::newRow("art: kind 2 too small for a pen")
+        << QByteArray("art") << QByteArray("1\r\n1\r\n2,40,50,1.5,255\r\n") << false
+        << "the size of object 1 of picture 1 is \"1.5\"; it must be above 1.5";
+    QTest::newRow("art: colour too large")
+        << QByteArray("art") << QByteArray("1\r\n1\r\n9,40,50,13,16777216\r\n") << false
+        << "the colour of object 1 of picture 1 is \"16777216\"; it must be a whole number from 0 to "
+           "16777215";
+    QTest::newRow("art: fractional kind")
+        << QByteArray("art") << QByteArray("1\r\n1\r\n2.5,40,50,13,255\r\n") << false << "whole number";
+    QTest::newRow("art: nan") << QByteArray("art") << QByteArray("1\r\n1\r\n9,40,50,nan,255\r\n") << false
+                              << "not a number";
+    QTest::newRow("res: written by a session")
+        << QByteArray("res") << kResults << false << "ok 2,11,10,9 6,,1 1.25";
+    QTest::newRow("res: lines after the last trial ignored") << QByteArray("res") << kResults + "junk\r\n"
+                                                             << false << "ok 2,11,10,9 6,,1 1.25";
+    QTest::newRow("res: unfinished, fewer lines")
+        << QByteArray("res") << QByteArray("42,1,2,11,10,9,,5,,0.5\r\n") << true << "ok 2,11,10,9 ,5, 0.5";
+    QTest::newRow("res: too short") << QByteArray("res") << QByteArray("42,1,2,11,10,9,6,,1,1.25\r\n")
+                                    << false << "holds 1 lines";
+    QTest::newRow("res: more lines than pictures")
+        << QByteArray("res") << kResults + second << true << "only 2 complete pictures";
+    QTest::newRow("res: nine fields")
+        << QByteArray("res") << "42,1,2,11,10,9,6,,1\r\n" + second << false << "line 1: it has 9 fields";
+    QTest::newRow("res: NUL bytes") << QByteArray("res")
+                                    << QByteArray("42,1,2,11,10,9,6,,1,\0\r\n", 24) + second << false
+                                    << "line 1: field 10 (the rating time) is \"?\"";
+    QTest::newRow("res: another subject") << QByteArray("res") << "43,1,2,11,10,9,6,,1,1.25\r\n" + second
+                                          << false << "line 1: it belongs to subject 43, not to subject 42";
+    QTest::newRow("res: trials out of order") << QByteArray("res") << "42,2,2,11,10,9,6,,1,1.25\r\n" + second
+                                              << false << "line 1: it is numbered trial 2";
+    QTest::newRow("res: object count of another picture")
+        << QByteArray("res") << "42,1,1,11,10,9,6,,1,1.25\r\n" + second << false
+        << "it gives 1 objects, but picture 1";
+    QTest::newRow("res: shapes 13")
+        << QByteArray("res") << "42,1,2,13,10,9,6,,1,1.25\r\n" + second << false
+        << "field 4 (the shapes) is \"13\"; it must be a whole number from 1 to 12";
+    QTest::newRow("res: colours 0") << QByteArray("res") << "42,1,2,11,10,0,6,,1,1.25\r\n" + second << false
+                                    << "field 6 (the colours)";
+    QTest::newRow("res: rating 8") << QByteArray("res") << "42,1,2,11,10,9,6,,8,1.25\r\n" + second << false
+                                   << "field 9 (rating 3) is \"8\"; it must be a whole number from 1 to 7";
+    QTest::newRow("res: negative time")
+        << QByteArray("res") << "42,1,2,11,10,9,6,,1,-1.25\r\n" + second << false
+        << "field 10 (the rating time) is \"-1.25\"; it must lie between 0 and 604800";
+    QTest::newRow("res: a time of 1e300 seconds")
+        << QByteArray("res") << "42,1,2,11,10,9,6,,1,1e300\r\n" + second << false
+        << "field 10 (the rating time) is \"1e300\"";
+    QTest::newRow("res: cut off") << QByteArray("res") << kResults.chopped(2) << false
+                                  << "line 2: it has no line end";
+    const QByteArray judged = "42,1,2,11,10,9,6,,1,1.25,7,,2,3.5\r\n";
+    QTest::newRow("res2: both trials") << QByteArray("res2") << judged + "42,2,1,3,4,5,,,,0,,,,0\r\n"
+                                       << false << "ok 7,,2 3.5";
+    QTest::newRow("res2: one trial so far") << QByteArray("res2") << judged << false << "ok 7,,2 3.5";
+    QTest::newRow("res2: another results line")
+        << QByteArray("res2") << QByteArray("42,1,2,11,10,9,5,,1,1.25,7,,2,3.5\r\n") << false
+        << "line 1: it does not begin with its line of the results";
+    QTest::newRow("res2: judge rating 0")
+        << QByteArray("res2") << QByteArray("42,1,2,11,10,9,6,,1,1.25,0,,2,3.5\r\n") << false
+        << "field 11 (judge rating 1) is \"0\"";
+    QTest::newRow("res2: five judge fields")
+        << QByteArray("res2") << QByteArray("42,1,2,11,10,9,6,,1,1.25,7,,2,3.5,1\r\n") << false
+        << "5 judge fields";
+    QTest::newRow("res2: three lines") << QByteArray("res2") << judged.repeated(3) << false
+                                       << "holds 3 lines, but the results file holds only 2";
+}
+
+void TestFormats::reading() {
+    QFETCH(QByteArray, file);
+    QFETCH(QByteArray, text);
+    QFETCH(bool, partial);
+    QFETCH(QString, expected);
+    PictureStore store;
+    QList<ResultsRow> results;
+    QList<JudgeRow> judged;
+    const Status s = read(file, text, partial, &store, &results, &judged);
+    if (!expected.startsWith("ok")) {
+        QVERIFY2(!s.isOk() && s.message().contains(expected), qPrintable(s.message()));
+        QVERIFY(s.message().contains("/d/0042" + file + ".dat"));
+        return;
+    }
+    QVERIFY2(s.isOk(), qPrintable(s.message()));
+    auto ratings = [](const TrialRatings& r) {
+        QStringList v;
+        for (const auto& k : r.ratings) v << (k ? QString::number(*k) : QString());
+        return v.join(',') + ' ' + QString::number(static_cast<double>(r.time));
+    };
+    QStringList read{"ok"};
+    if (file == "art")
+        for (const Picture& p : store.pictures) read << QString::number(p.objects.size());
+    if (file == "res") {
+        const CompositionSettings& c = results[0].settings;
+        read << QStringLiteral("%1,%2,%3,%4").arg(c.objects).arg(c.shapes).arg(c.sizes).arg(c.colours)
+             << ratings(results[0].rated);
+        QCOMPARE(results[0].text, text.left(text.indexOf('\r')));
+    }
+    if (file == "res2") read << ratings(judged[0].judged);
+    QCOMPARE(read.join(' '), expected);
+}
+
+void TestFormats::subjectNumber_data() {
+    QTest::addColumn<QString>("code");
+    QTest::addColumn<double>("number");
+    QTest::addColumn<bool>("startsASession");
+    QTest::newRow("zeros in front") << "0001" << 1.0 << true;
+    QTest::newRow("every digit") << "9876" << 9876.0 << true;
+    QTest::newRow("one digit") << "5" << 5.0 << true;
+    QTest::newRow("five digits") << "12345" << 12345.0 << false;
+    QTest::newRow("letter inside") << "12a4" << 12.0 << false;
+    QTest::newRow("no digits") << "abc" << 0.0 << false;
+    QTest::newRow("empty") << "" << 0.0 << false;
+    QTest::newRow("a path") << "../1" << 0.0 << false;
+    QTest::newRow("a blank after") << "12 " << 12.0 << false;
+}
+
+void TestFormats::subjectNumber() {
+    QFETCH(QString, code);
+    QFETCH(double, number);
+    QFETCH(bool, startsASession);
+    QCOMPARE(::subjectNumber(code), number);
+    const Status s = checkSubjectCode(code);
+    QCOMPARE(s.isOk(), startsASession);
+    if (!startsASession)
+        QVERIFY(s.message().contains('"' + code + "\"") && s.message().contains("1 to 4 digits"));
+}
+
+void TestFormats::record() {
+    // West of Greenwich the offset is negative, east positive.
+    const QDate day(2026, 12, 6);
+    const QTime time(20, 12, 24, 250);
+    QCOMPARE(isoWithOffset(QDateTime(day, time, QTimeZone(-5 * 3600 - 1800))),
+             QString("2026-12-06T20:12:24.250-05:30"));
+    QCOMPARE(isoWithOffset(QDateTime(day, time, QTimeZone(3600))), QString("2026-12-06T20:12:24.250+01:00"));
+    // What the writer puts in, the reader takes out; a Judge Art record
+    // leaves out what plays no part in Judge Art.
+    RecordContents r;
+    r.programVersion = "2.0";
+    r.settings = {SessionMode::JudgeArt,
+                  "0042",
+                  "/d/",
+                  13,
+                  7,
+                  {{{"Nice", "Ugly", true}, {"Odd", "Plain", false}, {"Busy", "Calm", true}}},
+                  true,
+                  true};
+    r.trialsPlanned = 4;
+    r.trialsCompleted = 3;
+    r.status = SessionStatus::Failed;
+    r.failure = "disk full";
+    r.started = QDateTime(day, time, QTimeZone(-3600));
+    r.replays = "/d/0042session.json";
+    const QJsonObject json = r.toJson();
+    for (const char* left : {"trials", "force_setting_change", "hide_settings_after_image"})
+        QVERIFY(!json["settings"].toObject().contains(left));
+    QString problem;
+    const std::optional<RecordContents> back =
+        RecordContents::fromJson(QJsonDocument(json).toJson(), &problem);
+    QVERIFY2(back, qPrintable(problem));
+    QCOMPARE(back->toJson(), json);
+    QCOMPARE(back->started, r.started);
+    QVERIFY(!RecordContents::fromJson("{\"mode\": \"Make Art\", \"status\": \"done\"}", &problem));
+    QCOMPARE(problem, QString("its status is \"done\""));
+}
+
+void TestFormats::corpus_data() {
+    // Real files the program wrote, nasty files and every input that once
+    // broke the check (those named ok-... must be accepted): each is either
+    // accepted and sound, or refused with a message that names the file.
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<bool>("accepted");
+    const QDir dir(QStringLiteral(PICTOR_TEST_DATA "/corpus"));
+    const QStringList names = dir.entryList(QDir::Files, QDir::Name);
+    QVERIFY(names.size() >= 30);
+    for (const QString& name : names)
+        QTest::newRow(qPrintable(name)) << dir.filePath(name) << name.startsWith("ok-");
+}
+
+void TestFormats::corpus() {
+    QFETCH(QString, path);
+    QFETCH(bool, accepted);
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QByteArray art, results;
+    splitMaterialInput(file.readAll(), &art, &results);
+    JudgeMaterial material;
+    const Status s =
+        checkJudgeMaterial(art, "/d/0042art.dat", results, "/d/0042res.dat", kMaterialSubject, &material);
+    QVERIFY2(s.isOk() == accepted, qPrintable(s.message()));
+    QVERIFY(s.isOk() ? materialIsSound(material) : s.message().contains("/d/0042"));
+}
+
+QTEST_GUILESS_MAIN(TestFormats)
+#include "tst_formats.moc"

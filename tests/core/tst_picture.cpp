@@ -1,0 +1,244 @@
+// Pictures: the composer's draws in their fixed order and the figure
+// drawing, as canvas calls and as pixels.
+
+#include "core/composer.h"
+#include "core/figure.h"
+#include "platform/painter_canvas.h"
+#include "support/fakes.h"
+
+#include <QTest>
+#include <QtMath>
+
+using Triples = QList<QList<double>>;  // per object: kind, size, colour; or x, y, drawn size
+
+class TestPicture : public QObject {
+    Q_OBJECT
+private slots:
+    void drawing_data();
+    void drawing();
+    void stateCarriesOver();
+    void pixels_data();
+    void pixels();
+    void compose_data();
+    void compose();
+    void regions();
+    void thinningKeepsExactlyC();
+};
+
+void TestPicture::drawing_data() {
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<double>("size");
+    QTest::addColumn<double>("drawn");
+    QTest::addColumn<QStringList>("calls");
+    QTest::newRow("kind 1 at 50,50 size 21")
+        << 1 << 21.0 << 21.0
+        << QStringList{"pen 2", "segment (50,50) (50,71) 8257662", "segment (50,71) (60.5,60.5) 8257662",
+                       "segment (60.5,60.5) (50,50) 8257662"};
+    QTest::newRow("kind 2 size 101") << 2 << 101.0 << 70.7
+                                     << QStringList{"pen 34", "segment (50,50) (50,120.7) 8257662",
+                                                    "segment (50,120.7) (85.35,85.35) 8257662",
+                                                    "segment (85.35,85.35) (50,50) 8257662"};
+    QTest::newRow("kind 2 replayed from 9.1") << 2 << 9.1 << 6.37
+                                              << QStringList{"pen 3", "segment (50,50) (50,56.37) 8257662",
+                                                             "segment (50,56.37) (53.185,53.185) 8257662",
+                                                             "segment (53.185,53.185) (50,50) 8257662"};
+    QTest::newRow("kind 2 replayed from 31.5: a real tie goes to even")
+        << 2 << 31.5 << 22.05
+        << QStringList{"pen 10", "segment (50,50) (50,72.05) 8257662",
+                       "segment (50,72.05) (61.025,61.025) 8257662",
+                       "segment (61.025,61.025) (50,50) 8257662"};
+    QTest::newRow("kind 4 size 13") << 4 << 13.0 << 6.5
+                                    << QStringList{"pen 7", "segment (50,50) (56.5,50) 8257662",
+                                                   "continue (46.75,43.5) 8257662",
+                                                   "continue (37,50) 8257662", "continue (50,50) 8257662"};
+    QTest::newRow("kind 4 size 101") << 4 << 101.0 << 50.5
+                                     << QStringList{"pen 56", "segment (50,50) (100.5,50) 8257662",
+                                                    "continue (24.75,-0.5) 8257662",
+                                                    "continue (-51,50) 8257662", "continue (50,50) 8257662"};
+    QTest::newRow("kind 7 size 101") << 7 << 101.0 << 101.0
+                                     << QStringList{"pen 2", "fillcolour 8257662", "fill transparent",
+                                                    "ellipse (50,50) r50.5 8257662 a0.35"};
+    QTest::newRow("kind 10 size 21") << 10 << 21.0 << 21.0
+                                     << QStringList{"pen 2", "fillcolour 8257662", "fill solid",
+                                                    "box (50,50) 21x21 8257662 filled"};
+    QTest::newRow("kind 11 size 101") << 11 << 101.0 << 90.9
+                                      << QStringList{"pen 2", "fillcolour 8257662", "fill transparent",
+                                                     "box (50,50) 90.9x145.44 8257662 outline"};
+    QTest::newRow("kind 0 draws nothing") << 0 << 21.0 << 21.0 << QStringList{};
+    QTest::newRow("kind 13 draws nothing") << 13 << 21.0 << 21.0 << QStringList{};
+}
+
+void TestPicture::drawing() {
+    QFETCH(int, kind);
+    QFETCH(double, size);
+    QFETCH(double, drawn);
+    QFETCH(QStringList, calls);
+    RecordingCanvas canvas;
+    QCOMPARE(drawFigure(canvas, {kind, 50, 50, size, 8257662}), drawn);
+    QCOMPARE(canvas.calls, calls);
+    QCOMPARE(composedSize({kind, 0, 0, drawn, 0}), size);
+}
+
+void TestPicture::stateCarriesOver() {
+    // Kind 1 leaves the fill that kind 6 set; kind 9 sets it again.
+    RecordingCanvas canvas;
+    drawFigure(canvas, {6, 100, 100, 21, 65280});
+    drawFigure(canvas, {1, 50, 50, 21, 255});
+    drawFigure(canvas, {9, 60, 60, 13, 255});
+    QCOMPARE(canvas.calls.mid(4, 1), QStringList{"pen 2"});
+    QVERIFY(!canvas.calls.mid(4, 4).join(' ').contains("fill"));
+    QCOMPARE(canvas.calls.mid(8),
+             (QStringList{"pen 2", "fillcolour 255", "fill transparent", "box (60,60) 13x13 255 outline"}));
+}
+
+void TestPicture::pixels_data() {
+    // Every kind drawn with size 101 at 200,180 on the real canvas; probes in
+    // canvas units relative to that point, each expected in the object's
+    // colour or in the background.
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<QList<QPointF>>("coloured");
+    QTest::addColumn<QList<QPointF>>("background");
+    using P = QList<QPointF>;
+    QTest::newRow("1 triangle pointing right")
+        << 1 << P{{0, 50}, {50, 50}, {25, 25}} << P{{10, 50}, {53, 50}, {-3, 50}};
+    QTest::newRow("2 thick, 0.7 of the size") << 2 << P{{0, 35}, {35, 35}, {8, 35}} << P{{0, 100}, {60, 35}};
+    QTest::newRow("3 wide triangle pointing up")
+        << 3 << P{{80, 0}, {-160, 0}, {-40, -80}, {20, 0}} << P{{-40, -40}, {86, 0}, {-40, -86}};
+    QTest::newRow("4 thick, 0.5 of the size")
+        << 4 << P{{50, 0}, {-100, 0}, {-25, -50}} << P{{-25, -95}, {90, -40}};
+    QTest::newRow("5 circle, radius half the size")
+        << 5 << P{{50, 0}, {-50, 0}, {0, 50}, {0, -50}} << P{{0, 0}, {56, 0}, {0, 56}, {40, 40}};
+    QTest::newRow("6 filled circle") << 6 << P{{0, 0}, {45, 0}, {0, -45}} << P{{56, 0}, {0, 56}};
+    QTest::newRow("7 oval lying, 0.35 high") << 7 << P{{50, 0}, {0, 17.6}} << P{{0, 0}, {0, 50}, {0, 22}};
+    QTest::newRow("8 filled oval") << 8 << P{{0, 0}, {45, 0}, {-45, 0}, {0, 14}}
+                                   << P{{0, 22}, {0, 45}, {56, 0}};
+    QTest::newRow("9 square from its top-left corner")
+        << 9 << P{{0, 50}, {101, 50}, {50, 101}} << P{{50, 50}, {-4, 50}, {106, 50}};
+    QTest::newRow("10 filled square") << 10 << P{{50, 50}, {5, 96}} << P{{-6, 50}, {50, 107}};
+    QTest::newRow("11 rectangle 0.9 wide, 1.6 high")
+        << 11 << P{{90.9, 70}, {45, 145.44}, {0, 140}} << P{{45, 70}, {97, 70}, {45, 151}};
+    QTest::newRow("12 filled rectangle") << 12 << P{{45, 70}, {45, 140}} << P{{96, 70}, {45, 151}};
+}
+
+void TestPicture::pixels() {
+    QFETCH(int, kind);
+    QFETCH(QList<QPointF>, coloured);
+    QFETCH(QList<QPointF>, background);
+    ImageCanvas canvas(kPictureSize, QColor(kPictureGrey));
+    drawFigure(canvas, {kind, 200, 180, 101, 8289792});  // red 0, green 126, blue 126
+    auto at = [&](QPointF d) {
+        const QPointF p = canvas.toPixels({static_cast<float>(200 + d.x()), static_cast<float>(180 + d.y())});
+        return canvas.image().pixel(qFloor(p.x()), qFloor(p.y()));
+    };
+    for (QPointF d : coloured)
+        QVERIFY2(at(d) == qRgb(0, 126, 126), qPrintable(QStringLiteral("at %1,%2").arg(d.x()).arg(d.y())));
+    for (QPointF d : background)
+        QVERIFY2(at(d) == kPictureGrey, qPrintable(QStringLiteral("at %1,%2").arg(d.x()).arg(d.y())));
+    if (kind != 10) return;
+    // 101 units are 106.8 pixels, plus a pixel of the pen on either side.
+    int across = 0;
+    for (int x = 0; x < kPictureSize.width(); ++x)
+        across += canvas.image().pixel(x, 250) == qRgb(0, 126, 126);
+    QVERIFY2(across >= 108 && across <= 110, qPrintable(QString::number(across)));
+}
+
+void TestPicture::compose_data() {
+    QTest::addColumn<QList<int>>("settings");  // objects, shapes, sizes, colours
+    QTest::addColumn<QList<float>>("script");
+    QTest::addColumn<Triples>("objects");
+    QTest::addColumn<Triples>("placed");
+    QTest::addColumn<int>("draws");
+    QTest::newRow("one kind removed, a removed kind drawn again")
+        << QList<int>{2, 11, 12, 12}
+        << QList<float>{pick12(3),                                         // thin kinds: 3 goes
+                        pick12(3),  pick12(5),    pick12(1),   pick12(2),  // object 1
+                        pick12(12), pick12(12),   pick12(7),               // object 2
+                        pick200(0), pick200(199), pick200(10), pick200(0)}
+        << Triples{{5, 13, 65280}, {12, 101, 126}} << Triples{{70, 299, 13}, {50, 10, 90.9}} << 12;
+    QList<float> oneKind{pick12(1), pick12(2), pick12(2)};  // a repeated hit is drawn again
+    for (int k = 3; k <= 11; ++k) oneKind << pick12(k);
+    oneKind << pick12(1) << pick12(12) << pick12(4) << pick12(6)  // object: kind 1 gone, 12 left
+            << pick200(199) << pick200(5);
+    QTest::newRow("one shape left") << QList<int>{1, 1, 12, 12} << oneKind << Triples{{12, 37, 65535}}
+                                    << Triples{{239, 15, 33.3}} << 18;
+    QTest::newRow("twelve of each takes no thinning draws")
+        << QList<int>{1, 12, 12, 12} << QList<float>{pick12(2), pick12(1), pick12(12), pick200(0), pick200(0)}
+        << Triples{{2, 13, 32382}} << Triples{{50, 50, 9.1}} << 5;
+    // Every colour of the pool in turn: red, green, blue and the dark 126s.
+    const int rgb[12][3] = {{255, 0, 0},   {0, 255, 0},   {0, 0, 255},   {0, 255, 255},
+                            {255, 0, 255}, {255, 255, 0}, {126, 0, 0},   {0, 126, 0},
+                            {0, 0, 126},   {0, 126, 126}, {126, 0, 126}, {126, 126, 0}};
+    for (int k = 1; k <= 12; ++k)
+        QTest::newRow(qPrintable(QStringLiteral("colour %1").arg(k)))
+            << QList<int>{1, 12, 12, 12}
+            << QList<float>{pick12(9), pick12(k), pick12(k), pick200(k), pick200(2 * k)}
+            << Triples{{9, 8.0 * k + 5, rgb[k - 1][0] + 256.0 * rgb[k - 1][1] + 65536.0 * rgb[k - 1][2]}}
+            << Triples{{40.0 + k, 50.0 + 2 * k, 8.0 * k + 5}} << 5;
+}
+
+void TestPicture::compose() {
+    QFETCH(QList<int>, settings);
+    QFETCH(QList<float>, script);
+    QFETCH(Triples, objects);
+    QFETCH(Triples, placed);
+    QFETCH(int, draws);
+    ScriptedRandom random;
+    random.script = script;
+    Composer composer(random);
+    const QList<PictureObject> composed =
+        composer.compose({settings[0], settings[1], settings[2], settings[3]});
+    QCOMPARE(composed.size(), objects.size());
+    RecordingCanvas canvas;
+    for (qsizetype i = 0; i < composed.size(); ++i) {
+        QCOMPARE(composed[i].kind, static_cast<int>(objects[i][0]));
+        QCOMPARE(composed[i].size, objects[i][1]);
+        QCOMPARE(composed[i].colour, static_cast<std::uint32_t>(objects[i][2]));
+        const PictureObject p = composer.placeAndDraw(composed[i], canvas);
+        QCOMPARE(QList<double>({double(p.kind), p.x, p.y, double(p.colour)}),
+                 QList<double>({objects[i][0], placed[i][0], placed[i][1], objects[i][2]}));
+        QCOMPARE(p.size, placed[i][2]);
+    }
+    QCOMPARE(random.draws, draws);
+    QVERIFY(random.script.isEmpty());
+}
+
+void TestPicture::regions() {
+    // Per kind two objects: the first at the lowest draws, the second at the
+    // highest, so both ends of the 200 x 200 region show.
+    const QPoint offsets[] = {{50, 50},  {50, 50},  {160, 80}, {160, 80}, {70, 100}, {70, 100},
+                              {70, 100}, {70, 100}, {40, 50},  {40, 50},  {40, 10},  {40, 10}};
+    for (int kind = 1; kind <= 12; ++kind) {
+        ScriptedRandom random;
+        random.script = {pick12(kind), pick12(5),  pick12(1),  pick12(kind), pick12(6),
+                         pick12(2),    pick200(0), pick200(0), pick200(199), pick200(199)};
+        Composer composer(random);
+        RecordingCanvas canvas;
+        const QList<PictureObject> objects = composer.compose({2, 12, 12, 12});
+        const PictureObject low = composer.placeAndDraw(objects[0], canvas);
+        const PictureObject high = composer.placeAndDraw(objects[1], canvas);
+        QCOMPARE(QPointF(low.x, low.y), QPointF(offsets[kind - 1]));
+        QCOMPARE(QPointF(high.x, high.y), QPointF(offsets[kind - 1] + QPoint(199, 199)));
+    }
+}
+
+void TestPicture::thinningKeepsExactlyC() {
+    // With a real generator no picture shows more distinct kinds or sizes
+    // than its setting allows.
+    StdRandomSource random;
+    random.reseed(7);
+    Composer composer(random);
+    for (int c = 1; c <= 12; ++c) {
+        for (int picture = 0; picture < 20; ++picture) {
+            QSet<int> kinds, sizes;
+            for (const PictureObject& o : composer.compose({12, c, c, 12})) {
+                QVERIFY(o.kind >= 1 && o.kind <= 12 && static_cast<int>(o.size) % 8 == 5);
+                kinds.insert(o.kind);
+                sizes.insert(static_cast<int>(o.size));
+            }
+            QVERIFY(kinds.size() <= c && sizes.size() <= c);
+        }
+    }
+}
+
+QTEST_MAIN(TestPicture)
+#include "tst_picture.moc"

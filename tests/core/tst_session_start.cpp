@@ -1,0 +1,240 @@
+// Whether a session may start and what its start writes, decided without
+// windows, over real files: each row plants what a folder may hold and says
+// what a start must do. A refused or declined start changes nothing.
+
+#include "core/session_start.h"
+#include "support/files.h"
+
+#include <QDir>
+#include <QFile>
+#include <QJsonDocument>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <sys/stat.h>
+
+namespace {
+
+const QByteArray kStore = "1\r\n1\r\n9,40,50,13,255\r\n";
+const QByteArray kResults = "1,1,1,2,3,4,1,4,7,2.5\r\n";
+const QByteArray kFinishedRecord =
+    R"({"mode": "Make Art", "status": "finished", "settings": {"scales": [{}, {}, {}]}})";
+
+// Plants `items` ("name=content") in the folder: "<ro>" a read-only file,
+// "<dir>" a folder, "<link>" a link to a file outside, "<fifo>" a named
+// pipe, "<held>" a lock another session holds.
+void plant(const QString& folder, const QStringList& items, DataDisk& disk, std::unique_ptr<DiskLock>* held) {
+    for (const QString& item : items) {
+        const QString path = folder + item.section('=', 0, 0), content = item.section('=', 1);
+        if (content == "<dir>")
+            QDir().mkdir(path);
+        else if (content == "<link>")
+            QFile::link(folder + "outside.dat", path);
+        else if (content == "<fifo>")
+            ::mkfifo(QFile::encodeName(path).constData(), 0644);
+        else if (content == "<held>")
+            *held = std::move(disk.lock(path).held);
+        else
+            writeFile(path, content == "<ro>" ? QByteArray("kept\r\n") : content.toUtf8());
+        if (content == "<ro>") ::chmod(QFile::encodeName(path).constData(), 0444);
+    }
+}
+
+// Everything in the folder but the lock, whose file goes with the lock.
+QMap<QString, QByteArray> snapshot(const QString& folder) {
+    QMap<QString, QByteArray> files;
+    for (const QFileInfo& f :
+         QDir(folder).entryInfoList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot))
+        if (!f.fileName().endsWith("session.lock"))
+            files[f.fileName()] =
+                f.isFile() && !f.isSymLink() ? readFile(f.filePath()) : QByteArray("<special>");
+    return files;
+}
+
+SessionSettings settings(bool judge, const QString& code, const QString& folder) {
+    SessionSettings s;
+    s.mode = judge ? SessionMode::JudgeArt : SessionMode::MakeArt;
+    s.subjectCode = code;
+    s.dataFolder = folder;
+    s.trials = 4;
+    s.judgeDelay = 2;
+    s.scales = {{{"Nice", "Ugly", true}, {"Odd", "Plain", false}, {"Busy", "Calm", true}}};
+    return s;
+}
+
+}  // namespace
+
+class TestSessionStart : public QObject {
+    Q_OBJECT
+private slots:
+    void decide_data();
+    void decide();
+    void recordHoldsTheSettingsUsed();
+    void failedStartLeavesNothing();
+};
+
+void TestSessionStart::decide_data() {
+    QTest::addColumn<QString>("start");  // "make" or "judge", a colon, the code
+    QTest::addColumn<QStringList>("planted");
+    QTest::addColumn<QStringList>("expected");  // "ask", "ready", or parts of the refusal
+    QTest::addColumn<QStringList>("replaced");  // asked about, in order
+    const QString store = "0001art.dat=" + kStore, results = "0001res.dat=" + kResults;
+    QTest::newRow("letters") << "make:12a4" << QStringList{} << QStringList{"\"12a4\"", "1 to 4 digits"}
+                             << QStringList{};
+    QTest::newRow("five digits") << "make:00001" << QStringList{} << QStringList{"1 to 4 digits"}
+                                 << QStringList{};
+    QTest::newRow("missing folder") << "make:0001" << QStringList{"<folder>=missing/"}
+                                    << QStringList{"missing\" does not exist"} << QStringList{};
+    QTest::newRow("folder is a file") << "make:0001" << QStringList{"plain=x", "<folder>=plain/"}
+                                      << QStringList{"plain\" is not a folder"} << QStringList{};
+    QTest::newRow("finished session")
+        << "make:0001" << QStringList{"0001art.dat=<ro>", "0001res.dat=<ro>"}
+        << QStringList{"0001art.dat\" belongs to a finished session of subject 0001", "read-only"}
+        << QStringList{};
+    QTest::newRow("finished results only")
+        << "make:0001" << QStringList{"0001res.dat=<ro>"}
+        << QStringList{"0001res.dat\" belongs to a finished"} << QStringList{};
+    QTest::newRow("pictures judged in a finished session")
+        << "make:0001" << QStringList{"0001res2.dat=<ro>"}
+        << QStringList{"0001res2.dat\" belongs to a finished"} << QStringList{};
+    QTest::newRow("finished record beside writable files")
+        << "make:0001" << QStringList{store, results, "0001session.json=" + kFinishedRecord}
+        << QStringList{"0001session.json\" belongs to a finished", "a record that says so"} << QStringList{};
+    QTest::newRow("results a link") << "make:0001" << QStringList{"0001res.dat=<link>"}
+                                    << QStringList{"0001res.dat\" is a symbolic link"} << QStringList{};
+    QTest::newRow("picture store a pipe") << "make:0001" << QStringList{"0001art.dat=<fifo>"}
+                                          << QStringList{"0001art.dat\" is a named pipe"} << QStringList{};
+    QTest::newRow("picture store a folder") << "make:0001" << QStringList{"0001art.dat=<dir>", results}
+                                            << QStringList{"0001art.dat\" is a folder"} << QStringList{};
+    QTest::newRow("lock a link") << "make:0001" << QStringList{"0001session.lock=<link>"}
+                                 << QStringList{"0001session.lock\" is a symbolic link"} << QStringList{};
+    QTest::newRow("another session holds the lock")
+        << "make:0001" << QStringList{"0001session.lock=<held>", store}
+        << QStringList{"Subject 0001 is already in a session", QString("process %1").arg(::getpid())}
+        << QStringList{};
+    QTest::newRow("an empty lock file left by a crash")
+        << "make:0001" << QStringList{"0001session.lock="} << QStringList{"ready"} << QStringList{};
+    QTest::newRow("nothing there") << "make:0001" << QStringList{} << QStringList{"ready"} << QStringList{};
+    QTest::newRow("unfinished Make Art")
+        << "make:0001" << QStringList{store, results, "0001session.json={}"} << QStringList{"ask"}
+        << QStringList{"0001art.dat", "0001res.dat", "0001session.json"};
+    QTest::newRow("results without pictures")
+        << "make:0001" << QStringList{results} << QStringList{"ask"} << QStringList{"0001res.dat"};
+    QTest::newRow("Make Art over an unfinished Judge Art")
+        << "make:0001" << QStringList{store, results, "0001res2.dat=x"} << QStringList{"ask"}
+        << QStringList{"0001art.dat", "0001res.dat", "0001res2.dat"};
+    QTest::newRow("judge: no picture store")
+        << "judge:0001" << QStringList{results} << QStringList{"0001art.dat\"", "does not exist"}
+        << QStringList{};
+    QTest::newRow("judge: another subject's results")
+        << "judge:0001" << QStringList{store, "0001res.dat=7,1,1,2,3,4,,,,0\r\n"}
+        << QStringList{"0001res.dat\"", "belongs to subject 7"} << QStringList{};
+    QTest::newRow("judge: results a pipe") << "judge:0001" << QStringList{store, "0001res.dat=<fifo>"}
+                                           << QStringList{"0001res.dat\" is a named pipe"} << QStringList{};
+    QTest::newRow("judge: finished") << "judge:0001" << QStringList{store, results, "0001res2.dat=<ro>"}
+                                     << QStringList{"0001res2.dat\" belongs to a finished"} << QStringList{};
+    QTest::newRow("judge: ready") << "judge:0001" << QStringList{store, results} << QStringList{"ready"}
+                                  << QStringList{};
+    QTest::newRow("judge: unfinished")
+        << "judge:0001" << QStringList{store, results, "0001res2.dat=x", "0001session2.json={}"}
+        << QStringList{"ask"} << QStringList{"0001res2.dat", "0001session2.json"};
+}
+
+void TestSessionStart::decide() {
+    QFETCH(QString, start);
+    QFETCH(QStringList, planted);
+    QFETCH(QStringList, expected);
+    QFETCH(QStringList, replaced);
+    QTemporaryDir dir;
+    const QString root = dir.path() + "/";
+    PosixDisk disk;
+    std::unique_ptr<DiskLock> held;
+    writeFile(root + "outside.dat", "kept\r\n");
+    QString folder = root;
+    for (const QString& item : planted)
+        if (item.startsWith("<folder>=")) folder = root + item.section('=', 1);
+    plant(root, planted.filter(QRegularExpression("^[^<]")), disk, &held);
+    const QMap<QString, QByteArray> before = snapshot(root);
+    const bool judge = start.startsWith("judge");
+    const int descriptors = openDescriptors();
+
+    for (bool replace : {false, true}) {
+        SessionStart s(disk, settings(judge, start.section(':', 1), folder));
+        const StartDecision d = s.decide();
+        if (expected == QStringList{"ready"}) {
+            QCOMPARE(d.outcome, StartDecision::Outcome::Ready);
+        } else if (expected == QStringList{"ask"}) {
+            QCOMPARE(d.outcome, StartDecision::Outcome::AskToReplace);
+            QStringList names;
+            for (const QString& path : d.replace) names << path.mid(folder.size());
+            QCOMPARE(names, replaced);
+            QVERIFY(QFile::exists(folder + "0001session.lock"));  // held while asking
+        } else {
+            QCOMPARE(d.outcome, StartDecision::Outcome::Refused);
+            for (const QString& part : expected)
+                QVERIFY2(d.refusal.message().contains(part), qPrintable(d.refusal.message()));
+        }
+        if (!replace || d.outcome == StartDecision::Outcome::Refused) {
+            s.cancel();
+            QCOMPARE(snapshot(root), before);  // nothing written, nothing removed
+            if (!planted.contains("0001session.lock=<link>"))
+                QCOMPARE(QFile::exists(folder + "0001session.lock"), held != nullptr);
+            QCOMPARE(openDescriptors(), descriptors);
+            continue;
+        }
+        Status failure;
+        std::unique_ptr<ActiveSession> active = s.begin(RunEnvironment{}, "9.9", &failure);
+        QVERIFY2(active, qPrintable(failure.message()));
+        for (const QString& name : replaced) QVERIFY(readFile(folder + name) != before.value(name));
+        if (!judge) QCOMPARE(readFile(folder + "0001art.dat"), QByteArray("4\r\n"));
+        QCOMPARE(active->plannedTrials, judge ? 1 : 4);
+        const QJsonObject record =
+            QJsonDocument::fromJson(readFile(folder + (judge ? "0001session2.json" : "0001session.json")))
+                .object();
+        QCOMPARE(record["status"].toString(), QString("running"));
+        QCOMPARE(record["trials_planned"].toInt(), judge ? 1 : 4);
+        active.reset();
+        QVERIFY(!QFile::exists(folder + "0001session.lock"));
+    }
+}
+
+void TestSessionStart::recordHoldsTheSettingsUsed() {
+    // No scale is rated, so no setting change can be forced: a session
+    // killed before its first trial must not record one.
+    QTemporaryDir dir;
+    PosixDisk disk;
+    SessionSettings typed = settings(false, "0002", dir.path() + "/");
+    for (ScaleSettings& s : typed.scales) s.forced = false;
+    typed.forceSettingChange = true;
+    typed.hideSettings = true;
+    SessionStart start(disk, typed);
+    QCOMPARE(start.decide().outcome, StartDecision::Outcome::Ready);
+    Status failure;
+    const std::unique_ptr<ActiveSession> active = start.begin({}, "9.9", &failure);
+    QVERIFY(active && !active->settings.forceSettingChange);
+    const QJsonObject recorded =
+        QJsonDocument::fromJson(readFile(dir.path() + "/0002session.json")).object()["settings"].toObject();
+    QCOMPARE(recorded["force_setting_change"].toBool(true), false);
+    QCOMPARE(recorded["hide_settings_after_image"].toBool(), true);
+    QCOMPARE(recorded["judgement_delay_s"].toInt(), 2);
+    QCOMPARE(recorded["trials"].toInt(), 4);
+}
+
+void TestSessionStart::failedStartLeavesNothing() {
+    // The record cannot be written (a folder stands where it is written
+    // first): the picture store the start made goes again, so the next start
+    // is not asked about an unfinished session.
+    QTemporaryDir dir;
+    const QString folder = dir.path() + "/";
+    QVERIFY(QDir().mkdir(folder + "0003session.json.part"));
+    PosixDisk disk;
+    SessionStart start(disk, settings(false, "0003", folder));
+    QCOMPARE(start.decide().outcome, StartDecision::Outcome::Ready);
+    Status failure;
+    QVERIFY(!start.begin({}, "9.9", &failure));
+    QVERIFY2(failure.message().contains("0003session.json.part"), qPrintable(failure.message()));
+    QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::NoDotAndDotDot), QStringList{});
+}
+
+QTEST_GUILESS_MAIN(TestSessionStart)
+#include "tst_session_start.moc"

@@ -1,0 +1,274 @@
+// Kills the real program with SIGKILL at seeded random moments of Make Art
+// and Judge Art sessions, and checks after each kill what a lab relies on:
+// every data file is whole lines that parse, the results never outnumber
+// the pictures, the session record parses and agrees with the results,
+// and the next start of the subject asks (unfinished) or refuses
+// (finished) and changes nothing when declined.
+//
+// The program is driven by robot.cpp, preloaded into it. Environment:
+//   PICTOR_CRASH_KILLS  number of kills (default 60)
+//   PICTOR_CRASH_SEED   seed of the campaign (default 20261206)
+
+#include "core/subject_files.h"
+
+#include <QCryptographicHash>
+#include <QDir>
+#include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <csignal>
+
+namespace {
+
+struct Config {
+    QString mode;  // make or judge
+    int trials;
+    int delay;
+    QString forced;
+};
+
+const QList<Config> kConfigs = {{"make", 2, 1, "101"},  {"make", 3, 0, "111"},  {"make", 2, 0, "000"},
+                                {"judge", 3, 1, "010"}, {"judge", 3, 0, "011"}, {"judge", 3, 0, "000"}};
+
+struct Run {
+    bool killed = false;
+    int exitCode = 0;
+    QStringList events;  // "drawing 1", "step 7", ...
+};
+
+// Some write permission bit is set (root may write any file, so the bits
+// are what marks a finished session).
+bool writable(const QString& path) {
+    return QFile::permissions(path) & (QFile::WriteOwner | QFile::WriteGroup | QFile::WriteOther);
+}
+
+// Contents and mode of every file of the folder, to see that nothing changed.
+QMap<QString, QByteArray> snapshot(const QString& folder) {
+    QMap<QString, QByteArray> files;
+    for (const QFileInfo& f : QDir(folder).entryInfoList(QDir::Files)) {
+        QFile file(f.filePath());
+        if (!file.open(QIODevice::ReadOnly)) continue;
+        files[f.fileName()] = QCryptographicHash::hash(file.readAll(), QCryptographicHash::Sha256).toHex() +
+                              (writable(f.filePath()) ? " rw" : " ro");
+    }
+    return files;
+}
+
+QByteArray read(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+}  // namespace
+
+class TestCrashCampaign : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void campaign();
+
+private:
+    Run runPictor(const QString& mode, const QString& folder, const QString& code, const Config& c,
+                  const QString& kill, quint32 seed);
+    void checkAfter(const QString& folder, const QString& code, const QString& mode, bool killed);
+    // A finished Make Art session of 3 trials to replay, as subject `code`.
+    void copyMadeSession(const QString& folder, const QString& code);
+
+    QTemporaryDir m_dir;
+    QString m_template;
+    QMap<int, QStringList> m_reference;  // config index -> events of a run without a kill
+    int m_probesAsked = 0, m_probesRefused = 0, m_probesStarted = 0;
+};
+
+Run TestCrashCampaign::runPictor(const QString& mode, const QString& folder, const QString& code,
+                                 const Config& c, const QString& kill, quint32 seed) {
+    QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("QT_QPA_PLATFORM", "offscreen");
+    env.insert("LD_PRELOAD", PICTOR_ROBOT);
+    env.insert("PICTOR_ROBOT", mode == "probe-make" || mode == "probe-judge" ? "probe" : mode);
+    env.insert("PICTOR_ROBOT_PROBE_MODE", mode.endsWith("judge") ? "judge" : "make");
+    env.insert("PICTOR_ROBOT_FOLDER", folder);
+    env.insert("PICTOR_ROBOT_CODE", code);
+    env.insert("PICTOR_ROBOT_TRIALS", QString::number(c.trials));
+    env.insert("PICTOR_ROBOT_DELAY", QString::number(c.delay));
+    env.insert("PICTOR_ROBOT_FORCED", c.forced);
+    env.insert("PICTOR_ROBOT_SEED", QString::number(seed));
+    env.insert("PICTOR_ROBOT_KILL", kill);
+    p.setProcessEnvironment(env);
+    p.start(PICTOR_BINARY, {});
+    Run run;
+    if (!p.waitForFinished(60000)) {
+        p.kill();
+        p.waitForFinished();
+        qWarning("pictor did not end within a minute");
+        run.exitCode = -1;
+        return run;
+    }
+    run.killed = p.exitStatus() == QProcess::CrashExit && p.exitCode() == SIGKILL;
+    run.exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -p.exitCode();
+    for (const QByteArray& line : p.readAllStandardOutput().split('\n'))
+        if (line.startsWith("robot ")) run.events << QString::fromLatin1(line.mid(6));
+    return run;
+}
+
+void TestCrashCampaign::initTestCase() {
+    // The template Make Art session, and a run without a kill of every
+    // configuration, to know the order of its phases and durable steps.
+    m_template = m_dir.filePath("template/");
+    QVERIFY(QDir().mkpath(m_template));
+    const Run made = runPictor("make", m_template, "0999", {"make", 3, 0, "111"}, "", 1);
+    QCOMPARE(made.exitCode, 0);
+    for (int i = 0; i < kConfigs.size(); ++i) {
+        const Config& c = kConfigs[i];
+        const QString folder = m_dir.filePath(QStringLiteral("reference%1/").arg(i));
+        QVERIFY(QDir().mkpath(folder));
+        if (c.mode == "judge") copyMadeSession(folder, "0001");
+        const Run run = runPictor(c.mode, folder, "0001", c, "", 1);
+        QVERIFY2(run.exitCode == 0, qPrintable(run.events.join(", ")));
+        m_reference[i] = run.events;
+        checkAfter(folder, "0001", c.mode, false);
+    }
+}
+
+void TestCrashCampaign::copyMadeSession(const QString& folder, const QString& code) {
+    // The subject number heads every results line.
+    QByteArray res = read(m_template + "0999res.dat");
+    res.replace("999,", QByteArray::number(code.toInt()) + ',');
+    QFile art(folder + code + "art.dat"), out(folder + code + "res.dat");
+    QVERIFY(art.open(QIODevice::WriteOnly) && out.open(QIODevice::WriteOnly));
+    art.write(read(m_template + "0999art.dat"));
+    out.write(res);
+}
+
+void TestCrashCampaign::checkAfter(const QString& folder, const QString& code, const QString& mode,
+                                   bool killed) {
+    const QString base = folder + code;
+    // Every data file is whole lines that parse, results never outnumber pictures.
+    PictureStore store;
+    const Status storeRead =
+        readPictureStore(read(base + "art.dat"), base + "art.dat", Extent::Partial, &store);
+    if (QFile::exists(base + "art.dat")) QVERIFY2(storeRead.isOk(), qPrintable(storeRead.message()));
+    QList<ResultsRow> results;
+    const Status resRead =
+        readResults(read(base + "res.dat"), base + "res.dat", store, code.toInt(), Extent::Partial, &results);
+    QVERIFY2(resRead.isOk(), qPrintable(resRead.message()));
+    QList<JudgeRow> judged;
+    const Status judgeRead = readJudgeResults(read(base + "res2.dat"), base + "res2.dat", results, &judged);
+    QVERIFY2(judgeRead.isOk(), qPrintable(judgeRead.message()));
+    // The record parses and agrees with the results: it follows each results
+    // line, so after a crash it may trail them by the one line written last.
+    const QString recordPath = base + (mode == "judge" ? "session2.json" : "session.json");
+    const int lines = static_cast<int>(mode == "judge" ? judged.size() : results.size());
+    if (QFile::exists(recordPath)) {
+        QJsonParseError error{};
+        const QJsonObject record = QJsonDocument::fromJson(read(recordPath), &error).object();
+        QVERIFY2(error.error == QJsonParseError::NoError,
+                 qPrintable(recordPath + ": " + error.errorString()));
+        const int trials = record["trials_completed"].toInt();
+        const QString status = record["status"].toString();
+        QVERIFY2(trials == lines || (status == "running" && trials == lines - 1),
+                 qPrintable(QStringLiteral("%1: %2 trials in the record, %3 results lines")
+                                .arg(recordPath)
+                                .arg(trials)
+                                .arg(lines)));
+        if (!killed) QCOMPARE(status, QString("finished"));
+    } else {
+        QCOMPARE(lines, 0);
+    }
+    // The next start of the subject asks or refuses and, declined, changes nothing.
+    const QString own = base + (mode == "judge" ? "res2.dat" : "art.dat");
+    const bool finished = QFile::exists(own) && !writable(own);
+    const bool any = QFile::exists(base + (mode == "judge" ? "res2.dat" : "art.dat")) ||
+                     QFile::exists(recordPath) || (mode == "make" && QFile::exists(base + "res.dat"));
+    const QMap<QString, QByteArray> before = snapshot(folder);
+    const Run probe =
+        runPictor(mode == "judge" ? "probe-judge" : "probe-make", folder, code, kConfigs[0], "", 7);
+    QCOMPARE(probe.exitCode, 0);
+    const QString expected = finished ? "refused 0" : any ? "asked 0" : "started 0";
+    QVERIFY2(probe.events.contains(expected), qPrintable(probe.events.join(", ") + " expected " + expected));
+    if (expected == "started 0") {
+        ++m_probesStarted;
+        return;
+    }
+    (finished ? m_probesRefused : m_probesAsked)++;
+    QMap<QString, QByteArray> after = snapshot(folder);
+    after.remove(code + "session.lock");
+    QMap<QString, QByteArray> then = before;
+    then.remove(code + "session.lock");
+    QCOMPARE(after, then);
+}
+
+void TestCrashCampaign::campaign() {
+    const int kills = qEnvironmentVariableIsSet("PICTOR_CRASH_KILLS")
+                          ? qEnvironmentVariableIntValue("PICTOR_CRASH_KILLS")
+                          : 60;
+    const quint32 seed = qEnvironmentVariableIsSet("PICTOR_CRASH_SEED")
+                             ? static_cast<quint32>(qEnvironmentVariableIntValue("PICTOR_CRASH_SEED"))
+                             : 20261206u;
+    QRandomGenerator random(seed);
+    QMap<QString, int> byPhase;
+    int killed = 0;
+    for (int i = 0; i < kills; ++i) {
+        const int configIndex = static_cast<int>(random.bounded(kConfigs.size()));
+        const Config& c = kConfigs[configIndex];
+        const QStringList& reference = m_reference[configIndex];
+        // A phase of a trial and a time into it, or a durable step.
+        const QStringList phases{"drawing", "delay", "options", "between", "step", "step-end"};
+        QString phase = phases[static_cast<int>(random.bounded(phases.size()))];
+        const int trial = 1 + static_cast<int>(random.bounded(c.trials));
+        if (phase == "delay" && (c.delay == 0 || c.forced == "000")) phase = "options";
+        if (phase == "options" && c.forced == "000") phase = "between";
+        if (phase == "between" && trial == c.trials) phase = "step-end";
+        QString kill;
+        if (phase.startsWith("step")) {
+            QList<int> steps;
+            bool inDrawing = false;
+            for (const QString& e : reference) {
+                if (e == QStringLiteral("drawing %1").arg(trial))
+                    inDrawing = true;
+                else if (!e.startsWith("step"))
+                    inDrawing = false;
+                if (e.startsWith("step") && (phase == "step-end" || inDrawing))
+                    steps << e.section(' ', 1).toInt();
+            }
+            if (phase == "step-end") steps = steps.mid(qMax<qsizetype>(0, steps.size() - 6));
+            if (steps.isEmpty()) steps << 1;
+            const int step = steps[static_cast<int>(random.bounded(steps.size()))];
+            kill = QStringLiteral("step:%1:%2").arg(step).arg(random.bounded(2) ? "before" : "after");
+        } else {
+            const int span = phase == "drawing" ? 400 : phase == "delay" ? 1000000 : 150000;
+            kill = QStringLiteral("%1:%2:%3").arg(phase).arg(trial).arg(random.bounded(span));
+        }
+        const QString folder = m_dir.filePath(QStringLiteral("kill%1/").arg(i));
+        QVERIFY(QDir().mkpath(folder));
+        const QString code = QStringLiteral("%1").arg(1000 + i);
+        if (c.mode == "judge") copyMadeSession(folder, code);
+        const Run run = runPictor(c.mode, folder, code, c, kill, random.generate());
+        QVERIFY2(run.killed || run.exitCode == 0, qPrintable(kill + ": " + run.events.join(", ")));
+        if (run.killed) {
+            ++killed;
+            ++byPhase[c.mode + " " + phase];
+        }
+        checkAfter(folder, code, c.mode, run.killed);
+        if (QTest::currentTestFailed()) {
+            qWarning("kill %d (%s, %s): %s", i, qPrintable(c.mode), qPrintable(kill),
+                     qPrintable(run.events.join(", ")));
+            return;
+        }
+    }
+    QStringList counts;
+    for (auto it = byPhase.cbegin(); it != byPhase.cend(); ++it)
+        counts << QStringLiteral("%1: %2").arg(it.key()).arg(it.value());
+    qInfo("seed %u: %d of %d runs killed (%s); next starts asked %d, refused %d, started %d", seed, killed,
+          kills, qPrintable(counts.join(", ")), m_probesAsked, m_probesRefused, m_probesStarted);
+    QVERIFY(killed >= kills * 3 / 4);
+}
+
+QTEST_GUILESS_MAIN(TestCrashCampaign)
+#include "tst_crash_campaign.moc"
