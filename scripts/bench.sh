@@ -8,8 +8,8 @@ install_missing "${PICTOR_PACKAGES[@]}" xvfb xauth x11-utils xdotool
 # The start-up figures need a display: the whole run goes on a virtual one.
 [ -n "${PICTOR_WITH_X:-}" ] || exec "$PICTOR_ROOT/scripts/with_x.sh" "$0" "$@"
 # The benchmark is built with the tests, in a Release tree of its own.
-cmake -S "$PICTOR_ROOT" -B "$PICTOR_ROOT/build-bench" -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=ON >/dev/null
-cmake --build "$PICTOR_ROOT/build-bench" -j "$(nproc)" --target pictor pictor_bench pictor_data_bench >/dev/null
+build_tree "$PICTOR_ROOT/build-bench" -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=ON \
+    --target pictor --target pictor_bench --target pictor_data_bench >/dev/null
 
 echo "Machine: $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2- | sed 's/^ *//'), $(nproc) cores, $(uname -sr)"
 echo

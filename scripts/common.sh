@@ -1,7 +1,8 @@
-# Shared by run.sh and test.sh: installs the Debian packages Pictor needs
-# when they are missing, and configures and builds a tree.
+# Shared by run.sh, test.sh and the other scripts: installs the Debian
+# packages Pictor needs when they are missing, and configures and builds a
+# tree.
 
-PICTOR_PACKAGES=(build-essential cmake qt6-base-dev qt6-svg-dev libgl-dev fontconfig
+PICTOR_PACKAGES=(build-essential cmake ninja-build qt6-base-dev qt6-svg-dev libgl-dev fontconfig
                  fonts-liberation2 fonts-blankenburg)
 
 install_missing() {
@@ -25,9 +26,18 @@ install_missing() {
         DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 }
 
-build_tree() {  # build_tree DIR [cmake options...]
-    local dir=$1
+# build_tree DIR [cmake options...] [--target TARGET...]: configures DIR with
+# Ninja and builds it (or only the targets named).
+build_tree() {
+    local dir=$1 options=() targets=()
     shift
-    cmake -S "$PICTOR_ROOT" -B "$dir" "$@" >/dev/null &&
-        cmake --build "$dir" -j "$(nproc)"
+    while [ $# -gt 0 ]; do
+        if [ "$1" = --target ]; then targets+=(--target "$2"); shift 2; else options+=("$1"); shift; fi
+    done
+    # A tree configured with another generator is started afresh.
+    if [ -f "$dir/CMakeCache.txt" ] && ! grep -q '^CMAKE_GENERATOR:INTERNAL=Ninja$' "$dir/CMakeCache.txt"; then
+        rm -rf "$dir"
+    fi
+    cmake -S "$PICTOR_ROOT" -B "$dir" -G Ninja "${options[@]}" >/dev/null &&
+        cmake --build "$dir" -j "$(nproc)" "${targets[@]}"
 }

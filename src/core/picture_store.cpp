@@ -22,8 +22,6 @@ namespace {
 constexpr double kMaxCoordinate = 1.0e6;
 constexpr double kMaxSize = 1.0e4;
 
-bool isLineEnd(char c) { return c == '\r' || c == '\n'; }
-
 struct Token {
     QByteArray text;
     int line = 0;

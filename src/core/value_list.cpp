@@ -18,8 +18,6 @@ struct Formatter {
     QByteArray operator()(float v) const { return formatReal(static_cast<double>(v), 7); }
 };
 
-bool isLineEnd(char c) { return c == '\r' || c == '\n'; }
-
 }  // namespace
 
 QByteArray formatValue(const FieldValue& value) { return std::visit(Formatter{}, value); }

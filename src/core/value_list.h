@@ -34,6 +34,8 @@ inline FieldValue optionalField(const std::optional<int>& value) {
 std::optional<double> parseNumber(const QByteArray& text);
 bool isWhole(double value, double low, double high);
 
+inline bool isLineEnd(char c) { return c == '\r' || c == '\n'; }
+
 struct TextLine {
     QByteArray text;    // without its line end
     bool ended = true;  // followed by a line end; a last line without one may be cut off

@@ -28,3 +28,5 @@ void JudgeArtRun::endOfTrial() {
     if (Status s = m_session.files.appendJudgeResults(trial, row); !s.isOk()) return fail(s);
     trialSaved();
 }
+
+#include "moc_judge_art_run.cpp"

@@ -39,3 +39,5 @@ void MakeArtRun::endOfTrial() {
     if (Status s = m_session.files.appendResults(row); !s.isOk()) return fail(s);
     trialSaved();
 }
+
+#include "moc_make_art_run.cpp"

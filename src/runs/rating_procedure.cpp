@@ -72,3 +72,5 @@ void RatingProcedure::abandon() {
     m_timer->stop();
     m_phase = Phase::Idle;
 }
+
+#include "moc_rating_procedure.cpp"

@@ -53,3 +53,5 @@ void TrialRun::fail(const Status& status) {
     m_session.record.fail(m_saved, status.message());  // best effort: it may be the record that failed
     emit failed(status);
 }
+
+#include "moc_trial_run.cpp"

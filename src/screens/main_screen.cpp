@@ -287,3 +287,5 @@ void MainScreen::closeEvent(QCloseEvent* event) {
         },
         [this] { m_closing = false; });
 }
+
+#include "moc_main_screen.cpp"

@@ -86,3 +86,5 @@ QString defaultDataFolder() {
     if (!folder.endsWith(QDir::separator())) folder += QDir::separator();
     return folder;
 }
+
+#include "moc_session.cpp"

@@ -222,3 +222,5 @@ void SetupScreen::closeEvent(QCloseEvent* event) {
     event->accept();
     m_session.endProgram(0);
 }
+
+#include "moc_setup_screen.cpp"

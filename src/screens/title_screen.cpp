@@ -52,3 +52,5 @@ void TitleScreen::closeEvent(QCloseEvent* event) {
     event->accept();
     m_session.endProgram(0);
 }
+
+#include "moc_title_screen.cpp"

@@ -48,3 +48,5 @@ void CanvasWidget::paintEvent(QPaintEvent*) {
     painter.drawImage(QPoint(kBorder, kBorder), m_canvas.image());
     emit painted();
 }
+
+#include "moc_canvas_widget.cpp"

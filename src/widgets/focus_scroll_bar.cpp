@@ -20,3 +20,5 @@ void FocusScrollBar::focusOutEvent(QFocusEvent* event) {
     QScrollBar::focusOutEvent(event);
     update();
 }
+
+#include "moc_focus_scroll_bar.cpp"

@@ -11,3 +11,5 @@ void LayoutWindow::paintEvent(QPaintEvent* event) {
     QPainter painter(this);
     painter.fillRect(event->rect(), m_background);
 }
+
+#include "moc_layout_window.cpp"

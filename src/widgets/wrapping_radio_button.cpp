@@ -69,3 +69,5 @@ void WrappingRadioButton::keyPressEvent(QKeyEvent* event) {
     }
     QRadioButton::keyPressEvent(event);
 }
+
+#include "moc_wrapping_radio_button.cpp"

@@ -10,6 +10,7 @@
 #include "platform/painter_canvas.h"
 #include "support/fakes.h"
 #include "support/files.h"
+#include "support/test_main.h"
 
 #include <QBuffer>
 #include <QDir>
@@ -18,7 +19,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-namespace {
+namespace data_tool_test {
 
 struct Result {
     int status = 0;
@@ -48,8 +49,6 @@ QImage image(QSize size, const QList<QRect>& black) {
     for (const QRect& r : black) p.fillRect(r, Qt::black);
     return img;
 }
-
-}  // namespace
 
 class TestDataTool : public QObject {
     Q_OBJECT
@@ -278,5 +277,8 @@ void TestDataTool::storedNumbers() {
     QVERIFY(!measurePicture(Picture{}).overlap.has_value());
 }
 
-QTEST_MAIN(TestDataTool)
+PICTOR_TEST(TestDataTool);
+
+}  // namespace data_tool_test
+
 #include "tst_data_tool.moc"

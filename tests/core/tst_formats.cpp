@@ -8,6 +8,7 @@
 #include "core/session_record.h"
 #include "core/subject.h"
 #include "material_check.h"
+#include "support/test_main.h"
 
 #include <QDir>
 #include <QFile>
@@ -15,7 +16,7 @@
 #include <QTest>
 #include <QTimeZone>
 
-namespace {
+namespace formats_test {
 
 // Two pictures of 2 and 1 objects and their results lines for subject 42.
 const QByteArray kStore =
@@ -32,8 +33,6 @@ Status read(const QByteArray& file, const QByteArray& text, bool partial, Pictur
         return s;
     return readJudgeResults(text, "/d/0042res2.dat", *results, judged);
 }
-
-}  // namespace
 
 class TestFormats : public QObject {
     Q_OBJECT
@@ -300,5 +299,8 @@ void TestFormats::corpus() {
     QVERIFY(s.isOk() ? materialIsSound(material) : s.message().contains("/d/0042"));
 }
 
-QTEST_GUILESS_MAIN(TestFormats)
+PICTOR_TEST(TestFormats);
+
+}  // namespace formats_test
+
 #include "tst_formats.moc"

@@ -5,11 +5,14 @@
 #include "core/figure.h"
 #include "platform/painter_canvas.h"
 #include "support/fakes.h"
+#include "support/test_main.h"
 
 #include <QTest>
 #include <QtMath>
 
 using Triples = QList<QList<double>>;  // per object: kind, size, colour; or x, y, drawn size
+
+namespace picture_test {
 
 class TestPicture : public QObject {
     Q_OBJECT
@@ -240,5 +243,8 @@ void TestPicture::thinningKeepsExactlyC() {
     }
 }
 
-QTEST_MAIN(TestPicture)
+PICTOR_TEST(TestPicture);
+
+}  // namespace picture_test
+
 #include "tst_picture.moc"

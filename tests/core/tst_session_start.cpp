@@ -4,6 +4,7 @@
 
 #include "core/session_start.h"
 #include "support/files.h"
+#include "support/test_main.h"
 
 #include <QDir>
 #include <QFile>
@@ -13,7 +14,7 @@
 
 #include <sys/stat.h>
 
-namespace {
+namespace session_start_test {
 
 const QByteArray kStore = "1\r\n1\r\n9,40,50,13,255\r\n";
 const QByteArray kResults = "1,1,1,2,3,4,1,4,7,2.5\r\n";
@@ -61,8 +62,6 @@ SessionSettings settings(bool judge, const QString& code, const QString& folder)
     s.scales = {{{"Nice", "Ugly", true}, {"Odd", "Plain", false}, {"Busy", "Calm", true}}};
     return s;
 }
-
-}  // namespace
 
 class TestSessionStart : public QObject {
     Q_OBJECT
@@ -236,5 +235,8 @@ void TestSessionStart::failedStartLeavesNothing() {
     QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::NoDotAndDotDot), QStringList{});
 }
 
-QTEST_GUILESS_MAIN(TestSessionStart)
+PICTOR_TEST(TestSessionStart);
+
+}  // namespace session_start_test
+
 #include "tst_session_start.moc"

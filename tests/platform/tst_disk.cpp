@@ -3,6 +3,7 @@
 
 #include "platform/disk.h"
 #include "support/files.h"
+#include "support/test_main.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -12,6 +13,8 @@
 
 #include <sys/stat.h>
 #include <unistd.h>
+
+namespace disk_test {
 
 class TestDisk : public QObject {
     Q_OBJECT
@@ -210,5 +213,8 @@ void TestDisk::lock() {
     QVERIFY(disk.lock(path).held);
 }
 
-QTEST_GUILESS_MAIN(TestDisk)
+PICTOR_TEST(TestDisk);
+
+}  // namespace disk_test
+
 #include "tst_disk.moc"

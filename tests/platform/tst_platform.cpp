@@ -3,8 +3,11 @@
 #include "platform/painter_canvas.h"
 #include "platform/random_source.h"
 #include "platform/units.h"
+#include "support/test_main.h"
 
 #include <QTest>
+
+namespace platform_test {
 
 class TestPlatform : public QObject {
     Q_OBJECT
@@ -75,5 +78,8 @@ void TestPlatform::imageCanvasScale() {
     QCOMPARE(twipsToPixels(7125), 475);  // the picture box, 2-pixel border included
 }
 
-QTEST_MAIN(TestPlatform)
+PICTOR_TEST(TestPlatform);
+
+}  // namespace platform_test
+
 #include "tst_platform.moc"

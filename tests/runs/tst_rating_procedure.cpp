@@ -3,10 +3,11 @@
 
 #include "runs/rating_procedure.h"
 #include "support/fakes.h"
+#include "support/test_main.h"
 
 #include <QTest>
 
-namespace {
+namespace rating_test {
 
 class LogView final : public RatingView {
 public:
@@ -39,8 +40,6 @@ struct Rig {
         QCoreApplication::processEvents();  // the queued clearing
     }
 };
-
-}  // namespace
 
 class TestRatingProcedure : public QObject {
     Q_OBJECT
@@ -140,5 +139,8 @@ void TestRatingProcedure::strayInputIsIgnored() {
     QVERIFY(!r.timer->running);
 }
 
-QTEST_GUILESS_MAIN(TestRatingProcedure)
+PICTOR_TEST(TestRatingProcedure);
+
+}  // namespace rating_test
+
 #include "tst_rating_procedure.moc"

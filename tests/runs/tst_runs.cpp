@@ -3,13 +3,14 @@
 
 #include "runs/trial_run.h"
 #include "support/fakes.h"
+#include "support/test_main.h"
 
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QSignalSpy>
 #include <QTest>
 
-namespace {
+namespace runs_test {
 
 class LogView final : public TrialView {
 public:
@@ -109,8 +110,6 @@ struct Rig {
         return QJsonDocument::fromJson(file(name)).object();
     }
 };
-
-}  // namespace
 
 class TestRuns : public QObject {
     Q_OBJECT
@@ -218,5 +217,8 @@ void TestRuns::judgeArtTrials() {
     QVERIFY(r.disk.inspect("/d/0042art.dat").writable);
 }
 
-QTEST_GUILESS_MAIN(TestRuns)
+PICTOR_TEST(TestRuns);
+
+}  // namespace runs_test
+
 #include "tst_runs.moc"

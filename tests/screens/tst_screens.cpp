@@ -7,6 +7,7 @@
 
 #include "core/version.h"
 #include "screens/title_screen.h"
+#include "support/test_main.h"
 #include "widgets/canvas_widget.h"
 #include "widgets/wrapping_radio_button.h"
 
@@ -22,6 +23,8 @@
 #include <QTest>
 
 #include <sys/stat.h>
+
+namespace screens_test {
 
 class TestScreens : public QObject {
     Q_OBJECT
@@ -344,5 +347,8 @@ void TestScreens::optionsIgnoreADoubleClick() {
     QCOMPARE(readFile(t.file("res.dat")).left(17), QByteArray("1,1,6,6,6,6,1,,,0"));
 }
 
-QTEST_MAIN(TestScreens)
+PICTOR_TEST(TestScreens);
+
+}  // namespace screens_test
+
 #include "tst_screens.moc"

@@ -6,6 +6,7 @@
 
 #include "core/value_list.h"
 #include "core/version.h"
+#include "support/test_main.h"
 #include "widgets/canvas_widget.h"
 
 #include <QCheckBox>
@@ -20,7 +21,7 @@
 #include <QScrollBar>
 #include <QTest>
 
-namespace {
+namespace sessions_test {
 
 // With the sliders at 1, 12, 11, 10: one size and two colours removed, then
 // a kind-2 object of size 13 in red at 50, 60.
@@ -39,8 +40,6 @@ bool pictureOnCanvas(const TestSession& t) {
 QByteArray lastTime(const TestSession& t) { return formatValue(t.main()->run().lastRatings().time); }
 
 void viewPicture(TestSession& t) { QTest::mouseClick(t.main()->ui().Command2, Qt::LeftButton); }
-
-}  // namespace
 
 class TestSessions : public QObject {
     Q_OBJECT
@@ -242,5 +241,8 @@ void TestSessions::closingAsksFirst() {
              QString("ended early"));
 }
 
-QTEST_MAIN(TestSessions)
+PICTOR_TEST(TestSessions);
+
+}  // namespace sessions_test
+
 #include "tst_sessions.moc"

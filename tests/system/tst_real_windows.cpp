@@ -6,12 +6,15 @@
 #include "support/test_session.h"
 
 #include "runs/trial_run.h"
+#include "support/test_main.h"
 
 #include <QCheckBox>
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollBar>
 #include <QTest>
+
+namespace real_windows_test {
 
 class TestRealWindows : public QObject {
     Q_OBJECT
@@ -83,5 +86,8 @@ void TestRealWindows::framesAreCentred() {
     QVERIFY(centred(t.main()));
 }
 
-QTEST_MAIN(TestRealWindows)
+PICTOR_TEST(TestRealWindows);
+
+}  // namespace real_windows_test
+
 #include "tst_real_windows.moc"

@@ -6,7 +6,7 @@
 // a rename of a file in the data folder).
 //
 // Settings come from the environment:
-//   PICTOR_ROBOT            make | judge | probe
+//   PICTOR_ROBOT            make | judge
 //   PICTOR_ROBOT_FOLDER     data folder, with its trailing separator
 //   PICTOR_ROBOT_CODE       subject code
 //   PICTOR_ROBOT_TRIALS     number of trials (Make Art)
@@ -19,8 +19,6 @@
 //                           whole session's files, come out the same
 //   PICTOR_ROBOT_KILL       phase:trial:microseconds (phase: drawing, delay,
 //                           options, between) or step:n:before|after
-// Probe starts the session, reports on standard output whether it was
-// asked about, refused or started, declines and leaves.
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -191,17 +189,7 @@ private:
     }
 
     void answer(QWidget* box) {
-        auto* confirm = child<QPushButton>(box, QStringLiteral("confirmButton"));
-        auto* cancel = child<QPushButton>(box, QStringLiteral("cancelButton"));
-        const bool question = confirm != nullptr;
-        if (m_mode == "probe") {
-            report(question ? "asked" : "refused");
-            QTest::mouseClick(question ? cancel : box->findChild<QPushButton*>(), Qt::LeftButton);
-            QTimer::singleShot(50, [] { QApplication::closeAllWindows(); });
-            m_tick.stop();
-            return;
-        }
-        if (question) {
+        if (auto* confirm = child<QPushButton>(box, QStringLiteral("confirmButton"))) {
             report("replacing");
             QTest::mouseClick(confirm, Qt::LeftButton);
         } else {
@@ -224,8 +212,7 @@ private:
         const QByteArray forced = env("PICTOR_ROBOT_FORCED").leftJustified(3, '1');
         for (int k = 0; k < 3; ++k)
             child<QAbstractButton>(setup, QStringLiteral("Check%1").arg(k + 1))->setChecked(forced[k] == '1');
-        const bool judge =
-            m_mode == "judge" || (m_mode == "probe" && env("PICTOR_ROBOT_PROBE_MODE") == "judge");
+        const bool judge = m_mode == "judge";
         if (judge)
             QTest::mouseClick(child<QRadioButton>(setup, QStringLiteral("JudgeArtOption")), Qt::LeftButton);
         QTest::mouseClick(
@@ -234,12 +221,6 @@ private:
     }
 
     void work(QWidget* main) {
-        if (m_mode == "probe") {
-            report("started");
-            m_tick.stop();
-            main->close();  // before the first trial this ends the program at once
-            return;
-        }
         auto* make = child<QPushButton>(main, QStringLiteral("Command1"));
         auto* view = child<QPushButton>(main, QStringLiteral("Command2"));
         auto* rate = child<QPushButton>(main, QStringLiteral("Command3"));

@@ -3,13 +3,18 @@
 // every data file is whole lines that parse, the results never outnumber
 // the pictures, the session record parses and agrees with the results,
 // and the next start of the subject asks (unfinished) or refuses
-// (finished) and changes nothing when declined.
+// (finished), with the program's own start decision, and changes nothing
+// when declined.
 //
-// The program is driven by robot.cpp, preloaded into it. Environment:
+// The program is driven by robot.cpp, preloaded into it; several run at
+// once, since most of a run is the robot's subject thinking. Environment:
 //   PICTOR_CRASH_KILLS  number of kills (default 60)
 //   PICTOR_CRASH_SEED   seed of the campaign (default 20261206)
+//   PICTOR_CRASH_JOBS   runs at once (default 6)
 
+#include "core/session_start.h"
 #include "core/subject_files.h"
+#include "support/test_main.h"
 
 #include <QCryptographicHash>
 #include <QDir>
@@ -23,7 +28,7 @@
 
 #include <csignal>
 
-namespace {
+namespace crash_test {
 
 struct Config {
     QString mode;  // make or judge
@@ -64,8 +69,6 @@ QByteArray read(const QString& path) {
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
-}  // namespace
-
 class TestCrashCampaign : public QObject {
     Q_OBJECT
 private slots:
@@ -73,8 +76,13 @@ private slots:
     void campaign();
 
 private:
+    QProcess* startPictor(const QString& mode, const QString& folder, const QString& code, const Config& c,
+                          const QString& kill, quint32 seed);
+    Run collect(QProcess* p);
     Run runPictor(const QString& mode, const QString& folder, const QString& code, const Config& c,
-                  const QString& kill, quint32 seed);
+                  const QString& kill, quint32 seed) {
+        return collect(startPictor(mode, folder, code, c, kill, seed));
+    }
     void checkAfter(const QString& folder, const QString& code, const QString& mode, bool killed);
     // A finished Make Art session of 3 trials to replay, as subject `code`.
     void copyMadeSession(const QString& folder, const QString& code);
@@ -82,17 +90,16 @@ private:
     QTemporaryDir m_dir;
     QString m_template;
     QMap<int, QStringList> m_reference;  // config index -> events of a run without a kill
-    int m_probesAsked = 0, m_probesRefused = 0, m_probesStarted = 0;
+    int m_asked = 0, m_refused = 0, m_ready = 0;
 };
 
-Run TestCrashCampaign::runPictor(const QString& mode, const QString& folder, const QString& code,
-                                 const Config& c, const QString& kill, quint32 seed) {
-    QProcess p;
+QProcess* TestCrashCampaign::startPictor(const QString& mode, const QString& folder, const QString& code,
+                                         const Config& c, const QString& kill, quint32 seed) {
+    auto* p = new QProcess(this);
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert("QT_QPA_PLATFORM", "offscreen");
     env.insert("LD_PRELOAD", PICTOR_ROBOT);
-    env.insert("PICTOR_ROBOT", mode == "probe-make" || mode == "probe-judge" ? "probe" : mode);
-    env.insert("PICTOR_ROBOT_PROBE_MODE", mode.endsWith("judge") ? "judge" : "make");
+    env.insert("PICTOR_ROBOT", mode);
     env.insert("PICTOR_ROBOT_FOLDER", folder);
     env.insert("PICTOR_ROBOT_CODE", code);
     env.insert("PICTOR_ROBOT_TRIALS", QString::number(c.trials));
@@ -100,20 +107,25 @@ Run TestCrashCampaign::runPictor(const QString& mode, const QString& folder, con
     env.insert("PICTOR_ROBOT_FORCED", c.forced);
     env.insert("PICTOR_ROBOT_SEED", QString::number(seed));
     env.insert("PICTOR_ROBOT_KILL", kill);
-    p.setProcessEnvironment(env);
-    p.start(PICTOR_BINARY, {});
+    p->setProcessEnvironment(env);
+    p->start(PICTOR_BINARY, {});
+    return p;
+}
+
+Run TestCrashCampaign::collect(QProcess* p) {
     Run run;
-    if (!p.waitForFinished(60000)) {
-        p.kill();
-        p.waitForFinished();
+    if (!p->waitForFinished(60000)) {
+        p->kill();
+        p->waitForFinished();
         qWarning("pictor did not end within a minute");
         run.exitCode = -1;
-        return run;
+    } else {
+        run.killed = p->exitStatus() == QProcess::CrashExit && p->exitCode() == SIGKILL;
+        run.exitCode = p->exitStatus() == QProcess::NormalExit ? p->exitCode() : -p->exitCode();
     }
-    run.killed = p.exitStatus() == QProcess::CrashExit && p.exitCode() == SIGKILL;
-    run.exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -p.exitCode();
-    for (const QByteArray& line : p.readAllStandardOutput().split('\n'))
+    for (const QByteArray& line : p->readAllStandardOutput().split('\n'))
         if (line.startsWith("robot ")) run.events << QString::fromLatin1(line.mid(6));
+    delete p;
     return run;
 }
 
@@ -124,15 +136,19 @@ void TestCrashCampaign::initTestCase() {
     QVERIFY(QDir().mkpath(m_template));
     const Run made = runPictor("make", m_template, "0999", {"make", 3, 0, "111"}, "", 1);
     QCOMPARE(made.exitCode, 0);
+    QList<QProcess*> runs;
     for (int i = 0; i < kConfigs.size(); ++i) {
         const Config& c = kConfigs[i];
         const QString folder = m_dir.filePath(QStringLiteral("reference%1/").arg(i));
         QVERIFY(QDir().mkpath(folder));
         if (c.mode == "judge") copyMadeSession(folder, "0001");
-        const Run run = runPictor(c.mode, folder, "0001", c, "", 1);
+        runs << startPictor(c.mode, folder, "0001", c, "", 1);
+    }
+    for (int i = 0; i < kConfigs.size(); ++i) {
+        const Run run = collect(runs[i]);
         QVERIFY2(run.exitCode == 0, qPrintable(run.events.join(", ")));
         m_reference[i] = run.events;
-        checkAfter(folder, "0001", c.mode, false);
+        checkAfter(m_dir.filePath(QStringLiteral("reference%1/").arg(i)), "0001", kConfigs[i].mode, false);
     }
 }
 
@@ -184,24 +200,26 @@ void TestCrashCampaign::checkAfter(const QString& folder, const QString& code, c
     // The next start of the subject asks or refuses and, declined, changes nothing.
     const QString own = base + (mode == "judge" ? "res2.dat" : "art.dat");
     const bool finished = QFile::exists(own) && !writable(own);
-    const bool any = QFile::exists(base + (mode == "judge" ? "res2.dat" : "art.dat")) ||
-                     QFile::exists(recordPath) || (mode == "make" && QFile::exists(base + "res.dat"));
+    const bool any = QFile::exists(own) || QFile::exists(recordPath) ||
+                     (mode == "make" && QFile::exists(base + "res.dat"));
     const QMap<QString, QByteArray> before = snapshot(folder);
-    const Run probe =
-        runPictor(mode == "judge" ? "probe-judge" : "probe-make", folder, code, kConfigs[0], "", 7);
-    QCOMPARE(probe.exitCode, 0);
-    const QString expected = finished ? "refused 0" : any ? "asked 0" : "started 0";
-    QVERIFY2(probe.events.contains(expected), qPrintable(probe.events.join(", ") + " expected " + expected));
-    if (expected == "started 0") {
-        ++m_probesStarted;
-        return;
-    }
-    (finished ? m_probesRefused : m_probesAsked)++;
-    QMap<QString, QByteArray> after = snapshot(folder);
-    after.remove(code + "session.lock");
+    SessionSettings settings;
+    settings.mode = mode == "judge" ? SessionMode::JudgeArt : SessionMode::MakeArt;
+    settings.subjectCode = code;
+    settings.dataFolder = folder;
+    PosixDisk disk;
+    SessionStart start(disk, settings);
+    const StartDecision d = start.decide();
+    start.cancel();
+    const auto expected = finished ? StartDecision::Outcome::Refused
+                          : any    ? StartDecision::Outcome::AskToReplace
+                                   : StartDecision::Outcome::Ready;
+    QVERIFY2(d.outcome == expected, qPrintable(folder + ": " + d.refusal.message()));
+    if (finished) QVERIFY2(d.refusal.message().contains("finished"), qPrintable(d.refusal.message()));
+    (finished ? m_refused : any ? m_asked : m_ready)++;
     QMap<QString, QByteArray> then = before;
-    then.remove(code + "session.lock");
-    QCOMPARE(after, then);
+    then.remove(code + "session.lock");  // a lock a killed session left is no one's
+    QCOMPARE(snapshot(folder), then);
 }
 
 void TestCrashCampaign::campaign() {
@@ -211,13 +229,22 @@ void TestCrashCampaign::campaign() {
     const quint32 seed = qEnvironmentVariableIsSet("PICTOR_CRASH_SEED")
                              ? static_cast<quint32>(qEnvironmentVariableIntValue("PICTOR_CRASH_SEED"))
                              : 20261206u;
+    const int jobs = qMax(1, qEnvironmentVariableIsSet("PICTOR_CRASH_JOBS")
+                                 ? qEnvironmentVariableIntValue("PICTOR_CRASH_JOBS")
+                                 : 6);
     QRandomGenerator random(seed);
-    QMap<QString, int> byPhase;
-    int killed = 0;
+    struct Planned {
+        int configIndex;
+        QString phase, kill, folder, code;
+        quint32 seed;
+        QProcess* process = nullptr;
+    };
+    QList<Planned> plan;
     for (int i = 0; i < kills; ++i) {
-        const int configIndex = static_cast<int>(random.bounded(kConfigs.size()));
-        const Config& c = kConfigs[configIndex];
-        const QStringList& reference = m_reference[configIndex];
+        Planned k;
+        k.configIndex = static_cast<int>(random.bounded(kConfigs.size()));
+        const Config& c = kConfigs[k.configIndex];
+        const QStringList& reference = m_reference[k.configIndex];
         // A phase of a trial and a time into it, or a durable step.
         const QStringList phases{"drawing", "delay", "options", "between", "step", "step-end"};
         QString phase = phases[static_cast<int>(random.bounded(phases.size()))];
@@ -225,7 +252,6 @@ void TestCrashCampaign::campaign() {
         if (phase == "delay" && (c.delay == 0 || c.forced == "000")) phase = "options";
         if (phase == "options" && c.forced == "000") phase = "between";
         if (phase == "between" && trial == c.trials) phase = "step-end";
-        QString kill;
         if (phase.startsWith("step")) {
             QList<int> steps;
             bool inDrawing = false;
@@ -240,35 +266,56 @@ void TestCrashCampaign::campaign() {
             if (phase == "step-end") steps = steps.mid(qMax<qsizetype>(0, steps.size() - 6));
             if (steps.isEmpty()) steps << 1;
             const int step = steps[static_cast<int>(random.bounded(steps.size()))];
-            kill = QStringLiteral("step:%1:%2").arg(step).arg(random.bounded(2) ? "before" : "after");
+            k.kill = QStringLiteral("step:%1:%2").arg(step).arg(random.bounded(2) ? "before" : "after");
         } else {
             const int span = phase == "drawing" ? 400 : phase == "delay" ? 1000000 : 150000;
-            kill = QStringLiteral("%1:%2:%3").arg(phase).arg(trial).arg(random.bounded(span));
+            k.kill = QStringLiteral("%1:%2:%3").arg(phase).arg(trial).arg(random.bounded(span));
         }
-        const QString folder = m_dir.filePath(QStringLiteral("kill%1/").arg(i));
-        QVERIFY(QDir().mkpath(folder));
-        const QString code = QStringLiteral("%1").arg(1000 + i);
-        if (c.mode == "judge") copyMadeSession(folder, code);
-        const Run run = runPictor(c.mode, folder, code, c, kill, random.generate());
-        QVERIFY2(run.killed || run.exitCode == 0, qPrintable(kill + ": " + run.events.join(", ")));
+        k.phase = phase;
+        k.folder = m_dir.filePath(QStringLiteral("kill%1/").arg(i));
+        k.code = QStringLiteral("%1").arg(1000 + i);
+        k.seed = random.generate();
+        QVERIFY(QDir().mkpath(k.folder));
+        if (c.mode == "judge") copyMadeSession(k.folder, k.code);
+        plan << k;
+    }
+    QMap<QString, int> byPhase;
+    int killed = 0;
+    for (qsizetype next = 0, done = 0; done < plan.size();) {
+        int running = 0;
+        for (qsizetype i = done; i < next; ++i) running += plan[i].process != nullptr;
+        for (; next < plan.size() && running < jobs; ++next, ++running) {
+            Planned& k = plan[next];
+            const Config& c = kConfigs[k.configIndex];
+            k.process = startPictor(c.mode, k.folder, k.code, c, k.kill, k.seed);
+        }
+        // The oldest run is checked first, so the report keeps the plan's order.
+        Planned& k = plan[done++];
+        const Config& c = kConfigs[k.configIndex];
+        const Run run = collect(k.process);
+        k.process = nullptr;
+        QVERIFY2(run.killed || run.exitCode == 0, qPrintable(k.kill + ": " + run.events.join(", ")));
         if (run.killed) {
             ++killed;
-            ++byPhase[c.mode + " " + phase];
+            ++byPhase[c.mode + " " + k.phase];
         }
-        checkAfter(folder, code, c.mode, run.killed);
+        checkAfter(k.folder, k.code, c.mode, run.killed);
         if (QTest::currentTestFailed()) {
-            qWarning("kill %d (%s, %s): %s", i, qPrintable(c.mode), qPrintable(kill),
-                     qPrintable(run.events.join(", ")));
+            qWarning("kill %lld (%s, %s): %s", static_cast<long long>(done - 1), qPrintable(c.mode),
+                     qPrintable(k.kill), qPrintable(run.events.join(", ")));
             return;
         }
     }
     QStringList counts;
     for (auto it = byPhase.cbegin(); it != byPhase.cend(); ++it)
         counts << QStringLiteral("%1: %2").arg(it.key()).arg(it.value());
-    qInfo("seed %u: %d of %d runs killed (%s); next starts asked %d, refused %d, started %d", seed, killed,
-          kills, qPrintable(counts.join(", ")), m_probesAsked, m_probesRefused, m_probesStarted);
+    qInfo("seed %u: %d of %d runs killed (%s); next starts asked %d, refused %d, ready %d", seed, killed,
+          kills, qPrintable(counts.join(", ")), m_asked, m_refused, m_ready);
     QVERIFY(killed >= kills * 3 / 4);
 }
 
-QTEST_GUILESS_MAIN(TestCrashCampaign)
+PICTOR_TEST(TestCrashCampaign);
+
+}  // namespace crash_test
+
 #include "tst_crash_campaign.moc"
