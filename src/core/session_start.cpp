@@ -48,11 +48,12 @@ Status SessionStart::refusal() {
         return Status::error(s.message() + QStringLiteral(" The session has not started."));
     for (const char* name : kSubjectFileNames) {
         const EntryInfo found = m_disk.inspect(m_files.path(name));
-        if (found.kind != EntryKind::Missing && found.kind != EntryKind::File)
+        if (found.kind != EntryKind::Missing && !isOwnFile(found))
             return Status::error(
-                QStringLiteral("The data file \"%1\" is %2, not a regular file. Pictor only reads and writes "
-                               "regular files, so nothing has been written; move it away or choose another "
-                               "folder or code.")
+                QStringLiteral(
+                    "The data file \"%1\" is %2, not a regular file of its own. Pictor only reads and "
+                    "writes such files, so nothing has been written; move it away or choose another "
+                    "folder or code.")
                     .arg(m_files.path(name), describeEntry(found)));
     }
     // The lock is taken before the files are weighed, so a second copy of

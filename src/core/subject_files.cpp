@@ -17,7 +17,7 @@ SubjectFiles::SubjectFiles(DataDisk& disk, QString folderText, QString subjectCo
 
 double SubjectFiles::subjectNumber() const { return ::subjectNumber(m_code); }
 
-Status SubjectFiles::startPictureStore(int trials) { return writeNew(kArtFile, trialsLine(trials)); }
+Status SubjectFiles::startPictureStore(int trials) { return createNew(kArtFile, trialsLine(trials)); }
 
 Status SubjectFiles::appendPictureHeader(int objectCount) {
     return append(kArtFile, pictureHeaderLine(objectCount));
@@ -28,7 +28,7 @@ Status SubjectFiles::appendObject(const PictureObject& object) {
 }
 
 Status SubjectFiles::appendResults(const ResultsRow& row) {
-    return row.trial == 1 ? writeNew(kResultsFile, row.encode()) : append(kResultsFile, row.encode());
+    return row.trial == 1 ? createNew(kResultsFile, row.encode()) : append(kResultsFile, row.encode());
 }
 
 Status SubjectFiles::finishMakeArt() {
@@ -47,13 +47,13 @@ Status SubjectFiles::loadJudgeMaterial(JudgeMaterial* out) const {
 }
 
 Status SubjectFiles::appendJudgeResults(int trial, const JudgeRow& row) {
-    return trial == 1 ? writeNew(kJudgeResultsFile, row.encode()) : append(kJudgeResultsFile, row.encode());
+    return trial == 1 ? createNew(kJudgeResultsFile, row.encode()) : append(kJudgeResultsFile, row.encode());
 }
 
 Status SubjectFiles::finishJudgeArt() { return m_disk.makeReadOnly(path(kJudgeResultsFile)); }
 
-Status SubjectFiles::writeNew(const char* name, const QByteArray& data) {
-    const Status s = m_disk.writeNew(path(name), data);
+Status SubjectFiles::createNew(const char* name, const QByteArray& data) {
+    const Status s = m_disk.createNew(path(name), data);
     if (s.isOk()) m_saved[path(name)] = data.size();
     return s;
 }

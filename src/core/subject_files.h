@@ -70,7 +70,7 @@ public:
 
 private:
     // Everything goes through these, which keep count of what was saved.
-    Status writeNew(const char* name, const QByteArray& data);
+    Status createNew(const char* name, const QByteArray& data);
     Status append(const char* name, const QByteArray& data);
 
     DataDisk& m_disk;

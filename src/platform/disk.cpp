@@ -8,6 +8,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 
 namespace {
@@ -52,11 +53,23 @@ EntryInfo entryOf(const struct stat& st) {
     info.writable = writableByBits(st);
     info.size = st.st_size;
     info.other = otherKindOf(st.st_mode);
+    info.links = static_cast<qint64>(st.st_nlink);
     return info;
 }
 
-QString notRegular(const EntryInfo& entry) {
+QString notOwnFile(const EntryInfo& entry) {
+    if (entry.kind == EntryKind::File)
+        return QStringLiteral("it is %1, so writing it would change a file elsewhere")
+            .arg(describeEntry(entry));
     return QStringLiteral("it is %1, not a regular file").arg(describeEntry(entry));
+}
+
+const QString kReadOnly =
+    QStringLiteral("the file is read-only (a finished session's data is never overwritten)");
+
+FileCalls& kernelCalls() {
+    static FileCalls calls;
+    return calls;
 }
 
 // Reasons for a failed open() that a person can act on.
@@ -72,10 +85,29 @@ constexpr int kOpenFlags = O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC;
 
 }  // namespace
 
+int FileCalls::open(const char* path, int flags, unsigned mode) {
+    return ::open(path, flags, static_cast<mode_t>(mode));
+}
+long FileCalls::write(int fd, const char* data, long size) {
+    return ::write(fd, data, static_cast<size_t>(size));
+}
+int FileCalls::truncate(int fd, long long size) { return ::ftruncate(fd, static_cast<off_t>(size)); }
+int FileCalls::sync(int fd) { return ::fsync(fd); }
+int FileCalls::changeMode(int fd, unsigned mode) { return ::fchmod(fd, static_cast<mode_t>(mode)); }
+int FileCalls::rename(const char* from, const char* to) { return ::rename(from, to); }
+int FileCalls::unlink(const char* path) { return ::unlink(path); }
+int FileCalls::renameNoReplace(const char* from, const char* to) {
+    return ::renameat2(AT_FDCWD, from, AT_FDCWD, to, RENAME_NOREPLACE);
+}
+
+PosixDisk::PosixDisk(FileCalls* calls) : m_calls(calls ? *calls : kernelCalls()) {}
+
 QString describeEntry(const EntryInfo& entry) {
     switch (entry.kind) {
     case EntryKind::Missing: return QStringLiteral("missing");
-    case EntryKind::File: return QStringLiteral("a regular file");
+    case EntryKind::File:
+        return entry.links == 1 ? QStringLiteral("a regular file")
+                                : QStringLiteral("a file with %1 links (a hard link)").arg(entry.links);
     case EntryKind::Folder: return QStringLiteral("a folder");
     case EntryKind::Link: return QStringLiteral("a symbolic link");
     case EntryKind::Other: break;
@@ -83,18 +115,20 @@ QString describeEntry(const EntryInfo& entry) {
     return entry.other.isEmpty() ? QStringLiteral("a special file") : entry.other;
 }
 
-bool PosixDisk::syncData(int fd) {
-    ++m_syncs;
+bool PosixDisk::sync(int fd) {
     // Some file systems cannot sync (EINVAL); a read-only one has nothing to sync.
-    return ::fsync(fd) == 0 || errno == EINVAL || errno == EROFS;
+    return m_calls.sync(fd) == 0 || errno == EINVAL || errno == EROFS;
 }
 
-void PosixDisk::syncFolderOf(const QString& path) {
+Status PosixDisk::syncFolderOf(const QString& path, const QString& what) {
     const int fd = ::open(nativePath(folderOf(path)).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd >= 0) {
-        ::fsync(fd);
-        ::close(fd);
-    }
+    const bool synced = fd >= 0 && sync(fd);
+    const int error = errno;
+    if (fd >= 0) ::close(fd);
+    if (synced) return Status::ok();
+    return failure(
+        what, path,
+        QStringLiteral("its folder could not be synced to the disk (%1)").arg(systemReason(error)));
 }
 
 EntryInfo PosixDisk::inspect(const QString& path) const {
@@ -129,28 +163,28 @@ Status PosixDisk::checkFolderOf(const QString& path) const {
 Status PosixDisk::openForWriting(const QString& path, int flags, const QString& what, int* fd, qint64* size) {
     *fd = -1;
     const EntryInfo found = inspect(path);
-    if (found.kind == EntryKind::File && !found.writable)
-        return failure(
-            what, path,
-            QStringLiteral("the file is read-only (a finished session's data is never overwritten)"));
-    *fd = ::open(nativePath(path).constData(), flags | O_WRONLY | kOpenFlags, 0644);
+    if (found.kind != EntryKind::Missing && !isOwnFile(found)) return failure(what, path, notOwnFile(found));
+    if (found.kind == EntryKind::File && !found.writable) return failure(what, path, kReadOnly);
+    *fd = m_calls.open(nativePath(path).constData(), flags | O_WRONLY | kOpenFlags, 0644);
     if (*fd < 0) {
         const int error = errno;
         if (error == ENOENT && (flags & O_CREAT))
             return failure(what, path,
                            QStringLiteral("the folder \"%1\" does not exist").arg(folderOf(path)));
+        if (error == EEXIST)
+            return failure(what, path,
+                           QStringLiteral("it exists already, and a new data file never takes over an "
+                                          "existing one"));
         return failure(what, path, openReason(error));
     }
     struct stat st {};
     Status refused;
     if (::fstat(*fd, &st) != 0)
         refused = failure(what, path, systemReason(errno));
-    else if (!S_ISREG(st.st_mode))
-        refused = failure(what, path, notRegular(entryOf(st)));
+    else if (!isOwnFile(entryOf(st)))
+        refused = failure(what, path, notOwnFile(entryOf(st)));
     else if (!writableByBits(st))
-        refused =
-            failure(what, path,
-                    QStringLiteral("the file is read-only (a finished session's data is never overwritten)"));
+        refused = failure(what, path, kReadOnly);
     if (!refused.isOk()) {
         ::close(*fd);
         *fd = -1;
@@ -166,7 +200,7 @@ Status PosixDisk::writeWhole(int fd, qint64 before, const QByteArray& data, cons
     qsizetype left = data.size();
     int error = 0;
     while (left > 0) {
-        const ssize_t n = ::write(fd, p, static_cast<size_t>(left));
+        const long n = m_calls.write(fd, p, static_cast<long>(left));
         if (n < 0 && errno == EINTR) continue;
         if (n <= 0) {
             error = n < 0 ? errno : ENOSPC;
@@ -178,33 +212,59 @@ Status PosixDisk::writeWhole(int fd, qint64 before, const QByteArray& data, cons
     Status written;
     if (error != 0) {
         // Whatever part of the line got through is taken back.
-        const bool undone = ::ftruncate(fd, static_cast<off_t>(before)) == 0 && syncData(fd);
+        const bool undone = m_calls.truncate(fd, before) == 0 && sync(fd);
         written = failure(
             what, path,
             systemReason(error) + (undone ? QString() : QStringLiteral("; the last line may be cut off")));
-    } else if (!syncData(fd)) {
+    } else if (!sync(fd)) {
         written = failure(what, path, systemReason(errno));
     }
     if (::close(fd) != 0 && written.isOk()) written = failure(what, path, systemReason(errno));
     return written;
 }
 
-Status PosixDisk::writeNew(const QString& path, const QByteArray& data) {
-    const QString what = QStringLiteral("write");
+Status PosixDisk::writeBeside(const QString& path, const QByteArray& data, const QString& what,
+                              QString* part) {
     if (const QString problem = folderProblem(folderOf(path)); !problem.isEmpty())
         return failure(what, path, problem);
+    const EntryInfo target = inspect(path);
+    if (target.kind != EntryKind::Missing && !isOwnFile(target))
+        return failure(what, path, notOwnFile(target));
+    if (target.kind == EntryKind::File && !target.writable) return failure(what, path, kReadOnly);
+    *part = path + QStringLiteral(".part");
+    const EntryInfo old = inspect(*part);
+    if (old.kind == EntryKind::File)
+        m_calls.unlink(nativePath(*part).constData());  // left by a crash
+    else if (old.kind != EntryKind::Missing)
+        return failure(what, *part, notOwnFile(old));
     int fd = -1;
     qint64 size = 0;
-    if (Status s = openForWriting(path, O_CREAT, what, &fd, &size); !s.isOk()) return s;
-    // Emptied only now that it is known to be a writable regular file.
-    if (::ftruncate(fd, 0) != 0) {
-        const Status refused = failure(what, path, systemReason(errno));
-        ::close(fd);
-        return refused;
-    }
-    const Status written = writeWhole(fd, 0, data, path, what);
-    if (written.isOk()) syncFolderOf(path);
+    if (Status s = openForWriting(*part, O_CREAT | O_EXCL, what, &fd, &size); !s.isOk()) return s;
+    const Status written = writeWhole(fd, 0, data, *part, what);
+    if (!written.isOk()) m_calls.unlink(nativePath(*part).constData());
     return written;
+}
+
+Status PosixDisk::createNew(const QString& path, const QByteArray& data) {
+    const QString what = QStringLiteral("write");
+    const QString exists =
+        QStringLiteral("it exists already, and a new data file never takes over an existing one");
+    if (const EntryInfo found = inspect(path); isOwnFile(found) && found.writable)
+        return failure(what, path, exists);
+    QString part;
+    if (Status s = writeBeside(path, data, what, &part); !s.isOk()) return s;
+    if (m_calls.renameNoReplace(nativePath(part).constData(), nativePath(path).constData()) != 0) {
+        const int error = errno;
+        m_calls.unlink(nativePath(part).constData());
+        return failure(what, path, error == EEXIST ? exists : systemReason(error));
+    }
+    if (Status s = syncFolderOf(path, what); !s.isOk()) {
+        // The file holds nothing a session has counted on yet.
+        m_calls.unlink(nativePath(path).constData());
+        syncFolderOf(path, what);
+        return s;
+    }
+    return Status::ok();
 }
 
 Status PosixDisk::append(const QString& path, const QByteArray& data) {
@@ -217,34 +277,14 @@ Status PosixDisk::append(const QString& path, const QByteArray& data) {
 
 Status PosixDisk::replaceAtomically(const QString& path, const QByteArray& data) {
     const QString what = QStringLiteral("write");
-    if (const QString problem = folderProblem(folderOf(path)); !problem.isEmpty())
-        return failure(what, path, problem);
-    const EntryInfo target = inspect(path);
-    if (target.kind != EntryKind::Missing && target.kind != EntryKind::File)
-        return failure(what, path, notRegular(target));
-    if (target.kind == EntryKind::File && !target.writable)
-        return failure(what, path,
-                       QStringLiteral("the file is read-only (a finished session's data is never "
-                                      "overwritten)"));
-    // The new content goes to a file beside it, which then takes its name.
-    const QString part = path + QStringLiteral(".part");
-    const EntryInfo old = inspect(part);
-    if (old.kind == EntryKind::File)
-        ::unlink(nativePath(part).constData());  // left by a crash
-    else if (old.kind != EntryKind::Missing)
-        return failure(what, part, notRegular(old));
-    int fd = -1;
-    qint64 size = 0;
-    if (Status s = openForWriting(part, O_CREAT | O_EXCL, what, &fd, &size); !s.isOk()) return s;
-    Status written = writeWhole(fd, 0, data, part, what);
-    if (written.isOk() && ::rename(nativePath(part).constData(), nativePath(path).constData()) != 0)
-        written = failure(what, path, systemReason(errno));
-    if (!written.isOk()) {
-        ::unlink(nativePath(part).constData());
-        return written;
+    QString part;
+    if (Status s = writeBeside(path, data, what, &part); !s.isOk()) return s;
+    if (m_calls.rename(nativePath(part).constData(), nativePath(path).constData()) != 0) {
+        const Status failed = failure(what, path, systemReason(errno));
+        m_calls.unlink(nativePath(part).constData());
+        return failed;
     }
-    syncFolderOf(path);
-    return Status::ok();
+    return syncFolderOf(path, what);
 }
 
 namespace {
@@ -258,7 +298,7 @@ Status openRegular(const QString& path, const QString& what, int* fd, struct sta
     if (::fstat(*fd, st) != 0)
         refused = failure(what, path, systemReason(errno));
     else if (!S_ISREG(st->st_mode))
-        refused = failure(what, path, notRegular(entryOf(*st)));
+        refused = failure(what, path, notOwnFile(entryOf(*st)));
     if (!refused.isOk()) {
         ::close(*fd);
         *fd = -1;
@@ -300,7 +340,14 @@ Status PosixDisk::makeReadOnly(const QString& path) {
     struct stat st {};
     if (Status s = openRegular(path, what, &fd, &st); !s.isOk()) return s;
     Status done;
-    if (::fchmod(fd, st.st_mode & ~static_cast<mode_t>(S_IWUSR | S_IWGRP | S_IWOTH) & 07777) != 0)
+    if (!isOwnFile(entryOf(st)))
+        done = failure(what, path, notOwnFile(entryOf(st)));
+    else if (m_calls.changeMode(fd, st.st_mode & ~static_cast<mode_t>(S_IWUSR | S_IWGRP | S_IWOTH) & 07777) !=
+             0)
+        done = failure(what, path, systemReason(errno));
+    // The new mode reaches the disk before anything that relies on it, such
+    // as a record that calls the session finished.
+    else if (!sync(fd))
         done = failure(what, path, systemReason(errno));
     ::close(fd);
     return done;
@@ -310,11 +357,10 @@ Status PosixDisk::remove(const QString& path) {
     const QString what = QStringLiteral("remove");
     const EntryInfo found = inspect(path);
     if (found.kind == EntryKind::Missing) return Status::ok();
-    if (found.kind != EntryKind::File) return failure(what, path, notRegular(found));
-    if (::unlink(nativePath(path).constData()) != 0 && errno != ENOENT)
+    if (found.kind != EntryKind::File) return failure(what, path, notOwnFile(found));
+    if (m_calls.unlink(nativePath(path).constData()) != 0 && errno != ENOENT)
         return failure(what, path, systemReason(errno));
-    syncFolderOf(path);
-    return Status::ok();
+    return syncFolderOf(path, what);
 }
 
 namespace {
@@ -364,10 +410,8 @@ LockAttempt PosixDisk::lock(const QString& path) {
         Status refused;
         if (::fstat(fd, &st) != 0)
             refused = failure(systemReason(errno));
-        else if (!S_ISREG(st.st_mode))
-            refused = failure(notRegular(entryOf(st)));
-        else if (st.st_nlink != 1)
-            refused = failure(QStringLiteral("it has %1 links, not one").arg(st.st_nlink));
+        else if (!isOwnFile(entryOf(st)))
+            refused = failure(notOwnFile(entryOf(st)));
         if (!refused.isOk()) {
             ::close(fd);
             attempt.error = refused;

@@ -22,8 +22,8 @@ const QByteArray kFinishedRecord =
     R"({"mode": "Make Art", "status": "finished", "settings": {"scales": [{}, {}, {}]}})";
 
 // Plants `items` ("name=content") in the folder: "<ro>" a read-only file,
-// "<dir>" a folder, "<link>" a link to a file outside, "<fifo>" a named
-// pipe, "<held>" a lock another session holds.
+// "<dir>" a folder, "<link>" a link to a file outside, "<hardlink>" a hard
+// link to it, "<fifo>" a named pipe, "<held>" a lock another session holds.
 void plant(const QString& folder, const QStringList& items, DataDisk& disk, std::unique_ptr<DiskLock>* held) {
     for (const QString& item : items) {
         const QString path = folder + item.section('=', 0, 0), content = item.section('=', 1);
@@ -31,6 +31,9 @@ void plant(const QString& folder, const QStringList& items, DataDisk& disk, std:
             QDir().mkdir(path);
         else if (content == "<link>")
             QFile::link(folder + "outside.dat", path);
+        else if (content == "<hardlink>")
+            ::link(QFile::encodeName(folder + "outside.dat").constData(),
+                   QFile::encodeName(path).constData());
         else if (content == "<fifo>")
             ::mkfifo(QFile::encodeName(path).constData(), 0644);
         else if (content == "<held>")
@@ -69,6 +72,7 @@ private slots:
     void decide_data();
     void decide();
     void recordHoldsTheSettingsUsed();
+    void failedStartLeavesNothing_data();
     void failedStartLeavesNothing();
 };
 
@@ -101,6 +105,9 @@ void TestSessionStart::decide_data() {
         << QStringList{"0001session.json\" belongs to a finished", "a record that says so"} << QStringList{};
     QTest::newRow("results a link") << "make:0001" << QStringList{"0001res.dat=<link>"}
                                     << QStringList{"0001res.dat\" is a symbolic link"} << QStringList{};
+    QTest::newRow("record a hard link")
+        << "judge:0001" << QStringList{store, results, "0001session2.json=<hardlink>"}
+        << QStringList{"0001session2.json\" is a file with 2 links"} << QStringList{};
     QTest::newRow("picture store a pipe") << "make:0001" << QStringList{"0001art.dat=<fifo>"}
                                           << QStringList{"0001art.dat\" is a named pipe"} << QStringList{};
     QTest::newRow("picture store a folder") << "make:0001" << QStringList{"0001art.dat=<dir>", results}
@@ -219,20 +226,37 @@ void TestSessionStart::recordHoldsTheSettingsUsed() {
     QCOMPARE(recorded["trials"].toInt(), 4);
 }
 
+void TestSessionStart::failedStartLeavesNothing_data() {
+    QTest::addColumn<QString>("fault");
+    QTest::addColumn<QString>("said");
+    QTest::newRow("a folder where the record is written first") << "part"
+                                                                << "0003session.json.part";
+    QTest::newRow("a record name too long for the file system") << "long"
+                                                                << "File name too long";
+    QTest::newRow("a disk full after the picture store") << "full"
+                                                         << "File too large";
+}
+
 void TestSessionStart::failedStartLeavesNothing() {
-    // The record cannot be written (a folder stands where it is written
-    // first): the picture store the start made goes again, so the next start
-    // is not asked about an unfinished session.
+    // The picture store is made, then the record cannot be written: the
+    // store goes again, so the next start is not asked about a session
+    // that did not finish.
+    QFETCH(QString, fault);
+    QFETCH(QString, said);
     QTemporaryDir dir;
-    const QString folder = dir.path() + "/";
-    QVERIFY(QDir().mkdir(folder + "0003session.json.part"));
+    // With 239 characters in front the record's temporary name is too long, the others are not.
+    const QString folder = dir.path() + (fault == "long" ? "/" + QString(239, 'x') : QString("/"));
+    if (fault == "part") QVERIFY(QDir().mkdir(folder + "0003session.json.part"));
     PosixDisk disk;
     SessionStart start(disk, settings(false, "0003", folder));
     QCOMPARE(start.decide().outcome, StartDecision::Outcome::Ready);
     Status failure;
-    QVERIFY(!start.begin({}, "9.9", &failure));
-    QVERIFY2(failure.message().contains("0003session.json.part"), qPrintable(failure.message()));
-    QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::NoDotAndDotDot), QStringList{});
+    {
+        const DiskFull full(fault == "full" ? 100 : 1 << 30);
+        QVERIFY(!start.begin({}, "9.9", &failure));
+    }
+    QVERIFY2(failure.message().contains(said), qPrintable(failure.message()));
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::NoDotAndDotDot), QStringList{});
 }
 
 PICTOR_TEST(TestSessionStart);

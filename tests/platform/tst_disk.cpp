@@ -3,6 +3,7 @@
 
 #include "platform/disk.h"
 #include "support/files.h"
+#include "support/recording_calls.h"
 #include "support/test_main.h"
 
 #include <QDir>
@@ -19,7 +20,8 @@ namespace disk_test {
 class TestDisk : public QObject {
     Q_OBJECT
 private slots:
-    void writesReachTheDisk();
+    void protocol();
+    void failedFolderSync();
     void refusals_data();
     void refusals();
     void failedWriteLeavesWholeLines_data();
@@ -32,23 +34,62 @@ private:
     QTemporaryDir m_dir;
 };
 
-void TestDisk::writesReachTheDisk() {
-    PosixDisk disk;
+void TestDisk::protocol() {
+    // Every change reaches the disk before the call returns: a line by a
+    // sync of its file, a new or removed name by a sync of the folder, a
+    // mode by a sync after it. A new file takes its name, and a record the
+    // old record's name, only once its lines are on the disk (files are
+    // named here by the name they were made under). Nothing stays open.
+    QTemporaryDir dir;
+    RecordingCalls calls;
+    PosixDisk disk(&calls);
     const int descriptors = openDescriptors();
-    const QString path = m_dir.filePath("0001art.dat");
-    QVERIFY(disk.writeNew(path, "3\r\n").isOk());
-    QVERIFY(disk.append(path, "1\r\n").isOk());
-    QCOMPARE(disk.syncs(), 2);  // every write is synced before the call returns
-    QByteArray data;
-    QVERIFY(disk.readAll(path, &data).isOk());
-    QCOMPARE(data, QByteArray("3\r\n1\r\n"));
-    QVERIFY(disk.writeNew(path, "2\r\n").isOk());
-    QCOMPARE(readFile(path), QByteArray("2\r\n"));
-    QVERIFY(disk.makeReadOnly(path).isOk());
-    QVERIFY(!disk.inspect(path).writable);
-    QVERIFY(disk.remove(path).isOk());
-    QCOMPARE(disk.inspect(path).kind, EntryKind::Missing);
+    const QString art = dir.filePath("0001art.dat"), record = dir.filePath("0001session.json");
+    QVERIFY(disk.createNew(art, "3\r\n").isOk());
+    QVERIFY(disk.append(art, "1\r\n").isOk());
+    QVERIFY(disk.replaceAtomically(record, "{}\n").isOk());
+    QVERIFY(disk.replaceAtomically(record, "{\"a\": 2}\n").isOk());
+    QVERIFY(disk.makeReadOnly(art).isOk());
+    QVERIFY(disk.remove(record).isOk());
+    QCOMPARE(calls.texts(), (QStringList{"create 0001art.dat.part",
+                                         "write 0001art.dat.part 3",
+                                         "sync 0001art.dat.part",
+                                         "rename 0001art.dat.part 0001art.dat",
+                                         "sync folder",
+                                         "write 0001art.dat.part 1",
+                                         "sync 0001art.dat.part",
+                                         "create 0001session.json.part",
+                                         "write 0001session.json.part {}",
+                                         "sync 0001session.json.part",
+                                         "rename 0001session.json.part 0001session.json",
+                                         "sync folder",
+                                         "create 0001session.json.part",
+                                         "write 0001session.json.part {\"a\": 2}",
+                                         "sync 0001session.json.part",
+                                         "rename 0001session.json.part 0001session.json",
+                                         "sync folder",
+                                         "mode 0001art.dat.part 444",
+                                         "sync 0001art.dat.part",
+                                         "unlink 0001session.json",
+                                         "sync folder"}));
+    QCOMPARE(readFile(art), QByteArray("3\r\n1\r\n"));
+    QVERIFY(isReadOnly(art));
     QCOMPARE(openDescriptors(), descriptors);
+}
+
+void TestDisk::failedFolderSync() {
+    // A new file whose name may not have reached the disk is reported, and
+    // goes again rather than stay half-made.
+    QTemporaryDir dir;
+    RecordingCalls calls;
+    calls.failKind = FileOp::SyncFolder;
+    calls.failAt = 1;
+    PosixDisk disk(&calls);
+    const QString art = dir.filePath("0001art.dat");
+    const Status s = disk.createNew(art, "3\r\n");
+    QVERIFY2(!s.isOk() && s.message().contains(art) && s.message().contains("its folder could not be synced"),
+             qPrintable(s.message()));
+    QVERIFY(!QFile::exists(art));
 }
 
 void TestDisk::refusals_data() {
@@ -88,9 +129,11 @@ void TestDisk::refusals() {
     if (setup == "missing") path = dir.filePath("nowhere/0001res.dat");
     if (setup == "folderfile") path = elsewhere + "/0001res.dat";
     if (setup == "readonly") {
-        QVERIFY(disk.writeNew(path, "kept\r\n").isOk());
+        QVERIFY(disk.createNew(path, "kept\r\n").isOk());
         QVERIFY(disk.makeReadOnly(path).isOk());
     }
+    if (setup == "exists") path = elsewhere;
+    if (setup == "hardlink") QCOMPARE(::link(QFile::encodeName(elsewhere), QFile::encodeName(path)), 0);
     if (setup == "folder") QVERIFY(QDir(dir.path()).mkdir("0001res.dat"));
     if (setup == "link") QVERIFY(QFile::link(elsewhere, path));
     if (setup == "dangling") QVERIFY(QFile::link(dir.filePath("outside.dat"), path));
@@ -104,12 +147,15 @@ void TestDisk::refusals() {
     const int descriptors = openDescriptors();
     QElapsedTimer timer;
     timer.start();
-    QList<Status> results{disk.writeNew(path, "new\r\n"), disk.replaceAtomically(path, "new\r\n")};
-    const bool there = setup != "missing" && setup != "folderfile" && setup != "lockeddir";
+    QList<Status> results{disk.createNew(path, "new\r\n")};
+    if (setup != "exists") results << disk.replaceAtomically(path, "new\r\n");
+    const bool there =
+        setup != "missing" && setup != "folderfile" && setup != "lockeddir" && setup != "exists";
     if (there) results << disk.append(path, "new\r\n");
-    if (there && setup != "readonly") {
+    if (there && setup != "readonly") results << disk.makeReadOnly(path);
+    if (there && setup != "readonly" && setup != "hardlink") {
         QByteArray data;
-        results << disk.readAll(path, &data) << disk.makeReadOnly(path);
+        results << disk.readAll(path, &data);
     }
     for (const Status& s : results) {
         QVERIFY2(!s.isOk() && s.message().contains(reason), qPrintable(s.message()));
@@ -118,6 +164,7 @@ void TestDisk::refusals() {
     QVERIFY(timer.elapsed() < 2000);
     QCOMPARE(openDescriptors(), descriptors);
     QCOMPARE(readFile(elsewhere), QByteArray("kept\r\n"));
+    QVERIFY(!isReadOnly(elsewhere));
     QVERIFY(!QFile::exists(dir.filePath("outside.dat")));
     if (setup == "readonly") QCOMPARE(readFile(path), QByteArray("kept\r\n"));
     if (setup == "lockeddir") ::chmod(QFile::encodeName(dir.filePath("locked")).constData(), 0755);
@@ -136,16 +183,16 @@ void TestDisk::failedWriteLeavesWholeLines() {
     PosixDisk disk;
     const QString path = m_dir.filePath(append ? "full-append.dat" : "full-new.dat");
     const QByteArray first = "1\r\n1\r\n";
-    QVERIFY(disk.writeNew(path, first).isOk());
+    if (append) QVERIFY(disk.createNew(path, first).isOk());
     const QByteArray line = "11,149,97,83.7,8257662\r\n";
     Status s;
     {
         const DiskFull full(append ? first.size() + 12 : 12);
-        s = append ? disk.append(path, line) : disk.writeNew(path, first + line);
+        s = append ? disk.append(path, line) : disk.createNew(path, first + line);
     }
     QVERIFY2(!s.isOk() && s.message().contains(path) && s.message().contains("too large"),
              qPrintable(s.message()));
-    QCOMPARE(readFile(path), append ? first : QByteArray());
+    QCOMPARE(readFile(path), append ? first : QByteArray("<missing>"));  // a file begun for it goes
 }
 
 void TestDisk::replaceAtomically() {

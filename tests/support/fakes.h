@@ -111,10 +111,13 @@ public:
 
     EntryInfo inspect(const QString& path) const override {
         if (!files.contains(path)) return EntryInfo{};
-        return EntryInfo{EntryKind::File, files[path].writable, files[path].data.size(), {}};
+        return EntryInfo{EntryKind::File, files[path].writable, files[path].data.size(), {}, 1};
     }
     Status checkFolderOf(const QString&) const override { return Status::ok(); }
-    Status writeNew(const QString& path, const QByteArray& data) override { return put(path, data, false); }
+    Status createNew(const QString& path, const QByteArray& data) override {
+        if (files.contains(path)) return Status::error(path + ": it exists already");
+        return put(path, data, false);
+    }
     Status append(const QString& path, const QByteArray& data) override {
         if (!files.contains(path)) return Status::error(path + ": the file does not exist");
         return put(path, data, true);
