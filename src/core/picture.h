@@ -47,10 +47,6 @@ inline QRgb rgbOfStoredColour(std::uint32_t stored) {
     return qRgb(static_cast<int>(stored & 0xFF), static_cast<int>((stored >> 8) & 0xFF),
                 static_cast<int>((stored >> 16) & 0xFF));
 }
-inline std::uint32_t storedColourOf(QRgb rgb) {
-    return static_cast<std::uint32_t>(qRed(rgb)) | static_cast<std::uint32_t>(qGreen(rgb)) << 8 |
-           static_cast<std::uint32_t>(qBlue(rgb)) << 16;
-}
 
 // The inside of the main screen's picture box at scale 1, in pixels, and
 // its grey.

@@ -65,7 +65,6 @@ public:
     SessionRecord(DataDisk& disk, QString path, RecordContents contents);
 
     const QString& path() const { return m_path; }
-    const RecordContents& contents() const { return m_contents; }
 
     // Each writes the whole record anew.
     Status start(int plannedTrials);

@@ -47,7 +47,6 @@ public:
 
     QString path(const char* fileName) const { return dataFilePath(m_folder, m_code, fileName); }
     double subjectNumber() const;
-    DataDisk& disk() const { return m_disk; }
 
     // Make Art.
     Status startPictureStore(int trials);

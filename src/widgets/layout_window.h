@@ -13,7 +13,6 @@ class LayoutWindow : public QWidget {
 public:
     explicit LayoutWindow(QColor background, QWidget* parent = nullptr);
 
-    QColor background() const { return m_background; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;

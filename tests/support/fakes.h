@@ -66,6 +66,12 @@ inline float pick12(int k) { return (static_cast<float>(k) - 0.5f) / 12.0f; }
 // r that gives offset v (0..199) in floor(r * 200).
 inline float pick200(int v) { return (static_cast<float>(v) + 0.5f) / 200.0f; }
 
+// A colour as the data files store it.
+inline std::uint32_t storedColourOf(QRgb rgb) {
+    return static_cast<std::uint32_t>(qRed(rgb)) | static_cast<std::uint32_t>(qGreen(rgb)) << 8 |
+           static_cast<std::uint32_t>(qBlue(rgb)) << 16;
+}
+
 // Colours are logged as the data files store them.
 class RecordingCanvas final : public Canvas {
 public:
