@@ -213,7 +213,8 @@ void TestFormats::subjectNumber_data() {
     QTest::addColumn<double>("number");
     QTest::addColumn<bool>("startsASession");
     QTest::newRow("zeros in front") << "0001" << 1.0 << true;
-    QTest::newRow("every digit") << "9876" << 9876.0 << true;
+    QTest::newRow("digits 9 to 6") << "9876" << 9876.0 << true;
+    QTest::newRow("digits 2 to 5") << "2345" << 2345.0 << true;
     QTest::newRow("one digit") << "5" << 5.0 << true;
     QTest::newRow("five digits") << "12345" << 12345.0 << false;
     QTest::newRow("letter inside") << "12a4" << 12.0 << false;
