@@ -17,7 +17,8 @@
 namespace {
 
 constexpr char kUsage[] =
-    "Usage: pictor [--backdrop[=COLOUR]] [--screen NAME|NUMBER] | --help | --version\n"
+    "Usage: pictor [--backdrop[=COLOUR]] [--screen NAME|NUMBER]\n"
+    "       pictor --help | --version\n"
     "Runs one experimental session in empirical visual aesthetics: the experimenter sets it\n"
     "up on the setup screen; the subject makes and rates pictures (Make Art) or rates the\n"
     "pictures made earlier again (Judge Art). The data files go to the folder chosen there.\n"

@@ -74,7 +74,10 @@ QStringList SystemDisplay::holdScreenOn() {
             xcb_screensaver_suspend(c, 1);
             m_suspended = true;
         }
-        if (m_suspended) means << QStringLiteral("MIT-SCREEN-SAVER suspend");
+        if (m_suspended) {
+            xcb_force_screen_saver(c, XCB_SCREEN_SAVER_RESET);  // a saver already on goes off for the subject
+            means << QStringLiteral("MIT-SCREEN-SAVER suspend");
+        }
         if (hasExtension(c, &xcb_dpms_id)) {
             // The suspension also stops the power-saving timers; a display
             // already dimmed or off is woken for the subject.

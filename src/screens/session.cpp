@@ -101,7 +101,7 @@ RunEnvironment Session::environment() const {
         env.screenName = screen->name();
         env.screenGeometry = screen->geometry();
         env.availableGeometry = screen->availableGeometry();
-        env.physicalDpi = screen->physicalDotsPerInch();
+        env.physicalDpi = screen->physicalDotsPerInch() * screen->devicePixelRatio();  // device pixels
         env.physicalSizeMm = screen->physicalSize();
         env.refreshRateHz = screen->refreshRate();
     }
