@@ -102,8 +102,10 @@ QStringList SystemDisplay::holdScreenOn() {
             const QDBusPendingReply<quint32> answer = *watcher;
             watcher->deleteLater();
             if (answer.isError()) return;
-            m_cookie = answer.value();
-            if (!m_inhibiting) releaseScreen();  // released before the answer came
+            if (m_inhibiting)
+                m_cookie = answer.value();
+            else  // released before the answer came
+                QDBusConnection::sessionBus().send(saverCall(QStringLiteral("UnInhibit"), {answer.value()}));
         });
     }
     if (m_inhibiting) means << kSaverService;
