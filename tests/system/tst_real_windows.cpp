@@ -8,6 +8,7 @@
 #include "support/test_session.h"
 
 #include "runs/trial_run.h"
+#include "screens/title_screen.h"
 #include "support/test_main.h"
 #include "widgets/canvas_widget.h"
 
