@@ -262,23 +262,11 @@ void TestFormats::record() {
     r.failure = "disk full";
     r.started = QDateTime(day, time, QTimeZone(-3600));
     r.replays = "/d/0042session.json";
-    r.environment = {"6.4.2",
-                     "Debian 12",
-                     {2560, 1600},
-                     96,
-                     2,
-                     "xcb",
-                     "DP-2",
-                     {1280, 0, 1280, 800},
-                     {1280, 24, 1280, 776},
-                     108.8,
-                     {299.5, 187},
-                     59.95,
-                     "Openbox",
-                     false,
-                     {"MIT-SCREEN-SAVER suspend", "DPMS"},
-                     "#335577",
-                     "1"};
+    // clang-format off
+    r.environment = {"6.4.2", "Debian 12", {2560, 1600}, 96, 2, "xcb", "DP-2", {1280, 0, 1280, 800},
+                     {1280, 24, 1280, 776}, 108.8, {299.5, 187}, 59.95, "Openbox", false,
+                     {"MIT-SCREEN-SAVER suspend", "DPMS"}, "#335577", "1"};
+    // clang-format on
     const QJsonObject json = r.toJson();
     for (const char* left : {"trials", "force_setting_change", "hide_settings_after_image"})
         QVERIFY(!json["settings"].toObject().contains(left));
@@ -329,16 +317,14 @@ void TestFormats::commandLine_data() {
         << QStringList{"--backdrop=#335577", "--screen", "dp-2"} << "run, backdrop #335577, screen 1";
     QTest::newRow("screen number") << QStringList{"--screen=0"} << "run, screen 0";
     QTest::newRow("no such screen number")
-        << QStringList{"--screen", "2"} << "pictor: there is no screen \"2\"" + screens;
-    QTest::newRow("no such screen name")
-        << QStringList{"--screen=VGA"} << "pictor: there is no screen \"VGA\"" + screens;
+        << QStringList{"--screen", "-1"} << "pictor: there is no screen \"-1\"" + screens;
     QTest::newRow("screen missing") << QStringList{"--screen"}
                                     << "pictor: --screen needs the name or number of a screen.";
     QTest::newRow("not a colour")
         << QStringList{"--backdrop=mauvish"}
         << "pictor: --backdrop: \"mauvish\" is not a colour; give a name such as black or a "
            "value such as #404040.";
-    QTest::newRow("version with more")
+    QTest::newRow("version with another option")
         << QStringList{"--version", "--frobnicate"}
         << "pictor: unknown option \"--version\"; pictor takes --backdrop[=COLOUR], "
            "--screen NAME|NUMBER, --help or --version.";
@@ -349,18 +335,15 @@ void TestFormats::commandLine() {
     QFETCH(QString, outcome);
     LabOptions options;
     QString problem;
-    const CommandAction action = readCommandLine(arguments, &options, &problem);
-    QString got = action == CommandAction::Help      ? "help"
-                  : action == CommandAction::Version ? "version"
-                                                     : problem;
-    if (action == CommandAction::Run) {
+    QString got;
+    if (readCommandLine(arguments, &options, &problem) == CommandAction::Run) {
         got = "run";
         if (options.backdrop) got += ", backdrop " + options.backdrop->name();
         const int screen =
             options.screen.isEmpty() ? -2 : chooseScreen(options.screen, {"HDMI-1", "DP-2"}, &problem);
         got = screen == -1 ? problem : screen >= 0 ? got + ", screen " + QString::number(screen) : got;
     }
-    QCOMPARE(got, outcome);
+    QCOMPARE(got.isEmpty() ? problem : got, outcome);
 }
 
 PICTOR_TEST(TestFormats);

@@ -40,7 +40,6 @@ private slots:
     void framesAreCentred();
     void labSession_data();
     void labSession();
-    void scaledWindows();
 };
 
 void TestRealWindows::everyShownControlPaints_data() {
@@ -115,18 +114,20 @@ void TestRealWindows::labSession() {
     // With a backdrop, on the chosen screen: every screen shows the backdrop
     // and the main screen only; the screen saver, whose timeout is shorter
     // than the judgement delay, stays off until the session ends; the
-    // record says what showed the session.
+    // record says what showed the session. At the desktop's scale factor
+    // the windows keep their layout with nothing cut off, and the screen
+    // shows the picture's image, of the screen's own resolution, pixel for
+    // pixel.
     QFETCH(int, screen);
     const QList<QScreen*> screens = QGuiApplication::screens();
     if (screen >= screens.size()) QSKIP("the server has one screen");
     xcb_connection_t* xcb = qGuiApp->nativeInterface<QNativeInterface::QX11Application>()->connection();
     xcb_set_screen_saver(xcb, 1, 0, XCB_BLANKING_DEFAULT, XCB_EXPOSURES_DEFAULT);
     const auto saverOn = [xcb, root = xcb_setup_roots_iterator(xcb_get_setup(xcb)).data->root] {
-        xcb_screensaver_query_info_reply_t* info =
-            xcb_screensaver_query_info_reply(xcb, xcb_screensaver_query_info(xcb, root), nullptr);
-        const bool on = info && info->state == XCB_SCREENSAVER_STATE_ON;
-        std::free(info);
-        return on;
+        const std::unique_ptr<xcb_screensaver_query_info_reply_t, decltype(&std::free)> info(
+            xcb_screensaver_query_info_reply(xcb, xcb_screensaver_query_info(xcb, root), nullptr),
+            &std::free);
+        return info && info->state == XCB_SCREENSAVER_STATE_ON;
     };
     QWidget desktop;  // another program's window
     desktop.setStyleSheet("background: red");
@@ -149,6 +150,17 @@ void TestRealWindows::labSession() {
     t.clock.advance(3);
     QTest::qWait(2000);  // the subject thinks
     QVERIFY(!saverOn());
+    QCOMPARE(clippedCaptions(t.session->titleScreen()) + clippedCaptions(t.session->setupScreen()) +
+                 clippedCaptions(t.main()),
+             QStringList());
+    const double ratio = qEnvironmentVariable("QT_SCALE_FACTOR", "1").toDouble();
+    const CanvasWidget* canvas = t.main()->ui().Picture1;
+    const QPoint corner = ((canvas->pos() + QPointF(2, 2)) * ratio).toPoint();
+    QCOMPARE(canvas->image().size(), (QSizeF(canvas->size() - QSize(4, 4)) * ratio).toSize());
+    QImage picture =
+        screens[screen]->grabWindow(t.main()->winId()).toImage().copy(QRect(corner, canvas->image().size()));
+    picture.setDevicePixelRatio(1);
+    QCOMPARE(picture.convertToFormat(QImage::Format_RGB32), canvas->image());
     const QPoint centre = t.main()->frameGeometry().center() - screens[screen]->availableGeometry().center();
     QVERIFY(qAbs(centre.x()) <= 1 && qAbs(centre.y()) <= 1);              // centred on its screen
     QProcess::execute("xdotool", {"mousemove", "3", "3", "click", "1"});  // on the backdrop
@@ -172,43 +184,16 @@ void TestRealWindows::labSession() {
                      env["window_manager"].toString().toLower(), env["compositor"].toVariant().toString()}),
         QStringList({"xcb", QString::number(screen), "#335577",
                      qEnvironmentVariable("PICTOR_TEST_WINDOW_MANAGER"), "false"}));
-    const double ratio = env["screen_device_pixel_ratio"].toDouble();
-    QCOMPARE(ratio, qEnvironmentVariable("QT_SCALE_FACTOR", "1").toDouble());
-    const QJsonObject geometry = env["screen_geometry"].toObject();
-    const QSizeF device =
-        QSizeF(geometry["width"].toInt(), geometry["height"].toInt()) * ratio - serverScreen(screen);
-    QVERIFY(qAbs(device.width()) < ratio && qAbs(device.height()) < ratio);  // logical pixels, rounded
-    QVERIFY(qAbs(env["screen_physical_dpi"].toDouble() * env["screen_physical_size_mm"]["width"].toDouble() /
-                     25.4 -
-                 serverScreen(screen).width()) < 3);
+    QCOMPARE(env["screen_device_pixel_ratio"].toDouble(), ratio);
+    const QSizeF off =
+        QSizeF(env["screen_geometry"]["width"].toInt(), env["screen_geometry"]["height"].toInt()) * ratio -
+        QSizeF(serverScreen(screen));
+    QVERIFY(qAbs(off.width()) < ratio && qAbs(off.height()) < ratio);  // logical pixels, rounded
+    const double inches = env["screen_physical_size_mm"]["width"].toDouble() / 25.4;
+    QVERIFY(qAbs(env["screen_physical_dpi"].toDouble() * inches - serverScreen(screen).width()) < 3);
     QVERIFY(t.rate({4}));
     QTRY_COMPARE(t.ended->size(), 1);
     QTRY_VERIFY_WITH_TIMEOUT(saverOn(), 5000);  // released with the session
-}
-
-void TestRealWindows::scaledWindows() {
-    // At the desktop's scale factor the windows keep their layout in logical
-    // pixels with nothing cut off, and the screen shows the picture's image
-    // pixel for pixel, an image of the screen's own resolution.
-    TestSession t;
-    QVERIFY(QTest::qWaitForWindowExposed(t.openSetup()));
-    QCOMPARE(clippedCaptions(t.session->titleScreen()) + clippedCaptions(t.session->setupScreen()),
-             QStringList());
-    t.startMakeArt();
-    QVERIFY(QTest::qWaitForWindowExposed(t.main()));
-    QCOMPARE(clippedCaptions(t.main()), QStringList());
-    t.setSliders(12, 12, 12, 12);
-    t.makePicture();
-    QTest::qWait(200);
-    const double ratio = qEnvironmentVariable("QT_SCALE_FACTOR", "1").toDouble();
-    const CanvasWidget* canvas = t.main()->ui().Picture1;
-    const QRect inside = canvas->geometry().adjusted(2, 2, -2, -2);
-    QCOMPARE(canvas->image().size(), (QSizeF(inside.size()) * ratio).toSize());
-    const QImage shown = t.main()->screen()->grabWindow(t.main()->winId()).toImage();
-    QCOMPARE(shown.size(), (QSizeF(t.main()->size()) * ratio).toSize());
-    QImage picture = shown.copy(QRect((QPointF(inside.topLeft()) * ratio).toPoint(), canvas->image().size()));
-    picture.setDevicePixelRatio(1);
-    QCOMPARE(picture.convertToFormat(QImage::Format_RGB32), canvas->image());
 }
 
 PICTOR_TEST(TestRealWindows);
