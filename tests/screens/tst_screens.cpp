@@ -207,10 +207,11 @@ void TestScreens::setupNotes() {
     u.Check3->setChecked(false);
     QLineEdit* fields[] = {u.Text1a, u.Text1b, u.Text2a, u.Text2b, u.Text3a, u.Text3b};
     for (int i = 0; i < 6; ++i) fields[i]->setText(terms[i]);
-    for (const auto& [field, typed] : {std::pair{u.DataDir, folder}, std::pair{u.Text1, code}}) {
-        field->selectAll();
-        QTest::keyClicks(field, typed);
-    }
+    u.DataDir->clear();
+    QTest::keyClicks(u.DataDir, folder);
+    QVERIFY(u.notes->text().contains(folder + "0001"));  // the code typed next
+    u.Text1->clear();
+    QTest::keyClicks(u.Text1, code);
     QString shown = u.notes->text();
     const QRegularExpression widths("(\\d+) pixels, not (\\d+)");
     for (const QRegularExpressionMatch& m : widths.globalMatch(shown))
