@@ -55,8 +55,6 @@ public:
     MainScreen* mainScreen() const { return m_main; }
     // The session under way, once started.
     ActiveSession* active() const { return m_active.get(); }
-    // The backdrop while a session runs with one.
-    const Backdrop* backdrop() const { return m_backdrop.get(); }
 
     // A start button was pressed with these settings. Unless refused, the
     // subject's lock is held until beginSession() or cancelStart().

@@ -36,9 +36,3 @@ void Backdrop::keepAbove(QWidget* window) {
         window->windowHandle()->setTransientParent(backdrop->windowHandle());
     }
 }
-
-QList<QWidget*> Backdrop::windows() const {
-    QList<QWidget*> all;
-    for (const auto& window : m_windows) all << window.get();
-    return all;
-}

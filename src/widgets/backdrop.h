@@ -7,7 +7,6 @@
 // window managers keep below it and raise with it.
 
 #include <QColor>
-#include <QList>
 #include <memory>
 #include <vector>
 
@@ -22,7 +21,6 @@ public:
     void show();
     // Keeps `window` above the backdrop of its screen.
     void keepAbove(QWidget* window);
-    QList<QWidget*> windows() const;
 
 private:
     QColor m_colour;
