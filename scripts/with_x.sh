@@ -3,11 +3,18 @@
 # when openbox is installed, so Qt's xcb platform paints and frames real
 # windows. Every test and script that needs a display goes through here.
 # Usage: with_x.sh COMMAND [ARGS...]
-#   WITH_X_SCREEN   the screen (default 1280x1024x24)
+#   WITH_X_SCREEN   the screen (default 1280x1024x24), or several separated
+#                   by blanks: one X screen each, numbered from 0
 #   WITH_X_WM=0     no window manager
 set -euo pipefail
 work=$(mktemp -d)
-Xvfb -displayfd 3 -screen 0 "${WITH_X_SCREEN:-1280x1024x24}" -nolisten tcp -noreset 3>"$work/display" >/dev/null 2>&1 &
+screens=()
+n=0
+for size in ${WITH_X_SCREEN:-1280x1024x24}; do
+    screens+=(-screen "$n" "$size")
+    n=$((n + 1))
+done
+Xvfb -displayfd 3 "${screens[@]}" -nolisten tcp -noreset 3>"$work/display" >/dev/null 2>&1 &
 xvfb=$!
 wm=
 cleanup() {

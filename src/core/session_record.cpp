@@ -16,6 +16,70 @@ QJsonValue timeOrNull(const QDateTime& time) {
     return time.isValid() ? QJsonValue(isoWithOffset(time)) : QJsonValue();
 }
 
+QJsonValue textOrNull(const QString& text) { return text.isEmpty() ? QJsonValue() : QJsonValue(text); }
+
+QJsonObject rectJson(const QRect& r) {
+    return {{QStringLiteral("x"), r.x()},
+            {QStringLiteral("y"), r.y()},
+            {QStringLiteral("width"), r.width()},
+            {QStringLiteral("height"), r.height()}};
+}
+
+QRect rectFrom(const QJsonValue& v) {
+    const QJsonObject o = v.toObject();
+    return QRect(o[QStringLiteral("x")].toInt(), o[QStringLiteral("y")].toInt(),
+                 o[QStringLiteral("width")].toInt(), o[QStringLiteral("height")].toInt());
+}
+
+QJsonObject environmentJson(const RunEnvironment& e) {
+    return {{QStringLiteral("qt_version"), e.qtVersion},
+            {QStringLiteral("operating_system"), e.operatingSystem},
+            {QStringLiteral("screen_width_px"), e.screenPixels.width()},
+            {QStringLiteral("screen_height_px"), e.screenPixels.height()},
+            {QStringLiteral("screen_logical_dpi"), e.logicalDpi},
+            {QStringLiteral("screen_device_pixel_ratio"), e.devicePixelRatio},
+            {QStringLiteral("platform"), e.platform},
+            {QStringLiteral("screen_name"), e.screenName},
+            {QStringLiteral("screen_geometry"), rectJson(e.screenGeometry)},
+            {QStringLiteral("screen_available_geometry"), rectJson(e.availableGeometry)},
+            {QStringLiteral("screen_physical_dpi"), e.physicalDpi},
+            {QStringLiteral("screen_physical_size_mm"),
+             QJsonObject{{QStringLiteral("width"), e.physicalSizeMm.width()},
+                         {QStringLiteral("height"), e.physicalSizeMm.height()}}},
+            {QStringLiteral("screen_refresh_rate_hz"), e.refreshRateHz},
+            {QStringLiteral("window_manager"), textOrNull(e.windowManager)},
+            {QStringLiteral("compositor"), e.compositor ? QJsonValue(*e.compositor) : QJsonValue()},
+            {QStringLiteral("screen_kept_on_by"), QJsonArray::fromStringList(e.screenKeptOnBy)},
+            {QStringLiteral("backdrop"), textOrNull(e.backdrop)},
+            {QStringLiteral("screen_option"), textOrNull(e.screenOption)}};
+}
+
+RunEnvironment environmentFrom(const QJsonObject& o) {
+    RunEnvironment e;
+    e.qtVersion = o[QStringLiteral("qt_version")].toString();
+    e.operatingSystem = o[QStringLiteral("operating_system")].toString();
+    e.screenPixels =
+        QSize(o[QStringLiteral("screen_width_px")].toInt(), o[QStringLiteral("screen_height_px")].toInt());
+    e.logicalDpi = o[QStringLiteral("screen_logical_dpi")].toDouble();
+    e.devicePixelRatio = o[QStringLiteral("screen_device_pixel_ratio")].toDouble();
+    e.platform = o[QStringLiteral("platform")].toString();
+    e.screenName = o[QStringLiteral("screen_name")].toString();
+    e.screenGeometry = rectFrom(o[QStringLiteral("screen_geometry")]);
+    e.availableGeometry = rectFrom(o[QStringLiteral("screen_available_geometry")]);
+    e.physicalDpi = o[QStringLiteral("screen_physical_dpi")].toDouble();
+    const QJsonObject mm = o[QStringLiteral("screen_physical_size_mm")].toObject();
+    e.physicalSizeMm =
+        QSizeF(mm[QStringLiteral("width")].toDouble(), mm[QStringLiteral("height")].toDouble());
+    e.refreshRateHz = o[QStringLiteral("screen_refresh_rate_hz")].toDouble();
+    e.windowManager = o[QStringLiteral("window_manager")].toString();
+    if (o[QStringLiteral("compositor")].isBool()) e.compositor = o[QStringLiteral("compositor")].toBool();
+    for (const QJsonValue& means : o[QStringLiteral("screen_kept_on_by")].toArray())
+        e.screenKeptOnBy << means.toString();
+    e.backdrop = o[QStringLiteral("backdrop")].toString();
+    e.screenOption = o[QStringLiteral("screen_option")].toString();
+    return e;
+}
+
 }  // namespace
 
 QString statusText(SessionStatus status) { return QLatin1String(kStatusTexts[static_cast<int>(status)]); }
@@ -45,12 +109,6 @@ QJsonObject RecordContents::toJson() const {
         recorded.insert(QStringLiteral("force_setting_change"), s.forceSettingChange);
         recorded.insert(QStringLiteral("hide_settings_after_image"), s.hideSettings);
     }
-    const QJsonObject env{{QStringLiteral("qt_version"), environment.qtVersion},
-                          {QStringLiteral("operating_system"), environment.operatingSystem},
-                          {QStringLiteral("screen_width_px"), environment.screenPixels.width()},
-                          {QStringLiteral("screen_height_px"), environment.screenPixels.height()},
-                          {QStringLiteral("screen_logical_dpi"), environment.logicalDpi},
-                          {QStringLiteral("screen_device_pixel_ratio"), environment.devicePixelRatio}};
     QJsonObject record{
         {QStringLiteral("record"), QStringLiteral("Pictor session record")},
         {QStringLiteral("record_version"), kRecordVersion},
@@ -64,7 +122,7 @@ QJsonObject RecordContents::toJson() const {
         {QStringLiteral("failure"), status == SessionStatus::Failed ? QJsonValue(failure) : QJsonValue()},
         {QStringLiteral("started"), timeOrNull(started)},
         {QStringLiteral("ended"), timeOrNull(ended)},
-        {QStringLiteral("environment"), env}};
+        {QStringLiteral("environment"), environmentJson(environment)}};
     if (s.mode == SessionMode::JudgeArt)
         record.insert(QStringLiteral("replays_record"),
                       replays.isEmpty() ? QJsonValue() : QJsonValue(replays));
@@ -114,13 +172,7 @@ std::optional<RecordContents> RecordContents::fromJson(const QByteArray& text, Q
     r.started = QDateTime::fromString(o[QStringLiteral("started")].toString(), Qt::ISODateWithMs);
     r.ended = QDateTime::fromString(o[QStringLiteral("ended")].toString(), Qt::ISODateWithMs);
     r.replays = o[QStringLiteral("replays_record")].toString();
-    const QJsonObject env = o[QStringLiteral("environment")].toObject();
-    r.environment = {env[QStringLiteral("qt_version")].toString(),
-                     env[QStringLiteral("operating_system")].toString(),
-                     QSize(env[QStringLiteral("screen_width_px")].toInt(),
-                           env[QStringLiteral("screen_height_px")].toInt()),
-                     env[QStringLiteral("screen_logical_dpi")].toDouble(),
-                     env[QStringLiteral("screen_device_pixel_ratio")].toDouble()};
+    r.environment = environmentFrom(o[QStringLiteral("environment")].toObject());
     return r;
 }
 

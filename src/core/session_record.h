@@ -16,21 +16,36 @@
 
 #include <QDateTime>
 #include <QJsonObject>
+#include <QRect>
 #include <QSize>
 #include <QString>
+#include <QStringList>
 #include <optional>
 
-inline constexpr int kRecordVersion = 2;
+inline constexpr int kRecordVersion = 3;
 
 enum class SessionStatus { Running, Finished, EndedEarly, Failed };
 
-// Where the session ran.
+// Where the session ran and what it was shown on. Geometries are in the
+// desktop's logical pixels; screenPixels is the screen in device pixels.
 struct RunEnvironment {
     QString qtVersion;
     QString operatingSystem;
     QSize screenPixels;
     double logicalDpi = 0;
     double devicePixelRatio = 1;
+    QString platform;  // Qt's window-system plugin: xcb, wayland...
+    QString screenName;
+    QRect screenGeometry;
+    QRect availableGeometry;
+    double physicalDpi = 0;
+    QSizeF physicalSizeMm;
+    double refreshRateHz = 0;
+    QString windowManager;           // empty when the system does not say
+    std::optional<bool> compositor;  // nothing when the system cannot tell
+    QStringList screenKeptOnBy;      // the means that held the screen saver off
+    QString backdrop;                // the backdrop's colour as #rrggbb, empty without one
+    QString screenOption;            // --screen as given, empty without it
 };
 
 struct RecordContents {

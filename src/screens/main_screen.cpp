@@ -26,6 +26,22 @@ constexpr std::array<ScalePosition, 8> kScalePositions = {
     {{0, 0}, {120, 1455}, {1680, 1335}, {3120, 1335}, {4560, 975}, {5640, 1335}, {7080, 1335}, {8520, 1335}}};
 
 constexpr int kCaptionHeight = 480;
+constexpr int kOptionHeight = 495;
+const QRect kPromptBox(7800, 5160, 1815, 615);  // Label10, in twips
+QFont promptFont() { return sansFont(9.75, true); }
+
+// The caption of option i (1..7) of a scale.
+QString optionCaption(const ScaleSettings& terms, int i) {
+    switch (i) {
+    case 1: return QStringLiteral("Extremely ") + terms.left;
+    case 2: return QStringLiteral("Very ") + terms.left;
+    case 3: return terms.left;
+    case 5: return terms.right;
+    case 6: return QStringLiteral("Very ") + terms.right;
+    case 7: return QStringLiteral("Extremely ") + terms.right;
+    default: return QStringLiteral("Average");
+    }
+}
 
 QLabel* panelLabel(QWidget* parent, const char* name, const QString& text, QRect geometry) {
     QLabel* label = addLabel(parent, name, text, geometry);
@@ -63,6 +79,7 @@ void MainScreen::buildWidgets() {
     const QRect canvas = tw(360, 120, 7125, 5685);
     u.Picture1 = new CanvasWidget(canvas.size(), QColor(kPictureGrey), this);
     u.Picture1->setObjectName(QStringLiteral("Picture1"));
+    u.Picture1->setAccessibleName(QStringLiteral("Picture"));
     u.Picture1->move(canvas.topLeft());
 
     u.Label9 = panelLabel(this, "Label9", QStringLiteral("Ruz Avevu"), tw(7800, 120, 1815, 375));
@@ -83,6 +100,7 @@ void MainScreen::buildWidgets() {
         u.Label[n + 4] =
             panelLabel(this, captionNames[n - 1], captions[n - 1], tw(7800, top, 1815, kCaptionHeight));
         u.HScroll[n] = addSlider(this, sliderNames[n - 1], 1, 12, 6, 1, 1, tw(7800, top + 480, 1215, 255));
+        u.HScroll[n]->setAccessibleName(captions[n - 1].simplified());
         u.Label[n] = valueLabel(this, valueNames[n - 1], tw(9000, top + 480, 615, 255));
         connect(u.HScroll[n], &QScrollBar::valueChanged, this, [this, n] { sliderChanged(n); });
     }
@@ -93,8 +111,9 @@ void MainScreen::buildWidgets() {
     u.Command1 = addButton(this, "Command1", QStringLiteral("Make Picture"), tw(7800, 4560, 1815, 495));
     u.Command1->setFont(sansFont(9.75, true));
 
-    u.Label10 = addLabel(this, "Label10", QStringLiteral("Change Setting(s)"), tw(7800, 5160, 1815, 615));
-    u.Label10->setFont(sansFont(9.75, true));
+    u.Label10 = addLabel(this, "Label10", QStringLiteral("Change Setting(s)"),
+                         tw(kPromptBox.x(), kPromptBox.y(), kPromptBox.width(), kPromptBox.height()));
+    u.Label10->setFont(promptFont());
     u.Label10->setAlignment(Qt::AlignCenter);
     setBoxBorder(u.Label10);
     setBackground(u.Label10, Qt::black);
@@ -114,7 +133,7 @@ void MainScreen::buildWidgets() {
         for (int i = 1; i <= 7; ++i) {
             auto* option = new WrappingRadioButton(i == 4 ? QStringLiteral("Average") : QString(), this);
             option->setObjectName(QStringLiteral("%1%2").arg(QLatin1String(arrayNames[k])).arg(i));
-            option->setGeometry(tw(kScalePositions[i].left, 6240, kScalePositions[i].width, 495));
+            option->setGeometry(tw(kScalePositions[i].left, 6240, kScalePositions[i].width, kOptionHeight));
             option->setFont(sansFont());
             option->hide();
             u.scaleGroup->addButton(option, (k + 1) * 10 + i);
@@ -142,15 +161,54 @@ void MainScreen::setFocusOrder() {
 
 void MainScreen::captionScales() {
     for (int k = 1; k <= 3; ++k) {
-        const ScaleSettings& terms = m_settings.scale(k);
-        const auto& row = m_ui.scale(k);
-        row[1]->setText(QStringLiteral("Extremely ") + terms.left);
-        row[2]->setText(QStringLiteral("Very ") + terms.left);
-        row[3]->setText(terms.left);
-        row[5]->setText(terms.right);
-        row[6]->setText(QStringLiteral("Very ") + terms.right);
-        row[7]->setText(QStringLiteral("Extremely ") + terms.right);
+        for (int i = 1; i <= 7; ++i) {
+            WrappingRadioButton* option = m_ui.scale(k)[i];
+            option->setText(optionCaption(m_settings.scale(k), i));
+            // A screen reader says where the option stands on its scale.
+            option->setAccessibleName(QStringLiteral("%1, %2 of 7").arg(option->text().simplified()).arg(i));
+        }
     }
+}
+
+QStringList MainScreen::termWarnings(const SessionSettings& settings) {
+    const WrappingRadioButton option;  // never shown: it measures as the scale options do
+    const QFont optionFont = sansFont();
+    const int optionHeight = twipsToPixels(kOptionHeight);
+    const int promptWidth = twipsToPixels(kPromptBox.width());
+    const int promptHeight = twipsToPixels(kPromptBox.height()) - 2;  // inside its one-pixel border
+    QStringList warnings;
+    for (int k = 1; k <= 3; ++k) {
+        const ScaleSettings& terms = settings.scale(k);
+        if (!terms.forced) continue;  // never shown
+        for (const int first : {1, 5}) {
+            // The option of the term with the largest shortfall names what it needs.
+            int needed = 0;
+            int has = 0;
+            for (int i = first; i < first + 3; ++i) {
+                const int width = twipsToPixels(kScalePositions[static_cast<std::size_t>(i)].width);
+                const int fit =
+                    widthToWrap(optionFont, optionCaption(terms, i), optionHeight, option.textMargin());
+                if (fit - width > needed - has) {
+                    needed = fit;
+                    has = width;
+                }
+            }
+            if (needed > has)
+                warnings << QStringLiteral("\"%1\" is too long for its options: they need %2 pixels, not %3.")
+                                .arg(first == 1 ? terms.left : terms.right)
+                                .arg(needed)
+                                .arg(has);
+        }
+        const int prompt =
+            widthToWrap(promptFont(), QStringLiteral("Consider How ") + terms.left, promptHeight, 2);
+        if (prompt > promptWidth)
+            warnings << QStringLiteral(
+                            "\"%1\" is too long for the \"Consider How\" box: it needs %2 pixels, not %3.")
+                            .arg(terms.left)
+                            .arg(prompt)
+                            .arg(promptWidth);
+    }
+    return warnings;
 }
 
 void MainScreen::startUp() {
@@ -271,16 +329,30 @@ void MainScreen::closeEvent(QCloseEvent* event) {
     }
     if (m_closing) return;  // the question is already on the screen
     m_closing = true;
-    const QString question =
-        m_run->trialInProgress()
-            ? QStringLiteral(
-                  "A session is under way: trial %1 of %2 is on the screen.\n\nEnd it now? Every "
-                  "finished trial stays saved in the data files; the trial on the screen is not saved.")
-            : QStringLiteral(
-                  "A session is under way: %1 of %2 trials are done.\n\nEnd it now? Every finished "
-                  "trial is saved in the data files, so nothing is lost.");
+    const int trial = m_run->trialNo();
+    QString question = QStringLiteral(
+                           "A session is under way: %1 of %2 trials are done.\n\nEnd it now? Every finished "
+                           "trial is saved in the data files, so nothing is lost.")
+                           .arg(trial)
+                           .arg(m_run->plannedTrials());
+    if (m_run->trialInProgress()) {
+        // Make Art has stored the picture on the screen as it drew it.
+        const QString lost =
+            m_settings.mode == SessionMode::MakeArt
+                ? QStringLiteral(
+                      "Its picture is already in the picture store, %1, but its ratings are not saved.")
+                      .arg(m_session.active()->files.path(kArtFile))
+                : QStringLiteral("Its ratings are not saved.");
+        question =
+            QStringLiteral("A session is under way: trial %1 of %2 is on the screen.\n\nEnd it now? %3%4")
+                .arg(trial)
+                .arg(m_run->plannedTrials())
+                .arg(lost, trial > 1 ? QStringLiteral(" The trials finished before it stay saved in the "
+                                                      "data files.")
+                                     : QString());
+    }
     askToConfirm(
-        this, question.arg(m_run->trialNo()).arg(m_run->plannedTrials()), QStringLiteral("End Session"),
+        this, question, QStringLiteral("End Session"),
         [this] {
             m_run->abandon();
             m_session.endProgram(0);

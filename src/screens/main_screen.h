@@ -50,6 +50,11 @@ public:
     ~MainScreen() override;
 
     const MainWidgets& ui() const { return m_ui; }
+
+    // Each scale term of a rated scale that is too long for where this
+    // screen shows it, its option buttons or the "Consider How " box, in the
+    // fonts in use: a sentence naming it with the width it needs.
+    static QStringList termWarnings(const SessionSettings& settings);
     // The run of the session's mode.
     TrialRun& run() { return *m_run; }
 

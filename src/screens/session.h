@@ -6,7 +6,12 @@
 // start may go ahead is decided by the core's SessionStart; the screens
 // ask the experimenter and show. ended() tells the application to leave;
 // nothing is shown or written after it.
+//
+// While a session runs the screen is kept on and, when asked for, a
+// backdrop hides everything but Pictor's windows; the record says on what
+// the session was shown.
 
+#include "core/lab_options.h"
 #include "core/session_start.h"
 #include "platform/clock.h"
 #include "platform/disk.h"
@@ -17,15 +22,27 @@
 #include <QString>
 #include <memory>
 
+class Backdrop;
+class DisplaySystem;
 class MainScreen;
+class QScreen;
+class QWidget;
 class SetupScreen;
 class TitleScreen;
+
+// Where and how the windows are shown.
+struct SessionDisplay {
+    DisplaySystem* system = nullptr;  // none: the screen saver is left alone
+    QScreen* screen = nullptr;        // none: the primary screen
+    LabOptions options;               // as given, for the record
+};
 
 class Session final : public QObject {
     Q_OBJECT
 public:
-    // The clock, random source and disk must outlive the session.
-    Session(Clock& clock, RandomSource& random, DataDisk& disk, QString defaultDataFolder);
+    // The clock, random source, disk and display system must outlive the session.
+    Session(Clock& clock, RandomSource& random, DataDisk& disk, QString defaultDataFolder,
+            SessionDisplay display = {});
     ~Session() override;
 
     Clock& clock() { return m_clock; }
@@ -58,12 +75,17 @@ signals:
     void ended(int exitCode);
 
 private:
-    static RunEnvironment environment();
+    RunEnvironment environment() const;
+    // Puts a new window on the chosen screen.
+    void place(QWidget* window, bool centred);
 
     Clock& m_clock;
     RandomSource& m_random;
     DataDisk& m_disk;
     QString m_defaultDataFolder;
+    SessionDisplay m_display;
+    QStringList m_keptOnBy;
+    std::unique_ptr<Backdrop> m_backdrop;
     std::unique_ptr<SessionStart> m_start;
     std::unique_ptr<ActiveSession> m_active;
     TitleScreen* m_title = nullptr;

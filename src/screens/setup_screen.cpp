@@ -1,15 +1,18 @@
 #include "screens/setup_screen.h"
 
 #include "core/subject.h"
+#include "core/subject_files.h"
 #include "screens/main_screen.h"
 #include "screens/session.h"
 #include "widgets/centring.h"
 #include "widgets/message.h"
+#include "widgets/note_box.h"
 #include "widgets/widget_factory.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QDir>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
@@ -21,6 +24,10 @@ namespace {
 
 const QColor kYellow(255, 255, 192);
 constexpr int kModeOptionWidth = 1335;
+// The notes take the room the mode leaves free: beside "Make Art", or
+// where Judge Art hides the picture-making options.
+const QRect kMakeArtNotes(1440, 5640, 3645, 690);
+const QRect kJudgeArtNotes(120, 4920, 3600, 1380);
 
 QLabel* boldLabel(QWidget* parent, const char* name, const QString& text, QRect geometry) {
     QLabel* label = addLabel(parent, name, text, geometry);
@@ -51,6 +58,7 @@ SetupScreen::SetupScreen(Session& session) : LayoutWindow(kYellow), m_session(se
     setFixedSize(twipsToPixels(5205), twipsToPixels(6360));
     buildWidgets();
     setFocusOrder();
+    showModeControls(SessionMode::MakeArt);
     keepCentred(this);
 }
 
@@ -118,6 +126,17 @@ void SetupScreen::buildWidgets() {
     u.Command1 = addButton(this, "Command1", QStringLiteral("Make Art"), tw(120, 5760, 1215, 495));
     u.Command2 = addButton(this, "Command2", QStringLiteral("Judge Art"), tw(3840, 5760, 1215, 495));
     u.Command2->hide();
+    u.notes = new NoteBox(this);
+    u.notes->setObjectName(QStringLiteral("notes"));
+    u.notes->setFont(sansFont());
+    // Names a screen reader can tell apart.
+    u.HScroll1->setAccessibleName(u.Label4->text());
+    u.HScroll2->setAccessibleName(u.Label6->text());
+    for (int k = 1; k <= 3; ++k)
+        (k == 1   ? u.Check1
+         : k == 2 ? u.Check2
+                  : u.Check3)
+            ->setAccessibleName(QStringLiteral("Force Judgement On scale %1").arg(k));
 
     connect(u.HScroll1, &QScrollBar::valueChanged, u.Label5,
             [label = u.Label5](int v) { label->setText(QString::number(v)); });
@@ -130,6 +149,10 @@ void SetupScreen::buildWidgets() {
         if (on) showModeControls(SessionMode::MakeArt);
     });
     connect(u.Text1, &QLineEdit::textChanged, this, &SetupScreen::codeChanged);
+    for (QLineEdit* text : {u.Text1, u.DataDir, u.Text1a, u.Text1b, u.Text2a, u.Text2b, u.Text3a, u.Text3b})
+        connect(text, &QLineEdit::textChanged, this, &SetupScreen::updateNotes);
+    for (QCheckBox* box : {u.Check1, u.Check2, u.Check3})
+        connect(box, &QCheckBox::toggled, this, &SetupScreen::updateNotes);
     connect(u.Text1, &QLineEdit::returnPressed, this, &SetupScreen::codeEntered);
     connect(u.Command1, &QPushButton::clicked, this, [this] { startSession(SessionMode::MakeArt); });
     connect(u.Command2, &QPushButton::clicked, this, [this] { startSession(SessionMode::JudgeArt); });
@@ -168,6 +191,22 @@ void SetupScreen::showModeControls(SessionMode mode) {
     for (QWidget* w : std::initializer_list<QWidget*>{m_ui.Command1, m_ui.HScroll1, m_ui.Label4, m_ui.Label5,
                                                       m_ui.Check4, m_ui.Check5})
         w->setVisible(making);
+    const QRect notes = making ? kMakeArtNotes : kJudgeArtNotes;
+    m_ui.notes->setGeometry(tw(notes.x(), notes.y(), notes.width(), notes.height()));
+    updateNotes();
+}
+
+void SetupScreen::updateNotes() {
+    const SessionMode mode = m_ui.MakeArtOption->isChecked() ? SessionMode::MakeArt : SessionMode::JudgeArt;
+    const SessionSettings s = settings(mode);
+    // The path exactly as the session builds it; a relative one is where it lands from here.
+    const QString path = dataFilePath(s.dataFolder, s.subjectCode,
+                                      mode == SessionMode::MakeArt ? kArtFile : kJudgeResultsFile);
+    QList<NoteBox::Note> notes{{QStringLiteral("First data file: ") +
+                                    (QDir::isAbsolutePath(path) ? path : QDir::current().filePath(path)),
+                                Qt::black}};
+    for (const QString& warning : MainScreen::termWarnings(s)) notes.append({warning, QColor(176, 0, 0)});
+    m_ui.notes->setNotes(notes);
 }
 
 void SetupScreen::codeChanged() {

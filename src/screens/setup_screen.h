@@ -10,6 +10,7 @@
 
 #include "widgets/layout_window.h"
 
+class NoteBox;
 class QCheckBox;
 class QLabel;
 class QLineEdit;
@@ -46,6 +47,9 @@ struct SetupWidgets {
     QCheckBox* Check5 = nullptr;
     QPushButton* Command1 = nullptr;
     QPushButton* Command2 = nullptr;
+    // Beside the start button: the first data file's full path, and any
+    // scale term too long for the main screen.
+    NoteBox* notes = nullptr;
 };
 
 class SetupScreen final : public LayoutWindow {
@@ -66,6 +70,8 @@ private:
     void setFocusOrder();
     // The mode options show the controls of their mode.
     void showModeControls(SessionMode mode);
+    // The notes say what a start in the chosen mode would do with what is typed now.
+    void updateNotes();
     // A fifth character in the code field turns the code into "0000".
     void codeChanged();
     // Enter in the code field says at once whether a start would take the code.

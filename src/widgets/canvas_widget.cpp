@@ -5,14 +5,26 @@
 #include <QStyleOptionFrame>
 
 CanvasWidget::CanvasWidget(QSize outerPixels, QColor background, QWidget* parent)
-    : QWidget(parent), m_canvas(outerPixels - QSize(2 * kBorder, 2 * kBorder), background) {
+    : QWidget(parent),
+      m_background(background),
+      m_canvas(outerPixels - QSize(2 * kBorder, 2 * kBorder), background) {
     setFixedSize(outerPixels);
     setAttribute(Qt::WA_OpaquePaintEvent);
     setFocusPolicy(Qt::StrongFocus);
+    matchScreen();
+}
+
+bool CanvasWidget::matchScreen() {
+    const double ratio = devicePixelRatioF();
+    if (ratio == m_canvas.scale()) return false;
+    const QSizeF inner = QSizeF(size() - QSize(2 * kBorder, 2 * kBorder)) * ratio;
+    m_canvas = ImageCanvas(inner.toSize(), m_background, ratio);
+    return true;
 }
 
 void CanvasWidget::clear() {
-    m_canvas.clear();
+    // Each picture starts with a clear: one made after a move to another screen suits that screen.
+    if (!matchScreen()) m_canvas.clear();
     update();
 }
 
@@ -45,7 +57,9 @@ void CanvasWidget::paintEvent(QPaintEvent*) {
     painter.fillRect(QRect(0, 0, 1, r.height() - 1), palette().color(QPalette::Mid));
     painter.fillRect(QRect(1, 1, r.width() - 3, 1), palette().color(QPalette::Shadow));
     painter.fillRect(QRect(1, 1, 1, r.height() - 3), palette().color(QPalette::Shadow));
-    painter.drawImage(QPoint(kBorder, kBorder), m_canvas.image());
+    painter.drawImage(QRectF(kBorder, kBorder, m_canvas.image().width() / m_canvas.scale(),
+                             m_canvas.image().height() / m_canvas.scale()),
+                      m_canvas.image());
     emit painted();
 }
 

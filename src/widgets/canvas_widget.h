@@ -3,7 +3,9 @@
 // The picture box of the main screen. It draws into an ImageCanvas held
 // inside a sunken border, and paintEvent only copies that image, so what was
 // drawn stays until the next clear and tests can read the pixels without a
-// display.
+// display. The image has the screen's own resolution: on a scaled desktop
+// the picture keeps its geometry in layout pixels and is drawn sharp, not
+// enlarged from a small image.
 
 #include "platform/canvas.h"
 #include "platform/painter_canvas.h"
@@ -37,5 +39,9 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
+    // A new image when the screen's pixel ratio is not the image's; true then.
+    bool matchScreen();
+
+    QColor m_background;
     ImageCanvas m_canvas;
 };

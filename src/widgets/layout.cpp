@@ -1,6 +1,7 @@
 #include "widgets/layout.h"
 
 #include <QFontDatabase>
+#include <QFontMetrics>
 #include <QStringList>
 #include <cmath>
 
@@ -23,4 +24,21 @@ QFont layoutFont(const char* family, double points, bool bold) {
     font.setBold(bold);
     font.setStyleStrategy(QFont::PreferDefault);
     return font;
+}
+
+int widthToWrap(const QFont& font, const QString& text, int height, int margin) {
+    const QFontMetrics metrics(font);
+    const auto fits = [&](int width) {
+        const QRect used = metrics.boundingRect(QRect(0, 0, width, 1 << 20), Qt::TextWordWrap, text);
+        return used.width() <= width && used.height() <= height;
+    };
+    // More room never needs more lines, so the narrowest fit is found by halving.
+    int low = 0;
+    int high = metrics.horizontalAdvance(text) + 1;
+    if (!fits(high)) return high + margin;  // not even one line fits the height
+    while (low + 1 < high) {
+        const int middle = (low + high) / 2;
+        (fits(middle) ? high : low) = middle;
+    }
+    return high + margin;
 }

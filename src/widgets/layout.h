@@ -26,3 +26,7 @@ QFont layoutFont(const char* family, double points, bool bold = false);
 inline QFont sansFont(double points = 8.25, bool bold = false) {
     return layoutFont(kSansFamily, points, bold);
 }
+
+// The narrowest box in which `text`, wrapped at word boundaries in `font`,
+// fits `height` pixels, when the box needs `margin` pixels besides the text.
+int widthToWrap(const QFont& font, const QString& text, int height, int margin);

@@ -8,6 +8,11 @@
 #include <QStyleOptionButton>
 #include <QStylePainter>
 
+int WrappingRadioButton::textMargin() const {
+    return style()->pixelMetric(QStyle::PM_ExclusiveIndicatorWidth, nullptr, this) +
+           style()->pixelMetric(QStyle::PM_RadioButtonLabelSpacing, nullptr, this) + 1;
+}
+
 void WrappingRadioButton::paintEvent(QPaintEvent*) {
     QStylePainter painter(this);
     QStyleOptionButton option;
@@ -21,8 +26,7 @@ void WrappingRadioButton::paintEvent(QPaintEvent*) {
     indicator.rect = QRect(1, (height() - indicatorHeight) / 2, indicatorWidth, indicatorHeight);
     painter.drawPrimitive(QStyle::PE_IndicatorRadioButton, indicator);
 
-    const int spacing = style()->pixelMetric(QStyle::PM_RadioButtonLabelSpacing, &option, this);
-    const QRect textRect(indicatorWidth + spacing + 1, 0, width() - indicatorWidth - spacing - 1, height());
+    const QRect textRect(textMargin(), 0, width() - textMargin(), height());
     painter.setPen(
         palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled, QPalette::WindowText));
     painter.drawText(textRect, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextWordWrap, text);

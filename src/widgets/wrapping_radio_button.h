@@ -18,6 +18,9 @@ class WrappingRadioButton final : public QRadioButton {
 public:
     using QRadioButton::QRadioButton;
 
+    // The width the indicator takes beside the caption.
+    int textMargin() const;
+
 protected:
     void paintEvent(QPaintEvent* event) override;
     bool hitButton(const QPoint& pos) const override;

@@ -1,8 +1,9 @@
 // The data files' formats: how a picture store, a results row and a judge
 // row are written, and how reading back checks every value; the subject
-// number; the session record; and a corpus of real, damaged and once
-// troublesome files.
+// number; the session record; a corpus of real, damaged and once
+// troublesome files; and the program's command line.
 
+#include "core/lab_options.h"
 #include "core/picture_store.h"
 #include "core/results_file.h"
 #include "core/session_record.h"
@@ -45,6 +46,8 @@ private slots:
     void record();
     void corpus_data();
     void corpus();
+    void commandLine_data();
+    void commandLine();
 };
 
 void TestFormats::writing() {
@@ -260,6 +263,11 @@ void TestFormats::record() {
     r.failure = "disk full";
     r.started = QDateTime(day, time, QTimeZone(-3600));
     r.replays = "/d/0042session.json";
+    // clang-format off
+    r.environment = {"6.4.2", "Debian 12", {2560, 1600}, 96, 2, "xcb", "DP-2", {1280, 0, 1280, 800},
+                     {1280, 24, 1280, 776}, 108.8, {299.5, 187}, 59.95, "Openbox", false,
+                     {"MIT-SCREEN-SAVER suspend", "DPMS"}, "#335577", "1"};
+    // clang-format on
     const QJsonObject json = r.toJson();
     for (const char* left : {"trials", "force_setting_change", "hide_settings_after_image"})
         QVERIFY(!json["settings"].toObject().contains(left));
@@ -298,6 +306,45 @@ void TestFormats::corpus() {
         checkJudgeMaterial(art, "/d/0042art.dat", results, "/d/0042res.dat", kMaterialSubject, &material);
     QVERIFY2(s.isOk() == accepted, qPrintable(s.message()));
     QVERIFY(s.isOk() ? materialIsSound(material) : s.message().contains("/d/0042"));
+}
+
+void TestFormats::commandLine_data() {
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QString>("outcome");  // what the program does, or the line it refuses with
+    const QString screens = "; the screens are 0 \"HDMI-1\", 1 \"DP-2\".";
+    QTest::newRow("nothing") << QStringList{} << "run";
+    QTest::newRow("backdrop") << QStringList{"--backdrop"} << "run, backdrop #808080";
+    QTest::newRow("backdrop colour, screen name in any case")
+        << QStringList{"--backdrop=#335577", "--screen", "dp-2"} << "run, backdrop #335577, screen 1";
+    QTest::newRow("screen number") << QStringList{"--screen=0"} << "run, screen 0";
+    QTest::newRow("no such screen number")
+        << QStringList{"--screen", "-1"} << "pictor: there is no screen \"-1\"" + screens;
+    QTest::newRow("screen missing") << QStringList{"--screen"}
+                                    << "pictor: --screen needs the name or number of a screen.";
+    QTest::newRow("not a colour")
+        << QStringList{"--backdrop=mauvish"}
+        << "pictor: --backdrop: \"mauvish\" is not a colour; give a name such as black or a "
+           "value such as #404040.";
+    QTest::newRow("version with another option")
+        << QStringList{"--version", "--frobnicate"}
+        << "pictor: unknown option \"--version\"; pictor takes --backdrop[=COLOUR], "
+           "--screen NAME|NUMBER, --help or --version.";
+}
+
+void TestFormats::commandLine() {
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, outcome);
+    LabOptions options;
+    QString problem;
+    QString got;
+    if (readCommandLine(arguments, &options, &problem) == CommandAction::Run) {
+        got = "run";
+        if (options.backdrop) got += ", backdrop " + options.backdrop->name();
+        const int screen =
+            options.screen.isEmpty() ? -2 : chooseScreen(options.screen, {"HDMI-1", "DP-2"}, &problem);
+        got = screen == -1 ? problem : screen >= 0 ? got + ", screen " + QString::number(screen) : got;
+    }
+    QCOMPARE(got.isEmpty() ? problem : got, outcome);
 }
 
 PICTOR_TEST(TestFormats);

@@ -9,15 +9,19 @@
 #include "screens/title_screen.h"
 #include "support/test_main.h"
 #include "widgets/canvas_widget.h"
+#include "widgets/note_box.h"
 #include "widgets/wrapping_radio_button.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QCheckBox>
+#include <QDir>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRegularExpression>
 #include <QScrollBar>
 #include <QStyleHints>
 #include <QTest>
@@ -33,6 +37,8 @@ private slots:
     void codeField_data();
     void codeField();
     void setupHandsOverItsSettings();
+    void setupNotes_data();
+    void setupNotes();
     void refusalKeepsTheSetupScreen();
     void unfinishedSessionAsksFirst_data();
     void unfinishedSessionAsksFirst();
@@ -157,6 +163,62 @@ void TestScreens::setupHandsOverItsSettings() {
     QVERIFY(s.forceSettingChange && s.hideSettings);
 }
 
+void TestScreens::setupNotes_data() {
+    QTest::addColumn<bool>("judge");
+    QTest::addColumn<QString>("folder");  // typed
+    QTest::addColumn<QString>("code");    // typed
+    QTest::addColumn<QStringList>("terms");
+    QTest::addColumn<QStringList>("notes");  // widths as N and M
+    const QStringList plain{"Pleasing", "Displeasing", "Interesting", "Uninteresting", "Complex", "Simple"};
+    QTest::newRow("folder without its separator")
+        << false << "/data/lab"
+        << "0001" << plain << QStringList{"First data file: /data/lab0001art.dat"};
+    QTest::newRow("Judge Art") << true << "/d/"
+                               << "12" << plain << QStringList{"First data file: /d/12res2.dat"};
+    QTest::newRow("relative folder") << false << "data/"
+                                     << "0042" << plain
+                                     << QStringList{"First data file: " + QDir::currentPath() +
+                                                    "/data/0042art.dat"};
+    QTest::newRow("terms too long; scale 3 is not rated")
+        << false << "/d/"
+        << "7" << QStringList{"Incomprehensibilities", "Nasty", "Odd", "Ununderstandable",
+                              "Supercalifragilistic",  "Odd"}
+        << QStringList{
+               "First data file: /d/7art.dat",
+               "\"Incomprehensibilities\" is too long for its options: they need N pixels, not M.",
+               "\"Incomprehensibilities\" is too long for the \"Consider How\" box: it needs N pixels, not "
+               "M.",
+               "\"Ununderstandable\" is too long for its options: they need N pixels, not M."};
+}
+
+void TestScreens::setupNotes() {
+    // Beside the start button, as the experimenter types: the first data
+    // file as the session will write it, and every term of a rated scale too
+    // long for the main screen, with the width it needs.
+    QFETCH(bool, judge);
+    QFETCH(QString, folder);
+    QFETCH(QString, code);
+    QFETCH(QStringList, terms);
+    QFETCH(QStringList, notes);
+    TestSession t;
+    t.openSetup();
+    const SetupWidgets& u = t.setup();
+    if (judge) QTest::mouseClick(u.JudgeArtOption, Qt::LeftButton);
+    u.Check3->setChecked(false);
+    QLineEdit* fields[] = {u.Text1a, u.Text1b, u.Text2a, u.Text2b, u.Text3a, u.Text3b};
+    for (int i = 0; i < 6; ++i) fields[i]->setText(terms[i]);
+    u.DataDir->clear();
+    QTest::keyClicks(u.DataDir, folder);
+    QVERIFY(u.notes->text().contains(folder + "0001"));  // the code typed next
+    u.Text1->clear();
+    QTest::keyClicks(u.Text1, code);
+    QString shown = u.notes->text();
+    const QRegularExpression widths("(\\d+) pixels, not (\\d+)");
+    for (const QRegularExpressionMatch& m : widths.globalMatch(shown))
+        QVERIFY2(m.captured(1).toInt() > m.captured(2).toInt(), qPrintable(shown));
+    QCOMPARE(shown.replace(widths, "N pixels, not M").split('\n'), notes);
+}
+
 void TestScreens::refusalKeepsTheSetupScreen() {
     TestSession t;
     SetupScreen* setup = t.openSetup();
@@ -248,6 +310,12 @@ void TestScreens::scaleCaptions() {
     QCOMPARE(u.Int[1]->text(), QString("Extremely "));
     QCOMPARE(u.Int[3]->text(), QString());
     QCOMPARE(u.Com[6]->text(), QString("Very  very simple "));
+    // A screen reader names each option by its caption and place, each slider by its caption.
+    QStringList named;
+    for (QWidget* w : std::initializer_list<QWidget*>{u.Ple[2], u.Com[7], u.Int[4], u.HScroll[1]})
+        named << QAccessible::queryAccessibleInterface(w)->text(QAccessible::Name);
+    QCOMPARE(named, (QStringList{"Very Pleasing, 2 of 7", "Extremely very simple, 7 of 7", "Average, 4 of 7",
+                                 "Total Number of Objects"}));
     t.setup().Text1a->setText("Nice");  // later edits of the hidden setup screen change nothing
     QCOMPARE(u.Ple[3]->text(), QString("Pleasing"));
 }

@@ -2,12 +2,14 @@
 
 // Stand-ins for the outside world: a clock the test moves, a timer that
 // fires when told, a random source that plays a script, a canvas that
-// records every call and a disk in memory that can fail a chosen write.
+// records every call, a disk in memory that can fail a chosen write and a
+// window system that keeps count of its holds.
 
 #include "core/picture.h"
 #include "platform/canvas.h"
 #include "platform/clock.h"
 #include "platform/disk.h"
+#include "platform/display_system.h"
 #include "platform/random_source.h"
 #include "platform/timer.h"
 
@@ -169,4 +171,16 @@ private:
         files[path] = File{(adding ? files[path].data : QByteArray()) + data, true};
         return Status::ok();
     }
+};
+
+class FakeDisplay final : public DisplaySystem {
+public:
+    QStringList holdScreenOn() override {
+        held = true;
+        return {QStringLiteral("fake saver")};
+    }
+    void releaseScreen() override { held = false; }
+    QString windowManagerName() const override { return QStringLiteral("Fake WM"); }
+    std::optional<bool> compositorRunning() const override { return true; }
+    bool held = false;
 };

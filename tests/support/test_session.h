@@ -21,12 +21,14 @@ class TestSession {
 public:
     static constexpr int kDoubleClickMs = 30;
 
-    TestSession();
+    // Without a display system of its own the session gets the fake one.
+    explicit TestSession(SessionDisplay shown = {});
     ~TestSession();
 
     FakeClock clock;
     ScriptedRandom random;
     PosixDisk disk;
+    FakeDisplay display;
     QTemporaryDir dir;
     std::unique_ptr<Session> session;
     std::unique_ptr<QSignalSpy> ended;

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Checks of what gets installed. Usage: check.sh CHECK BUILD_DIR SOURCE_DIR
 #   options   pictor and pictor-data answer --help and --version without a
-#             display, and refuse an unknown option with status 2
+#             display, and refuse an unknown option with status 2; pictor
+#             refuses an unknown screen with the list of screens
 #   desktop   desktop-file-validate passes on the desktop entry
 #   metainfo  appstreamcli validate --no-net passes on the metainfo
 #   package   the .deb builds, unpacks, runs from where it unpacked, and
@@ -29,6 +30,10 @@ options)
         [ "$(printf '%s\n' "$err" | wc -l)" = 1 ] || fail "$program --frobnicate said more than one line: $err"
         printf '%s\n' "$err" | grep -q -- '--frobnicate' || fail "$program does not name the option: $err"
     done
+    status=0
+    err=$(QT_QPA_PLATFORM=offscreen "$build/src/pictor" --screen 9 2>&1 >/dev/null) || status=$?
+    [ "$status" = 2 ] && printf '%s\n' "$err" | grep -qx 'pictor: there is no screen "9"; the screens are 0 "".' ||
+        fail "pictor --screen 9 ended with $status: $err"
     ;;
 desktop)
     need desktop-file-validate desktop-file-utils

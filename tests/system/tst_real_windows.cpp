@@ -1,20 +1,36 @@
 // Checks that only real windows can show: what the X server displays after
-// a trial, and where the window manager's frame ends up. Run on a virtual X
-// server by with_x.sh; the offscreen platform repaints too eagerly and has
-// no frames.
+// a trial, where the window manager's frame ends up, the backdrop, the
+// screen saver, the screens, and the desktop's scale factor. Run on a
+// virtual X server by with_x.sh (WITH_X_SCREEN may name two screens; ctest
+// runs this at several values of QT_SCALE_FACTOR); the offscreen platform
+// repaints too eagerly and has no frames.
 
 #include "support/test_session.h"
 
 #include "runs/trial_run.h"
+#include "screens/title_screen.h"
 #include "support/test_main.h"
+#include "widgets/canvas_widget.h"
 
+#include <QtGui/qguiapplication_platform.h>
 #include <QCheckBox>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollBar>
 #include <QTest>
 
+#include <xcb/screensaver.h>
+
 namespace real_windows_test {
+
+// The screen size WITH_X_SCREEN gave the virtual server's screen n.
+QSize serverScreen(int n) {
+    const QStringList size = qEnvironmentVariable("WITH_X_SCREEN", "1280x1024x24").split(' ')[n].split('x');
+    return QSize(size[0].toInt(), size[1].toInt());
+}
 
 class TestRealWindows : public QObject {
     Q_OBJECT
@@ -22,6 +38,8 @@ private slots:
     void everyShownControlPaints_data();
     void everyShownControlPaints();
     void framesAreCentred();
+    void labSession_data();
+    void labSession();
 };
 
 void TestRealWindows::everyShownControlPaints_data() {
@@ -84,6 +102,98 @@ void TestRealWindows::framesAreCentred() {
     QVERIFY(centred(t.openSetup()));
     t.startMakeArt();
     QVERIFY(centred(t.main()));
+}
+
+void TestRealWindows::labSession_data() {
+    QTest::addColumn<int>("screen");
+    QTest::newRow("first screen") << 0;
+    QTest::newRow("second screen") << 1;
+}
+
+void TestRealWindows::labSession() {
+    // With a backdrop, on the chosen screen: every screen shows the backdrop
+    // and the main screen only; the screen saver, whose timeout is shorter
+    // than the judgement delay, stays off until the session ends; the
+    // record says what showed the session. At the desktop's scale factor
+    // the windows keep their layout with nothing cut off, and the screen
+    // shows the picture's image, of the screen's own resolution, pixel for
+    // pixel.
+    QFETCH(int, screen);
+    const QList<QScreen*> screens = QGuiApplication::screens();
+    if (screen >= screens.size()) QSKIP("the server has one screen");
+    xcb_connection_t* xcb = qGuiApp->nativeInterface<QNativeInterface::QX11Application>()->connection();
+    xcb_set_screen_saver(xcb, 1, 0, XCB_BLANKING_DEFAULT, XCB_EXPOSURES_DEFAULT);
+    const auto saverOn = [xcb, root = xcb_setup_roots_iterator(xcb_get_setup(xcb)).data->root] {
+        const std::unique_ptr<xcb_screensaver_query_info_reply_t, decltype(&std::free)> info(
+            xcb_screensaver_query_info_reply(xcb, xcb_screensaver_query_info(xcb, root), nullptr),
+            &std::free);
+        return info && info->state == XCB_SCREENSAVER_STATE_ON;
+    };
+    QWidget desktop;  // another program's window
+    desktop.setStyleSheet("background: red");
+    desktop.setGeometry(screens[0]->availableGeometry());
+    desktop.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&desktop));
+    SystemDisplay system;
+    const QColor backdrop(0x33, 0x55, 0x77);
+    TestSession t({&system, screens[screen], {backdrop, QString::number(screen)}});
+    t.openSetup();
+    t.setup().HScroll1->setValue(1);
+    t.setup().HScroll2->setValue(3);
+    t.setup().Check2->setChecked(false);
+    t.setup().Check3->setChecked(false);
+    t.startMakeArt();
+    QVERIFY(QTest::qWaitForWindowExposed(t.main()));
+    QCOMPARE(t.main()->screen(), screens[screen]);
+    t.setSliders(12, 12, 12, 12);
+    t.makePicture();
+    t.clock.advance(3);
+    QTest::qWait(2000);  // the subject thinks
+    QVERIFY(!saverOn());
+    QCOMPARE(clippedCaptions(t.session->titleScreen()) + clippedCaptions(t.session->setupScreen()) +
+                 clippedCaptions(t.main()),
+             QStringList());
+    const double ratio = qEnvironmentVariable("QT_SCALE_FACTOR", "1").toDouble();
+    const CanvasWidget* canvas = t.main()->ui().Picture1;
+    const QPoint corner = ((canvas->pos() + QPointF(2, 2)) * ratio).toPoint();
+    QCOMPARE(canvas->image().size(), (QSizeF(canvas->size() - QSize(4, 4)) * ratio).toSize());
+    QImage picture =
+        screens[screen]->grabWindow(t.main()->winId()).toImage().copy(QRect(corner, canvas->image().size()));
+    picture.setDevicePixelRatio(1);
+    QCOMPARE(picture.convertToFormat(QImage::Format_RGB32), canvas->image());
+    const QPoint centre = t.main()->frameGeometry().center() - screens[screen]->availableGeometry().center();
+    QVERIFY(qAbs(centre.x()) <= 1 && qAbs(centre.y()) <= 1);              // centred on its screen
+    QProcess::execute("xdotool", {"mousemove", "3", "3", "click", "1"});  // on the backdrop
+    QTest::qWait(300);
+    for (QScreen* shown : screens) {
+        const QImage shot = shown->grabWindow(0).toImage();
+        const QRect frame = shown == screens[screen] ? t.main()->frameGeometry() : QRect();
+        const qreal r = shot.devicePixelRatio();
+        const QRect pictor = QRectF(QPointF(frame.topLeft()) * r, QSizeF(frame.size()) * r).toAlignedRect();
+        for (int y = 0; y < shot.height(); y += 3)
+            for (int x = 0; x < shot.width(); x += 3)
+                if (!pictor.contains(QPoint(x, y)))
+                    QVERIFY2(shot.pixelColor(x, y) == backdrop,
+                             qPrintable(QStringLiteral("%1,%2").arg(x).arg(y)));
+        QVERIFY(frame.isEmpty() || shot.pixelColor(pictor.center()) != backdrop);  // the main screen above it
+    }
+    const QJsonObject env =
+        QJsonDocument::fromJson(readFile(t.file("session.json"))).object()["environment"].toObject();
+    QCOMPARE(
+        QStringList({env["platform"].toString(), env["screen_option"].toString(), env["backdrop"].toString(),
+                     env["window_manager"].toString().toLower(), env["compositor"].toVariant().toString()}),
+        QStringList({"xcb", QString::number(screen), "#335577",
+                     qEnvironmentVariable("PICTOR_TEST_WINDOW_MANAGER"), "false"}));
+    QCOMPARE(env["screen_device_pixel_ratio"].toDouble(), ratio);
+    const QSizeF off =
+        QSizeF(env["screen_geometry"]["width"].toInt(), env["screen_geometry"]["height"].toInt()) * ratio -
+        QSizeF(serverScreen(screen));
+    QVERIFY(qAbs(off.width()) < ratio && qAbs(off.height()) < ratio);  // logical pixels, rounded
+    const double inches = env["screen_physical_size_mm"]["width"].toDouble() / 25.4;
+    QVERIFY(qAbs(env["screen_physical_dpi"].toDouble() * inches - serverScreen(screen).width()) < 3);
+    QVERIFY(t.rate({4}));
+    QTRY_COMPARE(t.ended->size(), 1);
+    QTRY_VERIFY_WITH_TIMEOUT(saverOn(), 5000);  // released with the session
 }
 
 PICTOR_TEST(TestRealWindows);
