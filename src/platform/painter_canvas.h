@@ -28,6 +28,7 @@ public:
     // REQUIRES: scale > 0.
     explicit PainterCanvas(double scale);
 
+    double scale() const { return m_scale; }
     QPointF toPixels(CanvasPoint p) const;
 
     void setPenWidth(int pixels) override { m_penWidth = pixels; }
