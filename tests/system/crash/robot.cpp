@@ -1,9 +1,8 @@
 // A subject and an experimenter for the real pictor binary, loaded into it
 // with LD_PRELOAD by the crash campaign. It works the windows through their
 // object names, as the widget tests do, and kills the process with SIGKILL
-// at the moment the campaign chose: a time after a phase of a trial began,
-// or the n-th step that makes data durable (an fsync, a change of mode or
-// a rename of a file in the data folder).
+// at the moment the campaign chose: a time after a phase of a trial began.
+// (Every step that makes data durable is taken apart by tst_crash_states.)
 //
 // Settings come from the environment:
 //   PICTOR_ROBOT            make | judge
@@ -18,7 +17,7 @@
 //                           seeds, and with the same seed and settings the
 //                           whole session's files, come out the same
 //   PICTOR_ROBOT_KILL       phase:trial:microseconds (phase: drawing, delay,
-//                           options, between) or step:n:before|after
+//                           options, between)
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -37,9 +36,7 @@
 #include <QWidget>
 
 #include <dlfcn.h>
-#include <sys/stat.h>
 #include <unistd.h>
-#include <atomic>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
@@ -69,36 +66,6 @@ void killAfter(long microseconds) {
     }).detach();
 }
 
-// ---- durable steps in the data folder ----
-
-std::atomic<int> g_steps{0};
-int g_killStep = -1;
-bool g_killBefore = false;
-
-bool inDataFolder(const QByteArray& path) {
-    static const QByteArray folder = env("PICTOR_ROBOT_FOLDER");
-    return !folder.isEmpty() && path.startsWith(folder) && path.size() > folder.size();
-}
-
-bool fdInDataFolder(int fd) {
-    char buffer[4096];
-    const ssize_t n = ::readlink(QByteArray("/proc/self/fd/" + QByteArray::number(fd)).constData(), buffer,
-                                 sizeof buffer - 1);
-    return n > 0 && inDataFolder(QByteArray(buffer, static_cast<int>(n)));
-}
-
-// Counts a step; kills before it or after it when it is the chosen one.
-template <typename Call>
-int step(bool counted, Call call) {
-    if (!counted) return call();
-    const int n = ++g_steps;
-    report("step", n);
-    if (n == g_killStep && g_killBefore) killNow();
-    const int result = call();
-    if (n == g_killStep) killNow();
-    return result;
-}
-
 template <typename F>
 F real(const char* name) {
     return reinterpret_cast<F>(::dlsym(RTLD_NEXT, name));
@@ -106,27 +73,12 @@ F real(const char* name) {
 
 }  // namespace
 
-extern "C" int fsync(int fd) {
-    static const auto next = real<int (*)(int)>("fsync");
-    return step(fdInDataFolder(fd), [&] { return next(fd); });
-}
-
-extern "C" int fchmod(int fd, mode_t mode) {
-    static const auto next = real<int (*)(int, mode_t)>("fchmod");
-    return step(fdInDataFolder(fd), [&] { return next(fd, mode); });
-}
-
 extern "C" int clock_gettime(clockid_t clock, struct timespec* time) {
     static const auto next = real<int (*)(clockid_t, struct timespec*)>("clock_gettime");
     static const bool fixed = env("PICTOR_ROBOT_FIXED_TIME") == "1";
     if (!fixed || clock != CLOCK_REALTIME) return next(clock, time);
     *time = {1700000000, 0};
     return 0;
-}
-
-extern "C" int rename(const char* from, const char* to) {
-    static const auto next = real<int (*)(const char*, const char*)>("rename");
-    return step(inDataFolder(QByteArray(to)), [&] { return next(from, to); });
 }
 
 namespace {
@@ -137,14 +89,9 @@ public:
         m_mode = env("PICTOR_ROBOT");
         const QList<QByteArray> kill = env("PICTOR_ROBOT_KILL").split(':');
         if (kill.size() == 3) {
-            if (kill[0] == "step") {
-                g_killStep = kill[1].toInt();
-                g_killBefore = kill[2] == "before";
-            } else {
-                m_killPhase = kill[0];
-                m_killTrial = kill[1].toInt();
-                m_killAfter = kill[2].toLong();
-            }
+            m_killPhase = kill[0];
+            m_killTrial = kill[1].toInt();
+            m_killAfter = kill[2].toLong();
         }
         connect(&m_tick, &QTimer::timeout, this, &Robot::tick);
         m_tick.start(5);
