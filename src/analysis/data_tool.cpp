@@ -1,6 +1,7 @@
 #include "analysis/data_tool.h"
 
 #include "analysis/contact_sheet.h"
+#include "analysis/dataset.h"
 #include "analysis/measures.h"
 #include "analysis/picture_render.h"
 #include "analysis/subject_data.h"
@@ -20,6 +21,7 @@ namespace {
 constexpr int kOk = 0;
 constexpr int kDataLeftOut = 1;
 constexpr int kUsage = 2;
+constexpr int kInterrupted = 130;  // as a shell reports a program ended by Ctrl-C
 
 // Scales that give a picture of at least 47 x 38 and at most 4710 x 3750 pixels.
 constexpr double kMinScale = 0.1;
@@ -51,12 +53,42 @@ const QList<Command>& commands() {
          {"--out"},
          {"--force"}},
         {"table",
-         "pictor-data table FOLDER... [--measures] [--out FILE.csv] [--force]",
+         "pictor-data table FOLDER... [--long] [--measures] [--out FILE.csv] [--force]",
          "One CSV row per subject and trial of every subject in the folders, with the ratings and the\n"
          "scale terms of both sessions and the sessions' status; --measures adds objective measures of\n"
-         "each picture as made and as replayed. Without --out the table goes to standard output.",
+         "each picture as made and as replayed. --long gives one row per subject, session, trial and\n"
+         "asked scale instead, with the terms of that session and, with --measures, the measures of the\n"
+         "picture that session showed. Without --out the table goes to standard output; with it, its\n"
+         "codebook goes beside it (FILE.codebook.csv).",
          {"--out"},
-         {"--measures", "--force"}},
+         {"--long", "--measures", "--force"}},
+        {"objects",
+         "pictor-data objects FOLDER... [--as made|replayed] [--out FILE.csv] [--force]",
+         "One CSV row per stored object: its place in the drawing order, kind, position, stored and\n"
+         "composed size, colour, the pixels it covers alone and those still seen in the picture as made\n"
+         "(the default) or as replayed; with its codebook beside it.",
+         {"--as", "--out"},
+         {"--force"}},
+        {"subjects",
+         "pictor-data subjects FOLDER... [--out FILE.csv] [--force]",
+         "One CSV row per subject and session: trials planned and completed, status, start and end, the\n"
+         "terms, per scale the mean and standard deviation of the ratings, the median rating time, and\n"
+         "the agreement between the sessions (Spearman's rho, ICC(3,1)); with its codebook beside it.",
+         {"--out"},
+         {"--force"}},
+        {"codebook",
+         "pictor-data codebook [table|long|objects|subjects] [--measures]",
+         "Prints the codebook of a table: one row per column with its meaning, type, unit, allowed\n"
+         "values, what an empty field means and its source.",
+         {},
+         {"--measures"}},
+        {"export",
+         "pictor-data export FOLDER... --out DIR [--name NAME]",
+         "Makes a new folder DIR holding a Psych-DS dataset of the study: dataset_description.json with\n"
+         "every column described, the tables with their measures under data/, the lab's files unchanged\n"
+         "under raw_data/ with their SHA-256 sums, and a README.",
+         {"--out", "--name"},
+         {}},
     };
     return all;
 }
@@ -75,7 +107,7 @@ QString help(const Command* only) {
                "\nAn output is never a data file; an existing one is replaced only with --force, and only\n"
                "when it is a regular, writable file. Outputs appear whole or not at all. Exit status: 0\n"
                "when all was done, 1 when damaged data were left out, 2 for a usage error, a missing\n"
-               "folder, no subjects or an output that cannot be written.\n");
+               "folder, no subjects or an output that cannot be written, 130 when stopped by Ctrl-C.\n");
 }
 
 struct Options {
@@ -95,7 +127,9 @@ public:
     Tool(const DataDisk& disk, DataToolIo io) : m_disk(disk), m_io(io), m_outputs(dataFileEndings()) {}
 
     int run(const QStringList& args) {
-        if (args.isEmpty()) return usage(QStringLiteral("say what to do: render, sheet or table."));
+        if (args.isEmpty())
+            return usage(QStringLiteral(
+                "say what to do: render, sheet, table, objects, subjects, codebook or export."));
         const QString command = args.first();
         if (command == QLatin1String("--help") || command == QLatin1String("-h")) return say(help(nullptr));
         if (command == QLatin1String("--version"))
@@ -127,7 +161,9 @@ public:
         m_force = o.flags.contains(QStringLiteral("--force"));
         if (command == QLatin1String("render")) return render(o);
         if (command == QLatin1String("sheet")) return sheet(o);
-        return table(o);
+        if (command == QLatin1String("codebook")) return codebook(o);
+        if (command == QLatin1String("export")) return exportDataset(o);
+        return table(command, o);
     }
 
 private:
@@ -220,7 +256,11 @@ private:
                 return fail(kUsage, st.message());
         }
         const Drawn drawn = as == QLatin1String("made") ? Drawn::Made : Drawn::Replayed;
+        QElapsedTimer clock;
+        clock.start();
         for (int t = first; t <= last; ++t) {
+            if (interruptRequested()) return interrupted();
+            showProgress("drew", t - first, last - first + 1, clock);
             const Picture& picture = s.store.pictures[t - 1];
             const QByteArray data =
                 format == QLatin1String("svg")
@@ -230,6 +270,7 @@ private:
             if (Status st = m_outputs.write(paths[t - first], data); !st.isOk())
                 return fail(kUsage, st.message());
         }
+        endProgress();
         return finish(paths, kOk);
     }
 
@@ -244,9 +285,12 @@ private:
     }
 
     // Every subject of the folders that can be tabled; false when there are none.
-    bool readSubjects(const QStringList& folders, QList<MeasuredSubject>* subjects) {
+    bool readSubjects(const QStringList& folders, QList<MeasuredSubject>* subjects,
+                      QList<FoundSubject>* found = nullptr) {
         QStringList problems;
-        for (const FoundSubject& f : findSubjects(folders, &problems)) {
+        const QList<FoundSubject> all = findSubjects(folders, &problems);
+        if (found) *found = all;
+        for (const FoundSubject& f : all) {
             MeasuredSubject m;
             if (Status st = loadSubject(m_disk, f, &m.data); !st.isOk()) {
                 problems << QStringLiteral("subject %1 left out: %2").arg(f.prefix, st.message());
@@ -277,26 +321,43 @@ private:
         QElapsedTimer clock;
         clock.start();
         const QList<PictureMeasures> all =
-            measureAll(pictures, [&](int done) { showProgress(done, pictures.size(), clock); });
-        if (m_io.errIsTerminal && !pictures.isEmpty()) m_io.err << '\n';
+            measureAll(pictures, [&](int done) { showProgress("measured", done, pictures.size(), clock); });
+        endProgress();
         qsizetype k = 0;
         for (MeasuredSubject& s : subjects)
             for (qsizetype j = 0; j < s.data.store.pictures.size(); ++j) s.measures << all[k++];
     }
 
-    int table(const Options& o) {
+    // table, objects and subjects: a table and, with --out, its codebook beside it.
+    int table(const QString& command, const Options& o) {
         if (o.positional.isEmpty()) return usage(QStringLiteral("give the data folders."));
+        const TableKind kind = command == QLatin1String("objects")          ? TableKind::Objects
+                               : command == QLatin1String("subjects")       ? TableKind::Subjects
+                               : o.flags.contains(QStringLiteral("--long")) ? TableKind::Long
+                                                                            : TableKind::Trials;
+        TableOptions options;
+        options.withMeasures = kind == TableKind::Objects || o.flags.contains(QStringLiteral("--measures"));
+        if (kind == TableKind::Objects) {
+            const QString as = o.values.value(QStringLiteral("--as"), QStringLiteral("made"));
+            if (as != QLatin1String("replayed") && as != QLatin1String("made"))
+                return usage(QStringLiteral("--as takes made or replayed, not \"%1\".").arg(as));
+            options.drawn = as == QLatin1String("made") ? Drawn::Made : Drawn::Replayed;
+        }
         for (const QString& folder : o.positional)
             if (!folderExists(folder)) return kUsage;
         const QString outPath = o.values.value(QStringLiteral("--out"));
+        const QString codebookPath =
+            (outPath.endsWith(QLatin1String(".csv"), Qt::CaseInsensitive) ? outPath.chopped(4) : outPath) +
+            QStringLiteral(".codebook.csv");
         if (!outPath.isEmpty())
-            if (Status st = m_outputs.claim(outPath, m_force); !st.isOk()) return fail(kUsage, st.message());
+            for (const QString& path : {outPath, codebookPath})
+                if (Status st = m_outputs.claim(path, m_force); !st.isOk()) return fail(kUsage, st.message());
         QList<MeasuredSubject> subjects;
         if (!readSubjects(o.positional, &subjects)) return kUsage;
-        TableOptions options;
-        options.withMeasures = o.flags.contains(QStringLiteral("--measures"));
         if (options.withMeasures) measure(subjects);
-        const QByteArray csv = tableCsv(makeTable(TableKind::Trials, subjects, options));
+        if (interruptRequested()) return interrupted();
+        const Table t = makeTable(kind, subjects, options);
+        const QByteArray csv = tableCsv(t);
         const int status = m_leftOut ? kDataLeftOut : kOk;
         if (outPath.isEmpty()) {
             if (m_io.out.write(csv) != csv.size())
@@ -304,22 +365,81 @@ private:
                                         .arg(m_io.out.errorString()));
             return status;
         }
-        if (Status st = m_outputs.write(outPath, csv); !st.isOk()) return fail(kUsage, st.message());
+        for (const auto& [path, data] : {std::pair{outPath, csv}, std::pair{codebookPath, codebookCsv(t)}})
+            if (Status st = m_outputs.write(path, data); !st.isOk()) return fail(kUsage, st.message());
         return finish({}, status);
     }
 
-    void showProgress(int done, qsizetype total, const QElapsedTimer& clock) {
+    int codebook(const Options& o) {
+        const QString name = o.positional.value(0, QStringLiteral("table"));
+        const std::optional<TableKind> kind =
+            name == QLatin1String("table") ? TableKind::Trials : tableKind(name);
+        if (o.positional.size() > 1 || !kind || (kind == TableKind::Trials && name != QLatin1String("table")))
+            return usage(QStringLiteral("codebook takes table, long, objects or subjects."));
+        TableOptions options;
+        options.withMeasures = kind == TableKind::Objects || o.flags.contains(QStringLiteral("--measures"));
+        return say(QString::fromUtf8(codebookCsv(makeTable(*kind, {}, options))));
+    }
+
+    int exportDataset(const Options& o) {
+        if (o.positional.isEmpty()) return usage(QStringLiteral("give the data folders."));
+        const QString dir = o.values.value(QStringLiteral("--out"));
+        if (dir.isEmpty()) return usage(QStringLiteral("export needs --out DIR, a folder to make."));
+        for (const QString& folder : o.positional)
+            if (!folderExists(folder)) return kUsage;
+        if (Status st = m_outputs.claimFolder(dir); !st.isOk()) return fail(kUsage, st.message());
+        QList<MeasuredSubject> subjects;
+        QList<FoundSubject> found;
+        if (!readSubjects(o.positional, &subjects, &found)) return kUsage;
+        measure(subjects);
+        if (interruptRequested()) return interrupted();
+        // The lab's files as they are: every subject's, also one left out.
+        QList<std::pair<QString, QList<std::pair<QString, QByteArray>>>> raw;
+        for (const FoundSubject& f : found) {
+            if (raw.isEmpty() || raw.last().first != f.folder) raw.append({f.folder, {}});
+            for (const QString& name : f.names) {
+                if (name.endsWith(QLatin1String(kLockFile), Qt::CaseInsensitive)) continue;
+                QByteArray data;
+                if (Status st = m_disk.readAll(f.folder + name, &data, kMaxDataFileBytes); !st.isOk())
+                    return fail(kUsage, st.message());
+                raw.last().second.append({name, data});
+            }
+        }
+        const QString name = o.values.value(
+            QStringLiteral("--name"),
+            QFileInfo(QDir::cleanPath(QFileInfo(o.positional.first()).absoluteFilePath())).fileName());
+        const QString command = QStringLiteral("pictor-data export %1").arg(o.positional.join(u' '));
+        for (const DatasetFile& file : psychDsDataset(name, subjects, raw, command))
+            if (Status st = m_outputs.write(QDir::cleanPath(dir) + u'/' + file.path, file.data); !st.isOk())
+                return fail(kUsage, st.message());
+        return finish({dir}, m_leftOut ? kDataLeftOut : kOk);
+    }
+
+    int interrupted() {
+        endProgress();
+        return fail(kInterrupted, QStringLiteral("stopped by Ctrl-C; nothing was written."));
+    }
+
+    // Progress for a person at a terminal, on one line.
+    void showProgress(const char* verb, int done, qsizetype total, const QElapsedTimer& clock) {
         if (!m_io.errIsTerminal || total == 0) return;
         const double seconds = clock.elapsed() / 1000.0;
         const double rate = seconds > 0 ? done / seconds : 0;
         const QString left = rate > 0 ? QStringLiteral("%1 s left").arg(qRound((total - done) / rate))
                                       : QStringLiteral("starting");
-        m_io.err << QStringLiteral("\rmeasured %1 of %2 pictures, %3 per second, %4   ")
+        m_io.err << QStringLiteral("\r%1 %2 of %3 pictures, %4 per second, %5; Ctrl-C stops   ")
+                        .arg(QLatin1String(verb))
                         .arg(done)
                         .arg(total)
                         .arg(qRound(rate))
                         .arg(left);
         m_io.err.flush();
+        m_progressShown = true;
+    }
+    void endProgress() {
+        if (m_progressShown) m_io.err << '\n';
+        m_io.err.flush();
+        m_progressShown = false;
     }
 
     const DataDisk& m_disk;
@@ -327,6 +447,7 @@ private:
     OutputFiles m_outputs;
     bool m_force = false;
     bool m_leftOut = false;
+    bool m_progressShown = false;
 };
 
 }  // namespace

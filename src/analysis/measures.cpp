@@ -12,6 +12,7 @@
 #include <bit>
 #include <cmath>
 #include <cstring>
+#include <span>
 #include <thread>
 #include <vector>
 
@@ -37,6 +38,7 @@ struct Span {
     int b = 0;
 };
 using Spans = std::vector<Span>;
+using SpanView = std::span<const Span>;
 
 // A run of one colour from `start` to the next run's start (or the row's end).
 struct Run {
@@ -44,12 +46,31 @@ struct Run {
     int slot = 0;  // the colour's index; 0 is the background
 };
 
-void addSpan(Spans& spans, int a, int b) {
-    if (!spans.empty() && spans.back().b == a)
-        spans.back().b = b;
-    else
-        spans.push_back({a, b});
-}
+// Rows of spans one after another, kept from picture to picture.
+class SpanRows {
+public:
+    void clear() {
+        m_start.assign(1, 0);
+        m_spans.clear();
+    }
+    // Adds to the row being built; a span that touches the last one joins it.
+    void join(int a, int b) {
+        if (m_spans.size() > static_cast<size_t>(m_start.back()) && m_spans.back().b == a)
+            m_spans.back().b = b;
+        else
+            m_spans.push_back({a, b});
+    }
+    void add(Span s) { m_spans.push_back(s); }
+    void endRow() { m_start.push_back(static_cast<int>(m_spans.size())); }
+    SpanView row(int y) const {
+        const size_t from = static_cast<size_t>(m_start[static_cast<size_t>(y)]);
+        return {m_spans.data() + from, static_cast<size_t>(m_start[static_cast<size_t>(y) + 1]) - from};
+    }
+
+private:
+    std::vector<int> m_start;
+    Spans m_spans;
+};
 
 // Pixels covered by spans that may overlap.
 qint64 unionLength(Spans& spans) {
@@ -65,7 +86,7 @@ qint64 unionLength(Spans& spans) {
 }
 
 // Both sorted and without overlaps.
-qint64 intersectionLength(const Spans& l, const Spans& r) {
+qint64 intersectionLength(SpanView l, SpanView r) {
     qint64 length = 0;
     for (size_t i = 0, j = 0; i < l.size() && j < r.size();) {
         length += std::max(0, std::min(l[i].b, r[j].b) - std::max(l[i].a, r[j].a));
@@ -78,16 +99,16 @@ qint64 intersectionLength(const Spans& l, const Spans& r) {
 }
 
 // What of l is not in r; both sorted and without overlaps.
-void subtract(const Spans& l, const Spans& r, Spans& out) {
+void subtract(SpanView l, SpanView r, SpanRows& out) {
     size_t j = 0;
-    for (Span s : l) {
+    for (const Span s : l) {
         int a = s.a;
         while (j < r.size() && r[j].b <= a) ++j;
         for (size_t k = j; k < r.size() && r[k].a < s.b; ++k) {
-            if (r[k].a > a) out.push_back({a, r[k].a});
+            if (r[k].a > a) out.add({a, r[k].a});
             a = std::max(a, r[k].b);
         }
-        if (a < s.b) out.push_back({a, s.b});
+        if (a < s.b) out.add({a, s.b});
     }
 }
 
@@ -128,7 +149,7 @@ public:
     }
     void endRow() { m_rowStart.push_back(static_cast<int>(m_runs.size())); }
 
-    ImageMeasures measure() const;
+    ImageMeasures measure();
 
 private:
     const Run* row(int y) const { return m_runs.data() + m_rowStart[static_cast<size_t>(y)]; }
@@ -136,42 +157,52 @@ private:
         return m_rowStart[static_cast<size_t>(y) + 1] - m_rowStart[static_cast<size_t>(y)];
     }
     int end(int y, int k) const { return k + 1 < rowRuns(y) ? row(y)[k + 1].start : m_w; }
-    // Where rows y and z differ in colour.
+    // Where rows y and z differ in colour, as spans that do not touch.
     void differences(int y, int z, Spans& out) const;
-    std::optional<double> boxCounting(const std::vector<Spans>& boundary) const;
+    std::optional<double> boxCounting();
 
     int m_w = 0;
     int m_h = 0;
     std::vector<int> m_rowStart;
     std::vector<Run> m_runs;
     std::vector<QRgb> m_colours;
+    // Kept between pictures, so measuring allocates nothing.
+    SpanRows m_mask;
+    SpanRows m_boundary;
+    Spans m_near, m_above, m_below, m_mirrored;
+    std::vector<std::uint64_t> m_grid;
 };
 
 void RunImage::differences(int y, int z, Spans& out) const {
+    out.clear();
     const Run *p = row(y), *q = row(z);
     for (int x = 0, i = 0, j = 0; x < m_w;) {
         const int ei = end(y, i), ej = end(z, j), e = std::min(ei, ej);
-        if (p[i].slot != q[j].slot) addSpan(out, x, e);
+        if (p[i].slot != q[j].slot) {
+            if (!out.empty() && out.back().b == x)
+                out.back().b = e;
+            else
+                out.push_back({x, e});
+        }
         x = e;
         if (ei == e) ++i;
         if (ej == e) ++j;
     }
 }
 
-std::optional<double> RunImage::boxCounting(const std::vector<Spans>& boundary) const {
+std::optional<double> RunImage::boxCounting() {
     // Boxes of 2 to 128 pixels on a grid from the top-left corner; the slope
     // of log N(s) against log (1/s) by least squares.
     double sx = 0, sy = 0, sxx = 0, sxy = 0;
     int n = 0;
-    std::vector<std::uint64_t> grid;
     for (int s = 2; s <= 128; s *= 2) {
         const int columns = (m_w + s - 1) / s, words = (columns + 63) / 64;
-        grid.assign(static_cast<size_t>(words) * ((m_h + s - 1) / s), 0);
+        m_grid.assign(static_cast<size_t>(words) * ((m_h + s - 1) / s), 0);
         for (int y = 0; y < m_h; ++y)
-            for (const Span& b : boundary[static_cast<size_t>(y)])
-                setBits(grid.data() + static_cast<size_t>(y / s) * words, b.a / s, (b.b - 1) / s + 1);
+            for (const Span& b : m_boundary.row(y))
+                setBits(m_grid.data() + static_cast<size_t>(y / s) * words, b.a / s, (b.b - 1) / s + 1);
         qint64 boxes = 0;
-        for (const std::uint64_t w : grid) boxes += std::popcount(w);
+        for (const std::uint64_t w : m_grid) boxes += std::popcount(w);
         if (boxes == 0) return std::nullopt;
         const double lx = std::log(1.0 / s), ly = std::log(static_cast<double>(boxes));
         sx += lx;
@@ -183,37 +214,38 @@ std::optional<double> RunImage::boxCounting(const std::vector<Spans>& boundary) 
     return (n * sxy - sx * sy) / (n * sxx - sx * sx);
 }
 
-ImageMeasures RunImage::measure() const {
+ImageMeasures RunImage::measure() {
     ImageMeasures m;
     const int w = m_w, h = m_h;
     m.pixels = static_cast<qint64>(w) * h;
     if (m.pixels == 0) return m;
     std::vector<qint64> count(m_colours.size(), 0);
-    std::vector<Spans> mask(static_cast<size_t>(h));
+    m_mask.clear();
+    m_above.clear();
     double sumX = 0, sumY = 0;
     qint64 edges = 0;
-    Spans near;
     for (int y = 0; y < h; ++y) {
         const Run* r = row(y);
-        near.clear();
+        m_near.clear();
         for (int k = 0; k < rowRuns(y); ++k) {
             const int a = r[k].start, b = end(y, k);
             count[static_cast<size_t>(r[k].slot)] += b - a;
-            if (k > 0) near.push_back({a - 1, a + 1});  // both sides of a change of colour
+            if (k > 0) m_near.push_back({a - 1, a + 1});  // both sides of a change of colour
             if (r[k].slot == 0) continue;
-            addSpan(mask[static_cast<size_t>(y)], a, b);
+            m_mask.join(a, b);
             const double length = b - a;
             sumX += length * (a + b) / 2.0;  // the pixel centres x + 0.5
             sumY += length * (y + 0.5);
         }
+        m_mask.endRow();
         // A pixel whose neighbour above or below differs, or whose diagonal
         // neighbour differs, lies within one pixel of a change between rows.
-        const size_t first = near.size();
-        if (y > 0) differences(y - 1, y, near);
-        if (y + 1 < h) differences(y, y + 1, near);
-        for (size_t i = first; i < near.size(); ++i)
-            near[i] = {std::max(0, near[i].a - 1), std::min(w, near[i].b + 1)};
-        edges += unionLength(near);
+        m_below.clear();
+        if (y + 1 < h) differences(y, y + 1, m_below);
+        for (const Spans* changes : {&m_above, &m_below})
+            for (const Span& c : *changes) m_near.push_back({std::max(0, c.a - 1), std::min(w, c.b + 1)});
+        edges += unionLength(m_near);
+        std::swap(m_above, m_below);
     }
     double sumL = 0, sumL2 = 0;
     for (size_t i = 0; i < m_colours.size(); ++i) {
@@ -231,26 +263,24 @@ ImageMeasures RunImage::measure() const {
     const double dx = sumX / m.maskPixels - w / 2.0, dy = sumY / m.maskPixels - h / 2.0;
     m.balance = std::hypot(dx, dy) / (std::hypot(w, h) / 2.0);
     qint64 lr = 0, ud = 0;
-    Spans mirrored;
-    std::vector<Spans> boundary(static_cast<size_t>(h));
-    const Spans none;
+    m_boundary.clear();
     for (int y = 0; y < h; ++y) {
-        const Spans& here = mask[static_cast<size_t>(y)];
-        mirrored.clear();
-        for (auto s = here.rbegin(); s != here.rend(); ++s) mirrored.push_back({w - s->b, w - s->a});
-        lr += intersectionLength(here, mirrored);
-        ud += intersectionLength(here, mask[static_cast<size_t>(h - 1 - y)]);
+        const SpanView here = m_mask.row(y);
+        m_mirrored.clear();
+        for (auto s = here.rbegin(); s != here.rend(); ++s) m_mirrored.push_back({w - s->b, w - s->a});
+        lr += intersectionLength(here, m_mirrored);
+        ud += intersectionLength(here, m_mask.row(h - 1 - y));
         // The boundary: mask pixels with a neighbour (left, right, up, down)
         // outside the mask or the image.
-        Spans& b = boundary[static_cast<size_t>(y)];
-        for (const Span& s : here) b.push_back({s.a, s.a + 1}), b.push_back({s.b - 1, s.b});
-        subtract(here, y > 0 ? mask[static_cast<size_t>(y - 1)] : none, b);
-        subtract(here, y + 1 < h ? mask[static_cast<size_t>(y + 1)] : none, b);
+        for (const Span& s : here) m_boundary.add({s.a, s.a + 1}), m_boundary.add({s.b - 1, s.b});
+        subtract(here, y > 0 ? m_mask.row(y - 1) : SpanView(), m_boundary);
+        subtract(here, y + 1 < h ? m_mask.row(y + 1) : SpanView(), m_boundary);
+        m_boundary.endRow();
     }
     // A mirror image has as many pixels as the mask: the union is 2|M| - |M and mirror|.
     m.symmetryLR = static_cast<double>(lr) / (2.0 * m.maskPixels - lr);
     m.symmetryUD = static_cast<double>(ud) / (2.0 * m.maskPixels - ud);
-    m.fractalDimension = boxCounting(boundary);
+    m.fractalDimension = boxCounting();
     return m;
 }
 
@@ -348,9 +378,12 @@ private:
             m_image.add(0, 0);
             const int from = m_rowMin[static_cast<size_t>(y)], to = m_rowMax[static_cast<size_t>(y)];
             std::uint8_t* ids = m_ids.data() + static_cast<size_t>(y) * w;
-            for (int x = from; x <= to; ++x) {
-                ++seen[ids[x]];
-                m_image.add(x, slotOf[ids[x]]);
+            for (int x = from; x <= to;) {
+                const std::uint8_t id = ids[x];
+                const int start = x;
+                while (x <= to && ids[x] == id) ++x;
+                seen[id] += x - start;
+                m_image.add(start, slotOf[id]);
             }
             if (to >= from) {
                 if (to + 1 < w) m_image.add(to + 1, 0);

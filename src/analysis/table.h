@@ -7,6 +7,10 @@
 // take their names from the results file's own schema.
 //
 // - trials: one row per subject and trial, both sessions side by side.
+// - long: one row per subject, session, trial and asked scale.
+// - objects: one row per drawn object, with the pixels it covers.
+// - subjects: one row per subject and session, with summaries and the
+//   agreement between the sessions.
 //
 // A missing value is an empty field, which R's read.csv and pandas read as
 // NA; numbers use a period in every locale.
@@ -36,10 +40,11 @@ struct MeasuredSubject {
     QList<PictureMeasures> measures;  // one per complete picture, or none when not measured
 };
 
-enum class TableKind { Trials };
+enum class TableKind { Trials, Long, Objects, Subjects };
 
 struct TableOptions {
     bool withMeasures = false;
+    std::optional<Drawn> drawn;  // objects: which drawing's pixels; both when empty
 };
 
 struct Table {
@@ -47,10 +52,23 @@ struct Table {
     QList<QStringList> rows;
 };
 
+// The name used on the command line and in file names: trials, long, objects, subjects.
+QString tableName(TableKind kind);
+std::optional<TableKind> tableKind(const QString& name);
+
 Table makeTable(TableKind kind, const QList<MeasuredSubject>& subjects, const TableOptions& options);
 
 // The table as CSV: the header and the rows.
 QByteArray tableCsv(const Table& table);
+// One row per column: name, meaning, type, unit, allowed, empty_means, source, tool_version.
+QByteArray codebookCsv(const Table& table);
+
 // Fields joined by commas, quoted where a field holds a comma, a quote or a
 // line end (RFC 4180), and a line end.
 QByteArray csvLine(const QStringList& fields);
+
+// Spearman's rho (ties get their mean rank) and ICC(3,1), two-way mixed,
+// consistency, single rater (McGraw & Wong 1996), of paired ratings; empty
+// with fewer than two pairs or where a variance is zero.
+std::optional<double> spearman(const QList<double>& a, const QList<double>& b);
+std::optional<double> iccConsistency(const QList<double>& a, const QList<double>& b);

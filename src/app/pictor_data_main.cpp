@@ -1,5 +1,6 @@
 #include "analysis/data_tool.h"
 #include "platform/disk.h"
+#include "platform/output_files.h"
 
 #include <QFile>
 #include <QGuiApplication>
@@ -27,6 +28,7 @@ int main(int argc, char* argv[]) {
     out.open(STDOUT_FILENO, QIODevice::WriteOnly | QIODevice::Unbuffered);
     QTextStream err(stderr);
     PosixDisk disk;
+    catchInterrupts();
     int status = runDataTool(arguments, disk, DataToolIo{out, err, ::isatty(STDERR_FILENO) == 1});
     out.close();
     if (::close(STDOUT_FILENO) != 0 && errno != EINTR && status == 0) {

@@ -14,6 +14,16 @@
 #include "support/files.h"
 #include "support/test_main.h"
 
+#include <QCryptographicHash>
+#include <QDirIterator>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QStringDecoder>
+#include <QThread>
+
 #include <QBuffer>
 #include <QDir>
 #include <QLocale>
@@ -24,6 +34,7 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <csignal>
 
 namespace data_tool_test {
 
@@ -78,6 +89,66 @@ const QByteArray kArt = "2\r\n1\r\n9,40,50,13,255\r\n0\r\n";
 const QByteArray kRes = "1,1,1,2,3,4,5,,7,1.5\r\n1,2,0,6,7,8,,,,0.25\r\n";
 const QByteArray kTorn = "1,1,1,2,3,4,5,,7,1.5\r\n1,2,0,6,7";
 const QByteArray kTrial1 = "@/,0001,1,1,2,3,4,5,,7,1.5";
+const PictureObject kRed{10, 100, 100, 50, 255}, kGreen{10, 140, 100, 50, 65280};
+
+// Three subjects: 0001 judged with other terms on scale 1; 0002 made two
+// overlapping squares and was not judged; 0003 rated five empty pictures
+// on scales 1 and 3 in both sessions with the same terms.
+void writeStudy(const QString& folder) {
+    QByteArray res3, judged3;
+    const int made[] = {1, 2, 2, 5, 7}, judged[] = {2, 1, 4, 4, 7}, both[] = {3, 1, 4, 1, 5};
+    for (int t = 0; t < 5; ++t) {
+        const QByteArray line =
+            QStringLiteral("3,%1,0,1,1,1,%2,,%3,1").arg(t + 1).arg(made[t]).arg(both[t]).toUtf8();
+        res3 += line + "\r\n";
+        judged3 += line + QStringLiteral(",%1,,%2,2\r\n").arg(judged[t]).arg(both[t]).toUtf8();
+    }
+    write(folder, {{"0001art.dat", kArt},
+                   {"0001res.dat", kRes},
+                   {"0001res2.dat", "1,1,1,2,3,4,5,,7,1.5,1,2,3,2.75\r\n1,2,0,6,7,8,,,,0.25,,,,0\r\n"},
+                   {"0001session.json", record("Make Art", "finished", "Nice, warm", "Ugly")},
+                   {"0001session2.json", record("Judge Art", "finished", "Ugly", "Nice, warm")},
+                   {"0002art.dat", "1\r\n2\r\n" + objectLine(kRed) + objectLine(kGreen)},
+                   {"0002res.dat", "2,1,2,1,1,2,4,,6,3\r\n"},
+                   {"0003art.dat", "5\r\n" + QByteArray("0\r\n").repeated(5)},
+                   {"0003res.dat", res3},
+                   {"0003res2.dat", judged3},
+                   {"0003session.json", record("Make Art", "finished")},
+                   {"0003session2.json", record("Judge Art", "finished")}});
+}
+
+// Pixels with a neighbour of another colour, counted one by one.
+double contourShare(const QImage& image) {
+    const int w = image.width(), h = image.height();
+    qint64 n = 0;
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            bool edge = false;
+            for (int v = std::max(0, y - 1); v <= std::min(h - 1, y + 1); ++v)
+                for (int u = std::max(0, x - 1); u <= std::min(w - 1, x + 1); ++u)
+                    edge = edge || reinterpret_cast<const QRgb*>(image.constScanLine(v))[u] !=
+                                       reinterpret_cast<const QRgb*>(image.constScanLine(y))[x];
+            n += edge;
+        }
+    return static_cast<double>(n) / (static_cast<double>(w) * h);
+}
+
+// The fields of a CSV line (RFC 4180).
+QStringList fields(const QString& line) {
+    QStringList out{QString()};
+    bool quoted = false;
+    for (qsizetype i = 0; i < line.size(); ++i) {
+        if (line[i] == u'"' && quoted && i + 1 < line.size() && line[i + 1] == u'"')
+            out.last() += line[++i];
+        else if (line[i] == u'"')
+            quoted = !quoted;
+        else if (line[i] == u',' && !quoted)
+            out << QString();
+        else
+            out.last() += line[i];
+    }
+    return out;
+}
 
 // An image of the background with rectangles of one colour.
 QImage image(QSize size, const QList<QRect>& rects, QColor colour = Qt::black) {
@@ -103,6 +174,10 @@ private slots:
     void imageMeasures();
     void boxCounting();
     void drawingsAgree();
+    void studyOutputs_data();
+    void studyOutputs();
+    void psychDs();
+    void interruption();
 };
 
 void TestDataTool::madeMatchesTheMainScreen() {
@@ -331,7 +406,7 @@ void TestDataTool::outputs() {
             .entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
     if (status == 0) {
         QVERIFY(readFile(out).startsWith("folder,subject_code,trial,"));
-        QCOMPARE(left, QStringList{"t.csv"});
+        QCOMPARE(left, (QStringList{"t.codebook.csv", "t.csv"}));
         return;
     }
     // Refused or failed: what was there is as it was, nothing beside it.
@@ -357,8 +432,8 @@ void TestDataTool::refusals_data() {
         << QStringList{"render", "@", "0001", "--trial", "2"} << 2 << "from 1 to 1";
     QTest::newRow("pictures of a subject whose results are damaged")
         << QStringList{"render", "@", "0001", "--out", "@/pngs"} << 0 << "@/pngs/0001-trial001.png\n";
-    QTest::newRow("a command's own help")
-        << QStringList{"table", "@", "--help"} << 0 << "Usage:\n  pictor-data table FOLDER... [--measures]";
+    QTest::newRow("a command's own help") << QStringList{"table", "@", "--help"} << 0
+                                          << "Usage:\n  pictor-data table FOLDER... [--long] [--measures]";
 }
 
 void TestDataTool::refusals() {
@@ -444,7 +519,8 @@ void TestDataTool::boxCounting() {
 void TestDataTool::drawingsAgree() {
     // The table measures a picture from its objects drawn alone and put
     // together; that is the picture drawn whole, each object's own pixels
-    // are its pixels drawn alone, and what is seen of them is the mask.
+    // are its pixels drawn alone, and what is seen of them is the mask. The
+    // contours counted on runs are those counted pixel by pixel.
     StdRandomSource random;
     random.reseed(2026);
     Composer composer(random);
@@ -458,11 +534,13 @@ void TestDataTool::drawingsAgree() {
         if (p % 3 == 0) picture.objects.insert(1, PictureObject{13, 100, 100, 50, 255});
         const PictureMeasures m = measurePicture(picture);
         for (const Drawn d : {Drawn::Made, Drawn::Replayed}) {
-            const ImageMeasures whole = measureImage(renderPicture(picture, d), QColor(kPictureGrey));
+            const QImage drawing = renderPicture(picture, d);
+            const ImageMeasures whole = measureImage(drawing, QColor(kPictureGrey));
             const ImageMeasures& parts = m.drawing(d).image;
             QCOMPARE(parts.maskPixels, whole.maskPixels);
             QCOMPARE(parts.meanLightness, whole.meanLightness);
             QCOMPARE(parts.edgeDensity, whole.edgeDensity);
+            QCOMPARE(whole.edgeDensity, contourShare(drawing));
             QCOMPARE(parts.symmetryLR, whole.symmetryLR);
             QCOMPARE(parts.symmetryUD, whole.symmetryUD);
             QCOMPARE(parts.fractalDimension, whole.fractalDimension);
@@ -486,6 +564,149 @@ void TestDataTool::drawingsAgree() {
     QCOMPARE(QList<int>({m.objectCount, m.distinctKinds, m.distinctSizes, m.distinctColours}),
              QList<int>({4, 3, 2, 2}));
     QVERIFY(m.replayed.alone[1] < m.made.alone[1] && m.replayed.alone[2] == m.made.alone[2]);
+}
+
+void TestDataTool::studyOutputs_data() {
+    QTest::addColumn<QStringList>("args");      // the output, with its codebook beside it
+    QTest::addColumn<QStringList>("codebook");  // the codebook as the codebook command prints it
+    QTest::addColumn<int>("rows");
+    QTest::addColumn<QStringList>("known");  // rows it must hold
+    auto pixels = [](const QList<PictureObject>& objects) {
+        Picture p;
+        p.objects = objects;
+        return measureImage(renderPicture(p, Drawn::Made), QColor(kPictureGrey)).maskPixels;
+    };
+    const qint64 red = pixels({kRed}), green = pixels({kGreen}), both = pixels({kRed, kGreen});
+    QTest::newRow("trials") << QStringList{"table", "--measures"} << QStringList{"table", "--measures"} << 8
+                            << QStringList{};
+    // One row per asked scale: 0001 five, 0002 two, 0003 twenty.
+    QTest::newRow("long") << QStringList{"table", "--long"} << QStringList{"long"} << 27
+                          << QStringList{"@/,0001,judge,1,1,Ugly,\"Nice, warm\",1,2.75,1,2,3,4",
+                                         "@/,0002,make,1,3,,,6,3,2,1,1,2",
+                                         "@/,0003,judge,5,3,Busy,Calm,5,2,0,1,1,1"};
+    QTest::newRow("long with measures") << QStringList{"table", "--long", "--measures"}
+                                        << QStringList{"long", "--measures"} << 27 << QStringList{};
+    QTest::newRow("objects")
+        << QStringList{"objects"} << QStringList{"objects"} << 3
+        << QStringList{QStringLiteral("@/,0002,1,1,made,10,100,100,50,50,255,#ff0000,%1,%2,")
+                           .arg(red)
+                           .arg(both - green),
+                       QStringLiteral("@/,0002,1,2,made,10,140,100,50,50,65280,#00ff00,%1,%1,").arg(green)};
+    // 0003, scale 1: ranks 1 2.5 2.5 4 5 and 2 1 3.5 3.5 5 give rho 7.25 / 9.5; ICC(3,1): MSR 43 / 4,
+    // MSE 3.4 / 4, (MSR - MSE) / (MSR + MSE) = 9.9 / 11.6. Scale 3: the same ratings twice.
+    QTest::newRow("subjects")
+        << QStringList{"subjects"} << QStringList{"subjects"} << 5
+        << QStringList{
+               "@/,0001,judge,2,2,finished,,,,Ugly,\"Nice, "
+               "warm\",Odd,Plain,Busy,Calm,1,1,,1,2,,1,3,,1.375,,,,0,,,1,,",
+               "@/"
+               ",0003,judge,5,5,finished,,,,Nice,Ugly,Odd,Plain,Busy,Calm,5,3.6,2.3021729,0,,,5,2.8,1."
+               "7888544,"
+               "2,5,0.76315789,0.85344828,0,,,5,1,1",
+               "@/"
+               ",0003,make,5,5,finished,,,,Nice,Ugly,Odd,Plain,Busy,Calm,5,3.4,2.5099801,0,,,5,2.8,1.7888544,"
+               "1,,,,,,,,,"};
+}
+
+void TestDataTool::studyOutputs() {
+    QFETCH(QStringList, args);
+    QFETCH(QStringList, codebook);
+    QFETCH(int, rows);
+    QFETCH(QStringList, known);
+    QTemporaryDir dir;
+    writeStudy(dir.path());
+    const Result r = tool(args << dir.path() << "--out" << dir.filePath("t.csv"));
+    QCOMPARE(r.status, 0);
+    QStringList lines = QString::fromUtf8(readFile(dir.filePath("t.csv"))).split(u'\n', Qt::SkipEmptyParts);
+    QCOMPARE(lines.size(), rows + 1);
+    for (const QString& k : known)
+        QVERIFY2(lines.contains(QString(k).replace('@', dir.path())),
+                 qPrintable(k + "\n" + lines.join(u'\n')));
+    // The codebook names exactly the table's columns, in order, and is what the codebook command prints.
+    QStringList names;
+    for (const QString& line :
+         QString::fromUtf8(readFile(dir.filePath("t.codebook.csv"))).split(u'\n', Qt::SkipEmptyParts))
+        names << fields(line).first();
+    QCOMPARE(names.takeFirst(), QString("name"));
+    QCOMPARE(names, fields(lines.first()));
+    QCOMPARE(tool(QStringList{"codebook"} + codebook).out, readFile(dir.filePath("t.codebook.csv")));
+}
+
+void TestDataTool::psychDs() {
+    // The rules of the Psych-DS standard (1.x) checked here:
+    // 1. dataset_description.json is a JSON object with "@context" schema.org, "@type" "Dataset", and the
+    //    required "name", "description" and "variableMeasured" (each a name or a PropertyValue with one);
+    // 2. the data files lie under data/, named by keyword-value pairs (keywords of lower-case letters,
+    //    values of letters and digits) joined by "_" and ending in "_data.csv";
+    // 3. each data file begins with a header row of unique names, and every row has as many fields;
+    // 4. every column of every data file is described in variableMeasured;
+    // 5. the files are UTF-8 without a byte order mark.
+    // And the lab's files lie unchanged under raw_data/, with their SHA-256 sums in a manifest.
+    QTemporaryDir dir;
+    QDir(dir.path()).mkdir("lab");
+    writeStudy(dir.filePath("lab"));
+    const Result r =
+        tool({"export", dir.filePath("lab"), "--out", dir.filePath("set"), "--name", "Pictures 2026"});
+    QCOMPARE(r.status, 0);
+    const QString set = dir.filePath("set/");
+    QJsonParseError error{};
+    const QJsonObject about =
+        QJsonDocument::fromJson(readFile(set + "dataset_description.json"), &error).object();
+    QCOMPARE(error.error, QJsonParseError::NoError);
+    QVERIFY(about["@context"].toString().startsWith("https://schema.org") && about["@type"] == "Dataset");
+    QVERIFY(!about["name"].toString().isEmpty() && !about["description"].toString().isEmpty());
+    QSet<QString> described;
+    for (const QJsonValue v : about["variableMeasured"].toArray())
+        described << (v.isString() ? v.toString() : v["name"].toString());
+    const QRegularExpression keywords("^([a-z]+-[a-zA-Z0-9]+)(_[a-z]+-[a-zA-Z0-9]+)*_data\\.csv$");
+    QStringList data = QDir(set + "data").entryList(QDir::Files | QDir::Hidden);
+    QCOMPARE(data.size(), 4);
+    for (const QString& name : data) {
+        QVERIFY2(keywords.match(name).hasMatch() && name.startsWith("study-Pictures2026_"), qPrintable(name));
+        const QByteArray bytes = readFile(set + "data/" + name);
+        QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+        const QString text = utf8(bytes);
+        QVERIFY(!utf8.hasError() && !bytes.startsWith("\xEF\xBB\xBF"));
+        const QStringList lines = text.split(u'\n', Qt::SkipEmptyParts);
+        const QStringList header = fields(lines.first());
+        QCOMPARE(QSet<QString>(header.begin(), header.end()).size(), header.size());
+        for (const QString& column : header) QVERIFY2(described.contains(column), qPrintable(column));
+        for (const QString& line : lines) QCOMPARE(fields(line).size(), header.size());
+    }
+    QStringList manifest;
+    for (const QString& name : QDir(dir.filePath("lab")).entryList(QDir::Files)) {
+        const QByteArray original = readFile(dir.filePath("lab/" + name));
+        QCOMPARE(readFile(set + "raw_data/lab/" + name), original);
+        manifest << QCryptographicHash::hash(original, QCryptographicHash::Sha256).toHex() + "  lab/" + name;
+    }
+    QStringList listed =
+        QString::fromUtf8(readFile(set + "raw_data/manifest-sha256.txt")).split(u'\n', Qt::SkipEmptyParts);
+    listed.sort();
+    manifest.sort();
+    QCOMPARE(listed, manifest);
+    QVERIFY(QFile::exists(set + "README"));
+}
+
+void TestDataTool::interruption() {
+    // Ctrl-C during a long table: the program ends at once, with nothing left behind.
+    QTemporaryDir dir;
+    const QByteArray picture = "12\r\n" + objectLine({6, 100, 120, 45, 255}).repeated(12);
+    for (const char* code : {"1001", "1002", "1003", "1004", "1005", "1006", "1007", "1008"})
+        write(dir.path(), {{QByteArray(code) + "art.dat", "500\r\n" + picture.repeated(500)}});
+    QDir(dir.path()).mkdir("out");
+    QProcess p;
+    p.start(PICTOR_DATA, {"table", dir.path(), "--measures", "--out", dir.filePath("out/t.csv")});
+    // The output's temporary appears when its place is claimed, before the work.
+    QElapsedTimer waited;
+    waited.start();
+    while (QDir(dir.filePath("out")).isEmpty(QDir::Files | QDir::Hidden) && waited.elapsed() < 20000)
+        QThread::msleep(1);
+    ::kill(static_cast<pid_t>(p.processId()), SIGINT);
+    QVERIFY(p.waitForFinished(120000));
+    QCOMPARE(p.exitCode(), 130);
+    QVERIFY(p.readAllStandardError().contains("stopped by Ctrl-C; nothing was written."));
+    QVERIFY(QDir(dir.filePath("out"))
+                .isEmpty(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot));
 }
 
 PICTOR_TEST(TestDataTool);
