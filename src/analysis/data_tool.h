@@ -5,7 +5,8 @@
 // Exit status: 0 when everything asked for was done (warnings on standard
 // error say what was read around); 1 when damaged data were left out; 2 for
 // a usage error, a missing folder, no subjects, or an output that cannot or
-// may not be written, and then nothing of the run is put in place.
+// may not be written, and then nothing of the run is put in place; 130 when
+// stopped by Ctrl-C, with nothing put in place either.
 
 #include "platform/disk.h"
 
