@@ -94,11 +94,8 @@ public:
     }
     bool exists(const char* file) const { return m_disk.inspect(path(file)).kind != EntryKind::Missing; }
 
-    // The file as read; it is kept for a dataset's raw copy.
     Status read(const char* file, QByteArray* text) {
-        if (Status s = m_disk.readAll(path(file), text, kMaxDataFileBytes); !s.isOk()) return s;
-        m_out->files.append({QFileInfo(path(file)).fileName(), *text});
-        return Status::ok();
+        return m_disk.readAll(path(file), text, kMaxDataFileBytes);
     }
 
     std::optional<RecordContents> record(const char* file) {

@@ -64,7 +64,6 @@ struct SubjectData {
     QStringList warnings;       // what was read around, each naming its file; nothing was left out
     QStringList damage;         // what was left out: a damaged record, or damaged results
     bool ratingsUsable = true;  // false: res.dat or res2.dat is damaged and no rating is given
-    QList<std::pair<QString, QByteArray>> files;  // every file read: its name and bytes as read
 };
 
 // A folder as the data tool takes it: with one separator at the end.
