@@ -4,7 +4,8 @@
 set -euo pipefail
 PICTOR_ROOT=$(cd "$(dirname "$0")/.." && pwd)
 source "$PICTOR_ROOT/scripts/common.sh"
-install_missing "${PICTOR_PACKAGES[@]}" xvfb xauth x11-utils xdotool
+# python3-numpy: the side-by-side measures of bench/measures_numpy.py.
+install_missing "${PICTOR_PACKAGES[@]}" xvfb xauth x11-utils xdotool python3-numpy
 # The start-up figures need a display: the whole run goes on a virtual one.
 [ -n "${PICTOR_WITH_X:-}" ] || exec "$PICTOR_ROOT/scripts/with_x.sh" "$0" "$@"
 # The benchmark is built with the tests, in a Release tree of its own.
@@ -14,7 +15,8 @@ build_tree "$PICTOR_ROOT/build-bench" -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING
 echo "Machine: $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2- | sed 's/^ *//'), $(nproc) cores, $(uname -sr)"
 echo
 QT_QPA_PLATFORM=offscreen "$PICTOR_ROOT/build-bench/bench/pictor_bench" "$@"
-QT_QPA_PLATFORM=offscreen "$PICTOR_ROOT/build-bench/bench/pictor_data_bench" "$@"
+QT_QPA_PLATFORM=offscreen PICTOR_PYTHON=/usr/bin/python3 "$PICTOR_ROOT/build-bench/bench/pictor_data_bench" "$@" \
+    --numpy "$PICTOR_ROOT/bench/measures_numpy.py"
 
 # Start-up: process start to the title window on the screen, and peak
 # resident memory, under a virtual X server.

@@ -3,6 +3,7 @@
 #include "analysis/picture_render.h"
 #include "core/results_file.h"
 
+#include <QFontMetrics>
 #include <QPainter>
 
 namespace {
@@ -11,7 +12,6 @@ constexpr double kThumbScale = 0.5;
 constexpr int kGap = 12;
 constexpr int kCaptionLines = 4;
 constexpr int kLineHeight = 15;
-constexpr int kHeaderHeight = 48;
 
 QString ratings(const std::array<std::optional<int>, 3>& r) {
     QStringList parts;
@@ -19,15 +19,16 @@ QString ratings(const std::array<std::optional<int>, 3>& r) {
     return parts.join(QStringLiteral(", "));
 }
 
-QString scaleNames(const SubjectData& s) {
-    const std::optional<RecordContents>& record = s.makeRecord ? s.makeRecord : s.judgeRecord;
-    if (!record) return QStringLiteral("Ratings 1, 2, 3 (no session record names their terms)");
+// The terms of each session's scales, for the legend.
+QString scaleNames(const SessionState& session, const QString& name) {
+    if (!session.record)
+        return name + QStringLiteral(": ratings 1, 2, 3 (no session record names their terms)");
     QStringList names;
     for (int k = 1; k <= 3; ++k)
         names << QStringLiteral("rating %1 from %2 (1) to %3 (7)")
                      .arg(k)
-                     .arg(record->settings.scale(k).left, record->settings.scale(k).right);
-    return names.join(QStringLiteral("; "));
+                     .arg(session.record->settings.scale(k).left, session.record->settings.scale(k).right);
+    return name + QStringLiteral(": ") + names.join(QStringLiteral("; "));
 }
 
 }  // namespace
@@ -39,23 +40,33 @@ QImage contactSheet(const SubjectData& s) {
     const QSize thumb(qRound(kPictureSize.width() * kThumbScale),
                       qRound(kPictureSize.height() * kThumbScale));
     const QSize cell(thumb.width() + kGap, thumb.height() + kCaptionLines * kLineHeight + kGap);
-    QImage sheet(columns * cell.width() + kGap, kHeaderHeight + rows * cell.height() + kGap,
-                 QImage::Format_RGB32);
-    sheet.fill(Qt::white);
-    QPainter painter(&sheet);
     QFont font(QStringLiteral("Liberation Sans"));
     font.setPixelSize(12);
     QFont bold = font;
     bold.setBold(true);
     bold.setPixelSize(15);
+    QStringList legend{scaleNames(s.make, QStringLiteral("Made"))};
+    if (s.judge.ran) legend << scaleNames(s.judge, QStringLiteral("Judged"));
+    if (!s.ratingsUsable) legend << QStringLiteral("No ratings: %1").arg(s.damage.join(u' '));
+    const int width = std::max(columns * cell.width() + kGap, 640);
+    const QRect text(kGap, 0, width - 2 * kGap, 1000);
+    QList<int> heights;
+    int header = 30;
+    for (const QString& line : legend)
+        header += heights.emplace_back(
+            QFontMetrics(font).boundingRect(text, Qt::AlignLeft | Qt::TextWordWrap, line).height() + 2);
+    QImage sheet(width, header + 6 + rows * cell.height() + kGap, QImage::Format_RGB32);
+    sheet.fill(Qt::white);
+    QPainter painter(&sheet);
     painter.setFont(bold);
     painter.drawText(QRect(kGap, 6, sheet.width() - 2 * kGap, 20), Qt::AlignLeft | Qt::AlignVCenter,
                      QStringLiteral("Subject %1: %2 pictures as replayed").arg(s.code).arg(n));
     painter.setFont(font);
-    painter.drawText(QRect(kGap, 26, sheet.width() - 2 * kGap, 18), Qt::AlignLeft | Qt::AlignVCenter,
-                     scaleNames(s));
+    for (qsizetype l = 0, y = 30; l < legend.size(); y += heights[l++])
+        painter.drawText(QRect(kGap, static_cast<int>(y), text.width(), heights[l]),
+                         Qt::AlignLeft | Qt::TextWordWrap, legend[l]);
     for (int i = 0; i < n; ++i) {
-        const QPoint at(kGap + (i % columns) * cell.width(), kHeaderHeight + (i / columns) * cell.height());
+        const QPoint at(kGap + (i % columns) * cell.width(), header + 6 + (i / columns) * cell.height());
         const QImage picture = renderPicture(s.store.pictures[i], Drawn::Replayed)
                                    .scaled(thumb, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
         painter.drawImage(at, picture);

@@ -1,11 +1,14 @@
 #include "analysis/data_tool.h"
 #include "platform/disk.h"
+#include "platform/output_files.h"
 
 #include <QFile>
 #include <QGuiApplication>
 #include <QTemporaryDir>
 
 #include <unistd.h>
+#include <cerrno>
+#include <cstring>
 
 int main(int argc, char* argv[]) {
     // The tool draws offscreen, with no display needed, and keeps quiet
@@ -19,11 +22,18 @@ int main(int argc, char* argv[]) {
     QGuiApplication app(argc, argv);
     QStringList arguments = QCoreApplication::arguments();
     arguments.removeFirst();
+    // Standard output unbuffered, so every write is checked where it is
+    // made; its closing is checked too (a full disk may only show there).
     QFile out;
-    out.open(stdout, QIODevice::WriteOnly);
+    out.open(STDOUT_FILENO, QIODevice::WriteOnly | QIODevice::Unbuffered);
     QTextStream err(stderr);
     PosixDisk disk;
-    const int status = runDataTool(arguments, disk, DataToolIo{out, err, ::isatty(STDERR_FILENO) == 1});
-    out.flush();
+    catchInterrupts();
+    int status = runDataTool(arguments, disk, DataToolIo{out, err, ::isatty(STDERR_FILENO) == 1});
+    out.close();
+    if (::close(STDOUT_FILENO) != 0 && errno != EINTR && status == 0) {
+        err << "pictor-data: cannot write to standard output: " << std::strerror(errno) << ".\n";
+        status = 2;
+    }
     return status;
 }

@@ -4,6 +4,7 @@
 #include <QFileInfo>
 #include <QSysInfo>
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -449,4 +450,25 @@ LockAttempt PosixDisk::lock(const QString& path) {
     }
     attempt.error = failure(QStringLiteral("it keeps being replaced"));
     return attempt;
+}
+
+Status listFolder(const QString& folder, QStringList* names, QList<QByteArray>* undecodable) {
+    names->clear();
+    undecodable->clear();
+    DIR* dir = ::opendir(nativePath(folder).constData());
+    if (!dir)
+        return Status::error(
+            QStringLiteral("The folder \"%1\" cannot be read: %2.").arg(folder, systemReason(errno)));
+    while (const dirent* entry = ::readdir(dir)) {
+        const QByteArray name(entry->d_name);
+        if (name == "." || name == "..") continue;
+        const QString decoded = QFile::decodeName(name);
+        if (QFile::encodeName(decoded) == name)
+            *names << decoded;
+        else
+            *undecodable << name;
+    }
+    ::closedir(dir);
+    names->sort();
+    return Status::ok();
 }

@@ -33,7 +33,9 @@
 #include "platform/status.h"
 
 #include <QByteArray>
+#include <QList>
 #include <QString>
+#include <QStringList>
 #include <memory>
 
 enum class EntryKind { Missing, File, Folder, Link, Other };
@@ -151,3 +153,8 @@ private:
 
     FileCalls& m_calls;
 };
+
+// The names of the entries in a folder, as the system spells them. A name
+// that is not valid UTF-8 cannot be named again through a QString: it comes
+// back in *undecodable, its bytes as they are.
+Status listFolder(const QString& folder, QStringList* names, QList<QByteArray>* undecodable);

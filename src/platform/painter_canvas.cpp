@@ -2,6 +2,7 @@
 
 #include <QPainter>
 #include <QPen>
+#include <algorithm>
 #include <cmath>
 
 PainterCanvas::PainterCanvas(double scale) : m_scale(scale) {}
@@ -83,10 +84,11 @@ ImageCanvas::ImageCanvas(QSize pixels, QColor background, double scale)
 }
 
 void ImageCanvas::clear() {
-    // Only what was drawn on needs painting over.
-    if (!m_touched.isEmpty()) {
-        QPainter painter(&m_image);
-        painter.fillRect(m_touched, m_background);
+    // Only what was drawn on needs painting over, and a plain fill does it.
+    const QRgb background = m_background.rgb();
+    for (int y = m_touched.top(); y <= m_touched.bottom(); ++y) {
+        QRgb* line = reinterpret_cast<QRgb*>(m_image.scanLine(y));
+        std::fill(line + m_touched.left(), line + m_touched.right() + 1, background);
     }
     m_touched = QRect();
     resetCurrentPoint();
