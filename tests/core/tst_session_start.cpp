@@ -81,69 +81,52 @@ void TestSessionStart::decide_data() {
     QTest::addColumn<QStringList>("planted");
     QTest::addColumn<QStringList>("expected");  // "ask", "ready", or parts of the refusal
     QTest::addColumn<QStringList>("replaced");  // asked about, in order
+    // Each list is written as its items joined by " | ".
+    auto row = [](const char* name, const char* start, const QString& planted, const QString& expected,
+                  const char* replaced = "") {
+        auto list = [](const QString& joined) {
+            return joined.isEmpty() ? QStringList() : joined.split(" | ");
+        };
+        QTest::newRow(name) << QString(start) << list(planted) << list(expected) << list(replaced);
+    };
     const QString store = "0001art.dat=" + kStore, results = "0001res.dat=" + kResults;
-    QTest::newRow("letters") << "make:12a4" << QStringList{} << QStringList{"\"12a4\"", "1 to 4 digits"}
-                             << QStringList{};
-    QTest::newRow("five digits") << "make:00001" << QStringList{} << QStringList{"1 to 4 digits"}
-                                 << QStringList{};
-    QTest::newRow("missing folder") << "make:0001" << QStringList{"<folder>=missing/"}
-                                    << QStringList{"missing\" does not exist"} << QStringList{};
-    QTest::newRow("folder is a file") << "make:0001" << QStringList{"plain=x", "<folder>=plain/"}
-                                      << QStringList{"plain\" is not a folder"} << QStringList{};
-    QTest::newRow("finished session")
-        << "make:0001" << QStringList{"0001art.dat=<ro>", "0001res.dat=<ro>"}
-        << QStringList{"0001art.dat\" belongs to a finished session of subject 0001", "read-only"}
-        << QStringList{};
-    QTest::newRow("finished results only")
-        << "make:0001" << QStringList{"0001res.dat=<ro>"}
-        << QStringList{"0001res.dat\" belongs to a finished"} << QStringList{};
-    QTest::newRow("pictures judged in a finished session")
-        << "make:0001" << QStringList{"0001res2.dat=<ro>"}
-        << QStringList{"0001res2.dat\" belongs to a finished"} << QStringList{};
-    QTest::newRow("finished record beside writable files")
-        << "make:0001" << QStringList{store, results, "0001session.json=" + kFinishedRecord}
-        << QStringList{"0001session.json\" belongs to a finished", "a record that says so"} << QStringList{};
-    QTest::newRow("results a link") << "make:0001" << QStringList{"0001res.dat=<link>"}
-                                    << QStringList{"0001res.dat\" is a symbolic link"} << QStringList{};
-    QTest::newRow("record a hard link")
-        << "judge:0001" << QStringList{store, results, "0001session2.json=<hardlink>"}
-        << QStringList{"0001session2.json\" is a file with 2 links"} << QStringList{};
-    QTest::newRow("picture store a pipe") << "make:0001" << QStringList{"0001art.dat=<fifo>"}
-                                          << QStringList{"0001art.dat\" is a named pipe"} << QStringList{};
-    QTest::newRow("picture store a folder") << "make:0001" << QStringList{"0001art.dat=<dir>", results}
-                                            << QStringList{"0001art.dat\" is a folder"} << QStringList{};
-    QTest::newRow("lock a link") << "make:0001" << QStringList{"0001session.lock=<link>"}
-                                 << QStringList{"0001session.lock\" is a symbolic link"} << QStringList{};
-    QTest::newRow("another session holds the lock")
-        << "make:0001" << QStringList{"0001session.lock=<held>", store}
-        << QStringList{"Subject 0001 is already in a session", QString("process %1").arg(::getpid())}
-        << QStringList{};
-    QTest::newRow("an empty lock file left by a crash")
-        << "make:0001" << QStringList{"0001session.lock="} << QStringList{"ready"} << QStringList{};
-    QTest::newRow("nothing there") << "make:0001" << QStringList{} << QStringList{"ready"} << QStringList{};
-    QTest::newRow("unfinished Make Art")
-        << "make:0001" << QStringList{store, results, "0001session.json={}"} << QStringList{"ask"}
-        << QStringList{"0001art.dat", "0001res.dat", "0001session.json"};
-    QTest::newRow("results without pictures")
-        << "make:0001" << QStringList{results} << QStringList{"ask"} << QStringList{"0001res.dat"};
-    QTest::newRow("Make Art over an unfinished Judge Art")
-        << "make:0001" << QStringList{store, results, "0001res2.dat=x"} << QStringList{"ask"}
-        << QStringList{"0001art.dat", "0001res.dat", "0001res2.dat"};
-    QTest::newRow("judge: no picture store")
-        << "judge:0001" << QStringList{results} << QStringList{"0001art.dat\"", "does not exist"}
-        << QStringList{};
-    QTest::newRow("judge: another subject's results")
-        << "judge:0001" << QStringList{store, "0001res.dat=7,1,1,2,3,4,,,,0\r\n"}
-        << QStringList{"0001res.dat\"", "belongs to subject 7"} << QStringList{};
-    QTest::newRow("judge: results a pipe") << "judge:0001" << QStringList{store, "0001res.dat=<fifo>"}
-                                           << QStringList{"0001res.dat\" is a named pipe"} << QStringList{};
-    QTest::newRow("judge: finished") << "judge:0001" << QStringList{store, results, "0001res2.dat=<ro>"}
-                                     << QStringList{"0001res2.dat\" belongs to a finished"} << QStringList{};
-    QTest::newRow("judge: ready") << "judge:0001" << QStringList{store, results} << QStringList{"ready"}
-                                  << QStringList{};
-    QTest::newRow("judge: unfinished")
-        << "judge:0001" << QStringList{store, results, "0001res2.dat=x", "0001session2.json={}"}
-        << QStringList{"ask"} << QStringList{"0001res2.dat", "0001session2.json"};
+    const QString both = store + " | " + results;
+    row("letters", "make:12a4", "", "\"12a4\" | 1 to 4 digits");
+    row("five digits", "make:00001", "", "1 to 4 digits");
+    row("missing folder", "make:0001", "<folder>=missing/", "missing\" does not exist");
+    row("folder is a file", "make:0001", "plain=x | <folder>=plain/", "plain\" is not a folder");
+    row("finished session", "make:0001", "0001art.dat=<ro> | 0001res.dat=<ro>",
+        "0001art.dat\" belongs to a finished session of subject 0001 | read-only");
+    row("finished results only", "make:0001", "0001res.dat=<ro>", "0001res.dat\" belongs to a finished");
+    row("pictures judged in a finished session", "make:0001", "0001res2.dat=<ro>",
+        "0001res2.dat\" belongs to a finished");
+    row("finished record beside writable files", "make:0001", both + " | 0001session.json=" + kFinishedRecord,
+        "0001session.json\" belongs to a finished | a record that says so");
+    row("results a link", "make:0001", "0001res.dat=<link>", "0001res.dat\" is a symbolic link");
+    row("record a hard link", "judge:0001", both + " | 0001session2.json=<hardlink>",
+        "0001session2.json\" is a file with 2 links");
+    row("picture store a pipe", "make:0001", "0001art.dat=<fifo>", "0001art.dat\" is a named pipe");
+    row("picture store a folder", "make:0001", "0001art.dat=<dir> | " + results, "0001art.dat\" is a folder");
+    row("lock a link", "make:0001", "0001session.lock=<link>", "0001session.lock\" is a symbolic link");
+    row("another session holds the lock", "make:0001", "0001session.lock=<held> | " + store,
+        QString("Subject 0001 is already in a session | process %1").arg(::getpid()));
+    row("an empty lock file left by a crash", "make:0001", "0001session.lock=", "ready");
+    row("nothing there", "make:0001", "", "ready");
+    row("unfinished Make Art", "make:0001", both + " | 0001session.json={}", "ask",
+        "0001art.dat | 0001res.dat | 0001session.json");
+    row("results without pictures", "make:0001", results, "ask", "0001res.dat");
+    row("Make Art over an unfinished Judge Art", "make:0001", both + " | 0001res2.dat=x", "ask",
+        "0001art.dat | 0001res.dat | 0001res2.dat");
+    row("judge: no picture store", "judge:0001", results, "0001art.dat\" | does not exist");
+    row("judge: another subject's results", "judge:0001", store + " | 0001res.dat=7,1,1,2,3,4,,,,0\r\n",
+        "0001res.dat\" | belongs to subject 7");
+    row("judge: results a pipe", "judge:0001", store + " | 0001res.dat=<fifo>",
+        "0001res.dat\" is a named pipe");
+    row("judge: finished", "judge:0001", both + " | 0001res2.dat=<ro>",
+        "0001res2.dat\" belongs to a finished");
+    row("judge: ready", "judge:0001", both, "ready");
+    row("judge: unfinished", "judge:0001", both + " | 0001res2.dat=x | 0001session2.json={}", "ask",
+        "0001res2.dat | 0001session2.json");
 }
 
 void TestSessionStart::decide() {
