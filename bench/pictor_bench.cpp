@@ -92,7 +92,8 @@ struct Bench {
     StdRandomSource random;
     PosixDisk disk;
     QTemporaryDir dir;
-    Session session{clock, random, disk, dir.path() + QLatin1Char('/')};
+    std::unique_ptr<PresentationFeedback> presentation = makePresentationFeedback(clock);
+    Session session{clock, random, disk, *presentation, dir.path() + QLatin1Char('/')};
 
     Bench(QList<bool> force, int delay, int objects) {
         session.start();

@@ -42,6 +42,14 @@ Status readRecord(const DataDisk& disk, const QString& path, std::optional<Recor
     return Status::ok();
 }
 
+// A timing file, when there is one, with no more trials than `results`.
+Status readTimingIfThere(const DataDisk& disk, const QString& path, qsizetype results, QList<TimingRow>* out) {
+    QByteArray text;
+    bool there = false;
+    if (Status s = readIfThere(disk, path, &text, &there); !s.isOk() || !there) return s;
+    return readTiming(text, path, results, out);
+}
+
 }  // namespace
 
 Status loadSubject(const DataDisk& disk, const QString& folder, const QString& code, SubjectData* out) {
@@ -60,6 +68,11 @@ Status loadSubject(const DataDisk& disk, const QString& folder, const QString& c
         return s;
     if (Status s = readIfThere(disk, path(kJudgeResultsFile), &judged, &there); !s.isOk()) return s;
     if (Status s = readJudgeResults(judged, path(kJudgeResultsFile), out->results, &out->judged); !s.isOk())
+        return s;
+    if (Status s = readTimingIfThere(disk, path(kTimingFile), out->results.size(), &out->timing); !s.isOk())
+        return s;
+    if (Status s = readTimingIfThere(disk, path(kJudgeTimingFile), out->judged.size(), &out->judgeTiming);
+        !s.isOk())
         return s;
     if (Status s = readRecord(disk, path(kMakeRecordFile), &out->makeRecord); !s.isOk()) return s;
     return readRecord(disk, path(kJudgeRecordFile), &out->judgeRecord);

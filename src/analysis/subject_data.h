@@ -8,6 +8,7 @@
 #include "core/picture_store.h"
 #include "core/results_file.h"
 #include "core/session_record.h"
+#include "core/timing_file.h"
 #include "platform/disk.h"
 
 #include <QList>
@@ -21,6 +22,8 @@ struct SubjectData {
     PictureStore store;         // complete pictures only
     QList<ResultsRow> results;  // res.dat, one per trial so far
     QList<JudgeRow> judged;     // res2.dat, one per trial so far
+    QList<TimingRow> timing;      // timing.csv, where there is one
+    QList<TimingRow> judgeTiming;  // timing2.csv, where there is one
     std::optional<RecordContents> makeRecord;
     std::optional<RecordContents> judgeRecord;
 };
@@ -33,5 +36,6 @@ QString asFolder(const QString& folder);
 QStringList findSubjects(const QString& folder);
 
 // Reads and checks the subject's files. A missing res.dat or res2.dat is
-// a session not yet run; any damaged file refuses the subject.
+// a session not yet run, a missing timing file one that kept none; any
+// damaged file refuses the subject.
 Status loadSubject(const DataDisk& disk, const QString& folder, const QString& code, SubjectData* out);

@@ -8,6 +8,7 @@ QStringList tableHeader(bool withMeasures) {
     for (const Column& c : kJudgeColumns) header << c.name;
     header << QStringList{"scale_1_left", "scale_1_right", "scale_2_left", "scale_2_right",
                           "scale_3_left", "scale_3_right", "make_status",  "judge_status"};
+    header << kTimingColumns[kOnsetLagField].name << QStringLiteral("judge_") + kTimingColumns[kOnsetLagField].name;
     if (withMeasures)
         header << QStringList{"coverage",       "mean_lightness", "rms_contrast",   "balance_dcm",
                               "symmetry_lr",    "symmetry_ud",    "edge_density",   "fractal_dimension",
@@ -62,6 +63,8 @@ QList<QStringList> tableRows(const SubjectData& s, const QString& folder,
         else
             for (qsizetype k = 0; k < qsizetype(kJudgeColumns.size()); ++k) row << QString();
         row << records;
+        for (const QList<TimingRow>* timing : {&s.timing, &s.judgeTiming})
+            row << (i < timing->size() ? real((*timing)[i].onsetLagMs()) : QString());
         if (!measures.isEmpty()) {
             const PictureMeasures& m = measures[i];
             row << real(m.image.coverage) << real(m.image.meanLightness) << real(m.image.rmsContrast)

@@ -1,6 +1,7 @@
 #include "core/version.h"
 #include "platform/clock.h"
 #include "platform/disk.h"
+#include "platform/presentation.h"
 #include "platform/random_source.h"
 #include "screens/session.h"
 #include "widgets/layout.h"
@@ -10,6 +11,7 @@
 
 #include <csignal>
 #include <cstdio>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -57,7 +59,8 @@ int main(int argc, char* argv[]) {
     SteadyClock clock;
     StdRandomSource random;
     PosixDisk disk;
-    Session session(clock, random, disk, defaultDataFolder());
+    const std::unique_ptr<PresentationFeedback> presentation = makePresentationFeedback(clock);
+    Session session(clock, random, disk, *presentation, defaultDataFolder());
     QObject::connect(
         &session, &Session::ended, &app, [](int code) { QCoreApplication::exit(code); },
         Qt::QueuedConnection);

@@ -65,6 +65,15 @@ QJsonObject RecordContents::toJson() const {
         {QStringLiteral("started"), timeOrNull(started)},
         {QStringLiteral("ended"), timeOrNull(ended)},
         {QStringLiteral("environment"), env}};
+    const QJsonValue refresh = onset.refreshIntervalMs ? QJsonValue(*onset.refreshIntervalMs) : QJsonValue();
+    record.insert(QStringLiteral("onset"),
+                  QJsonObject{{QStringLiteral("source"), onset.source},
+                              {QStringLiteral("trials_with_known_onset"), onset.trialsKnown},
+                              {QStringLiteral("refresh_interval_ms"), refresh},
+                              {QStringLiteral("present_modes_seen"), QJsonArray::fromStringList(onset.modesSeen)},
+                              {QStringLiteral("timing_file_problem"), onset.timingFileProblem.isEmpty()
+                                                                          ? QJsonValue()
+                                                                          : QJsonValue(onset.timingFileProblem)}});
     if (s.mode == SessionMode::JudgeArt)
         record.insert(QStringLiteral("replays_record"),
                       replays.isEmpty() ? QJsonValue() : QJsonValue(replays));
@@ -121,6 +130,14 @@ std::optional<RecordContents> RecordContents::fromJson(const QByteArray& text, Q
                            env[QStringLiteral("screen_height_px")].toInt()),
                      env[QStringLiteral("screen_logical_dpi")].toDouble(),
                      env[QStringLiteral("screen_device_pixel_ratio")].toDouble()};
+    const QJsonObject onset = o[QStringLiteral("onset")].toObject();
+    r.onset.source = onset[QStringLiteral("source")].toString();
+    r.onset.trialsKnown = onset[QStringLiteral("trials_with_known_onset")].toInt();
+    if (onset[QStringLiteral("refresh_interval_ms")].isDouble())
+        r.onset.refreshIntervalMs = onset[QStringLiteral("refresh_interval_ms")].toDouble();
+    for (const QJsonValue& seen : onset[QStringLiteral("present_modes_seen")].toArray())
+        r.onset.modesSeen << seen.toString();
+    r.onset.timingFileProblem = onset[QStringLiteral("timing_file_problem")].toString();
     return r;
 }
 

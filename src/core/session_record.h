@@ -18,6 +18,7 @@
 #include <QJsonObject>
 #include <QSize>
 #include <QString>
+#include <QStringList>
 #include <optional>
 
 inline constexpr int kRecordVersion = 2;
@@ -31,6 +32,17 @@ struct RunEnvironment {
     QSize screenPixels;
     double logicalDpi = 0;
     double devicePixelRatio = 1;
+};
+
+// What the session saw of when its pictures reached the screen; the timing
+// file has each trial.
+struct OnsetSummary {
+    QString source;  // what reported the frames ("X11 Present"), or why nothing did
+    int trialsKnown = 0;
+    std::optional<double> refreshIntervalMs;  // measured from the frame counters
+    QStringList modesSeen;                    // present modes, in the order first seen
+    QString timingFileProblem;                // why the timing file stopped, if it did
+    friend bool operator==(const OnsetSummary&, const OnsetSummary&) = default;
 };
 
 struct RecordContents {
@@ -47,6 +59,7 @@ struct RecordContents {
     QDateTime ended;  // invalid while running
     RunEnvironment environment;
     QString replays;  // Judge Art: the Make Art record it replayed, if there was one
+    OnsetSummary onset;
 
     QJsonObject toJson() const;
     // Reads what toJson() wrote. `problem` says what is missing or wrong.
@@ -74,6 +87,8 @@ public:
     Status finish(int trials);
     Status endEarly(int trials);
     Status fail(int trials, const QString& reason);
+    // Kept for the next write.
+    void setOnset(const OnsetSummary& onset) { m_contents.onset = onset; }
 
 private:
     Status end(int trials, SessionStatus status);

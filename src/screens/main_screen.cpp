@@ -13,8 +13,10 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QTimer>
 
 namespace {
 
@@ -51,8 +53,24 @@ MainScreen::MainScreen(Session& session, ActiveSession& active)
     m_run = TrialRun::create(
         active, RunContext{session.clock(), session.random(), [] { return std::make_unique<QtTimer>(); }},
         *this);
-    connect(m_run.get(), &TrialRun::finished, this, [this] { m_session.endProgram(0); });
+    connect(m_run.get(), &TrialRun::finished, this, [this] {
+        // A message about the timing file is read before the program ends.
+        if (m_timingMessage)
+            connect(m_timingMessage, &QDialog::finished, this, [this] { m_session.endProgram(0); });
+        else
+            m_session.endProgram(0);
+    });
     connect(m_run.get(), &TrialRun::failed, this, &MainScreen::stopAfterFailure);
+    connect(m_run.get(), &TrialRun::timingFailed, this, [this](const Status& status) {
+        m_timingMessage = showProblem(
+            this, status.message() + QStringLiteral("\n\nThe session goes on: the ratings are still saved in the "
+                                                    "data files; only the times the pictures reached the "
+                                                    "screen are no longer written."));
+    });
+    // After the paint event, once the backing store has been flushed.
+    connect(m_ui.Picture1, &CanvasWidget::painted, this, &MainScreen::canvasFlushed, Qt::QueuedConnection);
+    for (QWidget* start : {static_cast<QWidget*>(m_ui.Command1), static_cast<QWidget*>(m_ui.Command2)})
+        start->installEventFilter(this);
     startUp();
 }
 
@@ -188,6 +206,35 @@ void MainScreen::viewPicturePressed() {
 }
 
 Canvas& MainScreen::canvas() { return *m_ui.Picture1; }
+
+void MainScreen::awaitPresentation(PresentationFeedback::Done done) {
+    // Exactly once: from the window system after the next flush, or unknown
+    // when the picture box is not painted in time (a window hidden or
+    // covered).
+    auto once = std::make_shared<PresentationFeedback::Done>(std::move(done));
+    const PresentationFeedback::Done answer = [once](const FramePresentation& frame) {
+        if (const PresentationFeedback::Done d = std::exchange(*once, nullptr)) d(frame);
+    };
+    m_awaitingFlush.append(answer);
+    QTimer::singleShot(2 * kPresentationWaitMs, this, [answer] {
+        FramePresentation notPainted;
+        notPainted.source = QStringLiteral("the picture was not painted within %1 ms").arg(kPresentationWaitMs);
+        answer(notPainted);
+    });
+}
+
+void MainScreen::canvasFlushed() {
+    for (PresentationFeedback::Done& answer : std::exchange(m_awaitingFlush, {}))
+        m_session.presentation().afterFlush(windowHandle(), std::move(answer));
+}
+
+bool MainScreen::eventFilter(QObject* watched, QEvent* event) {
+    // While a start button is shown, the subject may start a picture at any moment.
+    if (event->type() == QEvent::Show || event->type() == QEvent::Hide)
+        m_session.presentation().setFlushExpected(windowHandle(),
+                                                  m_ui.Command1->isVisible() || m_ui.Command2->isVisible());
+    return LayoutWindow::eventFilter(watched, event);
+}
 
 void MainScreen::setMakePictureVisible(bool visible) { m_ui.Command1->setVisible(visible); }
 

@@ -12,8 +12,13 @@
 #include <QStandardPaths>
 #include <QSysInfo>
 
-Session::Session(Clock& clock, RandomSource& random, DataDisk& disk, QString defaultDataFolder)
-    : m_clock(clock), m_random(random), m_disk(disk), m_defaultDataFolder(std::move(defaultDataFolder)) {}
+Session::Session(Clock& clock, RandomSource& random, DataDisk& disk, PresentationFeedback& presentation,
+                 QString defaultDataFolder)
+    : m_clock(clock),
+      m_random(random),
+      m_disk(disk),
+      m_presentation(presentation),
+      m_defaultDataFolder(std::move(defaultDataFolder)) {}
 
 Session::~Session() {
     delete m_main;

@@ -10,6 +10,7 @@
 #include "core/session_start.h"
 #include "platform/clock.h"
 #include "platform/disk.h"
+#include "platform/presentation.h"
 #include "platform/random_source.h"
 #include "platform/status.h"
 
@@ -24,12 +25,14 @@ class TitleScreen;
 class Session final : public QObject {
     Q_OBJECT
 public:
-    // The clock, random source and disk must outlive the session.
-    Session(Clock& clock, RandomSource& random, DataDisk& disk, QString defaultDataFolder);
+    // The clock, random source, disk and presentation feedback must outlive the session.
+    Session(Clock& clock, RandomSource& random, DataDisk& disk, PresentationFeedback& presentation,
+            QString defaultDataFolder);
     ~Session() override;
 
     Clock& clock() { return m_clock; }
     RandomSource& random() { return m_random; }
+    PresentationFeedback& presentation() { return m_presentation; }
     const QString& defaultDataFolder() const { return m_defaultDataFolder; }
 
     // The screens; the main screen exists once a session has started.
@@ -63,6 +66,7 @@ private:
     Clock& m_clock;
     RandomSource& m_random;
     DataDisk& m_disk;
+    PresentationFeedback& m_presentation;
     QString m_defaultDataFolder;
     std::unique_ptr<SessionStart> m_start;
     std::unique_ptr<ActiveSession> m_active;

@@ -2,12 +2,14 @@
 
 // Stand-ins for the outside world: a clock the test moves, a timer that
 // fires when told, a random source that plays a script, a canvas that
-// records every call and a disk in memory that can fail a chosen write.
+// records every call, a disk in memory that can fail a chosen write and a
+// window system that presents frames when told.
 
 #include "core/picture.h"
 #include "platform/canvas.h"
 #include "platform/clock.h"
 #include "platform/disk.h"
+#include "platform/presentation.h"
 #include "platform/random_source.h"
 #include "platform/timer.h"
 
@@ -15,13 +17,15 @@
 #include <QMap>
 #include <QSet>
 #include <QStringList>
+#include <QTimer>
+#include <cmath>
 
 class FakeClock final : public Clock {
 public:
     // Every reading moves the clock on by `step`, so waits for "strictly
     // more than" end without the test stepping in.
     explicit FakeClock(double start = 1000.0, double step = 0.001) : m_time(start), m_step(step) {}
-    double now() const override { return (m_time += m_step) - m_step; }
+    qint64 nanoseconds() const override { return std::llround(((m_time += m_step) - m_step) * 1e9); }
     void advance(double seconds) { m_time += seconds; }
 
 private:
@@ -159,5 +163,18 @@ private:
         if (++writes == failAt) return Status::error(path + ": No space left on device");
         files[path] = File{(adding ? files[path].data : QByteArray()) + data, true};
         return Status::ok();
+    }
+};
+
+// Presents each flush on the next turn of the event loop, in the next
+// frame of a display that shows frame n at n * 10 ms.
+class FakePresentation final : public PresentationFeedback {
+public:
+    quint64 frames = 0;
+    bool expected = false;
+    void setFlushExpected(QWindow*, bool e) override { expected = e; }
+    void afterFlush(QWindow*, Done done) override {
+        const FramePresentation f{true, static_cast<qint64>(++frames) * 10'000'000, frames, "flip", "fake"};
+        QTimer::singleShot(0, [done = std::move(done), f] { done(f); });
     }
 };

@@ -16,12 +16,13 @@
 #include <QStyleHints>
 #include <QTest>
 
-TestSession::TestSession() {
+TestSession::TestSession(Clock* realClock, PresentationFeedback* realPresentation) {
     registerFontSubstitutes();
     // Options ignore clicks for a double-click interval after they appear;
     // a short one keeps the tests quick. Tests of that rule set their own.
     QGuiApplication::styleHints()->setMouseDoubleClickInterval(kDoubleClickMs);
-    session = std::make_unique<Session>(clock, random, disk, folder());
+    session = std::make_unique<Session>(realClock ? *realClock : clock, random, disk,
+                                        realPresentation ? *realPresentation : presentation, folder());
     ended = std::make_unique<QSignalSpy>(session.get(), &Session::ended);
 }
 

@@ -21,12 +21,15 @@ class TestSession {
 public:
     static constexpr int kDoubleClickMs = 30;
 
-    TestSession();
+    // The clock and the window system's presentation are the fakes below
+    // unless real ones are given; they must outlive the session.
+    explicit TestSession(Clock* realClock = nullptr, PresentationFeedback* realPresentation = nullptr);
     ~TestSession();
 
     FakeClock clock;
     ScriptedRandom random;
     PosixDisk disk;
+    FakePresentation presentation;
     QTemporaryDir dir;
     std::unique_ptr<Session> session;
     std::unique_ptr<QSignalSpy> ended;
