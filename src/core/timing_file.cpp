@@ -40,6 +40,7 @@ QByteArray TimingRow::encode() const {
     const bool known = presented.known;
     const FieldValue none = EmptyValue{};
     const QList<FieldValue> head{static_cast<long long>(trial), static_cast<long long>(moments.completeNs),
+                                 presented.flushedNs ? FieldValue(static_cast<long long>(presented.flushedNs)) : none,
                                  known ? FieldValue(static_cast<long long>(presented.presentedNs)) : none,
                                  known ? FieldValue(*onsetLagMs()) : none};
     QList<FieldValue> scales;
@@ -74,6 +75,8 @@ std::optional<TimingRow> TimingRow::parse(const QByteArray& line, QString* probl
     if (!readWhole(fields[kCompleteField], &moment) || !moment)
         return refuse(kCompleteField, QStringLiteral("it must be whole nanoseconds"));
     r.moments.completeNs = *moment;
+    if (!readWhole(fields[kFlushedField], &moment)) return refuse(kFlushedField, nanoseconds);
+    r.presented.flushedNs = moment.value_or(0);
     for (int k = 0; k < 6; ++k) {
         auto& to = (k % 2 ? r.moments.chosenNs : r.moments.rateShownNs)[static_cast<std::size_t>(k / 2)];
         if (!readWhole(fields[kScaleMomentsField + k], &to)) return refuse(kScaleMomentsField + k, nanoseconds);

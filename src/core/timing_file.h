@@ -3,8 +3,9 @@
 // The timing files: timing.csv beside a Make Art session's data and
 // timing2.csv beside a Judge Art session's, one line per trial after a
 // header. Each line holds the moments of the trial on the monotonic clock,
-// in nanoseconds: when the picture was complete, when the window system
-// presented the first frame that showed it (with the display's frame
+// in nanoseconds: when the picture was complete (drawn in memory), when it
+// had been painted and flushed to the window system, when the window
+// system presented the first frame after that (with the display's frame
 // counter and the way it was presented), and per scale asked when "Rate
 // How" was put on the screen and when an option was chosen. The rating
 // time in res.dat runs from the picture complete; from these a researcher
@@ -26,6 +27,7 @@
 enum TimingField {
     kTimingTrialField,
     kCompleteField,
+    kFlushedField,
     kPresentedField,
     kOnsetLagField,
     kFrameField,
@@ -36,6 +38,7 @@ enum TimingField {
 inline constexpr std::array<Column, kTimingFieldCount> kTimingColumns{
     {{"trial", "the trial"},
      {"picture_complete_ns", "the picture complete"},
+     {"canvas_flushed_ns", "the picture flushed"},
      {"frame_presented_ns", "the frame presented"},
      {"onset_lag_ms", "the onset lag"},
      {"frame_counter", "the frame counter"},

@@ -130,8 +130,8 @@ void TestDataTool::table() {
     writeFile(f + "0001art.dat", "2\r\n1\r\n9,40,50,13,255\r\n0\r\n");
     writeFile(f + "0001res.dat", "1,1,1,2,3,4,5,,7,1.5\r\n1,2,0,6,7,8,,,,0.25\r\n");
     writeFile(f + "0001res2.dat", "1,1,1,2,3,4,5,,7,1.5,1,2,3,2.75\r\n1,2,0,6,7,8,,,,0.25,,,,0\r\n");
-    writeFile(f + "0001timing.csv", timingHeader() + "1,5,16250005,16.25,9,copy,,,,,,\r\n2,6,,,,unknown,,,,,,\r\n");
-    writeFile(f + "0001timing2.csv", timingHeader() + "1,5,4500005,4.5,7,flip,,,,,,\r\n");
+    writeFile(f + "0001timing.csv", timingHeader() + "1,5,6,16250005,16.25,9,copy,,,,,,\r\n2,6,,,,,unknown,,,,,,\r\n");
+    writeFile(f + "0001timing2.csv", timingHeader() + "1,5,6,4500005,4.5,7,flip,,,,,,\r\n");
     writeFile(f + "0001session.json", R"({"mode": "Make Art", "status": "finished", "settings": {"scales": [
         {"left_term": "Nice, warm", "right_term": "Ugly"}, {"left_term": "Odd", "right_term": "Plain"},
         {"left_term": "Busy", "right_term": "Calm"}]}})");

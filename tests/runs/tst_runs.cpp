@@ -106,10 +106,12 @@ struct Rig {
         run->optionSelected(scale, index);
         QCoreApplication::processEvents();
     }
-    // The oldest picture reached the screen (a negative frame: never known).
+    // The oldest picture, flushed 2 ms before, reached the screen (a
+    // negative frame: never known).
     void present(qint64 ns, qint64 frame) {
-        view.awaiting.takeFirst()(frame < 0 ? FramePresentation{false, 0, 0, {}, "none here"}
-                                            : FramePresentation{true, ns, quint64(frame), "copy", "X11 Present"});
+        view.awaiting.takeFirst()(frame < 0 ? FramePresentation{false, 0, ns, 0, {}, "none here"}
+                                            : FramePresentation{true, ns, ns - 2'000'000, quint64(frame), "copy",
+                                                                "X11 Present"});
     }
     QByteArray file(const char* name) const {
         return disk.files.value(QStringLiteral("/d/0042") + name).data;
@@ -157,7 +159,8 @@ void TestRuns::makeArtTrial() {
              (QStringList{"rate Rate How Nice", "hide rate", "options 1", "clear options 1", "sliders shown",
                           "labels shown", "clear", "make hidden", "instruction Change Setting(s)"}));
     QCOMPARE(r.file("res.dat"), QByteArray("42,1,2,11,10,9,6,,,1.25\r\n"));
-    QCOMPARE(r.file("timing.csv"), timingHeader() + "1,100000000000,100012300000,12.3,6012,copy,101250000000,"
+    QCOMPARE(r.file("timing.csv"), timingHeader() + "1,100000000000,100010300000,100012300000,12.3,6012,copy,"
+                                                     "101250000000,"
                                                      "101750000000,,,,\r\n");
     QVERIFY(!r.run->trialInProgress() && r.run->isUnderWay());
     QCOMPARE(r.json()["trials_completed"].toInt(), 1);
@@ -183,11 +186,11 @@ void TestRuns::makeArtSessionEnds() {
     QCOMPARE(r.file("res.dat"), QByteArray("42,1,2,11,10,9,,,,0\r\n42,2,3,4,5,6,,,,0\r\n"));
     r.present(100'020'000'000, 700);
     QCOMPARE(finished.size(), 0);
-    r.present(0, -1);
+    r.present(100'003'000'000, -1);
     QCOMPARE(finished.size(), 1);
     QCOMPARE(r.file("timing.csv").split('\n').mid(1),
-             (QList<QByteArray>{"1,100000000000,100020000000,20,700,copy,,,,,,\r",
-                                "2,100000000000,,,,unknown,,,,,,\r", ""}));
+             (QList<QByteArray>{"1,100000000000,100018000000,100020000000,20,700,copy,,,,,,\r",
+                                "2,100000000000,100003000000,,,,unknown,,,,,,\r", ""}));
     const QJsonObject onset = r.json()["onset"].toObject();
     QCOMPARE(onset["trials_with_known_onset"].toInt(), 1);
     QCOMPARE(onset["source"].toString(), QString("X11 Present"));

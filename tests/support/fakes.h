@@ -167,14 +167,15 @@ private:
 };
 
 // Presents each flush on the next turn of the event loop, in the next
-// frame of a display that shows frame n at n * 10 ms.
+// frame of a display that shows frame n at n * 10 ms, 4 ms after the flush.
 class FakePresentation final : public PresentationFeedback {
 public:
     quint64 frames = 0;
     bool expected = false;
     void setFlushExpected(QWindow*, bool e) override { expected = e; }
     void afterFlush(QWindow*, Done done) override {
-        const FramePresentation f{true, static_cast<qint64>(++frames) * 10'000'000, frames, "flip", "fake"};
+        const qint64 at = static_cast<qint64>(++frames) * 10'000'000;
+        const FramePresentation f{true, at, at - 4'000'000, frames, "flip", "fake"};
         QTimer::singleShot(0, [done = std::move(done), f] { done(f); });
     }
 };

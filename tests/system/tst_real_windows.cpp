@@ -1,10 +1,12 @@
 // Checks that only real windows can show: what the X server displays after
-// a trial, and where the window manager's frame ends up. Run on a virtual X
+// a trial, where the window manager's frame ends up, and when the X
+// server's Present says each picture was shown. Run on a virtual X
 // server by with_x.sh; the offscreen platform repaints too eagerly and has
 // no frames.
 
 #include "support/test_session.h"
 
+#include "core/timing_file.h"
 #include "runs/trial_run.h"
 #include "support/test_main.h"
 
@@ -13,6 +15,7 @@
 #include <QScreen>
 #include <QScrollBar>
 #include <QTest>
+#include <QTimer>
 
 namespace real_windows_test {
 
@@ -22,6 +25,7 @@ private slots:
     void everyShownControlPaints_data();
     void everyShownControlPaints();
     void framesAreCentred();
+    void onsetsFollowTheFrameClock();
 };
 
 void TestRealWindows::everyShownControlPaints_data() {
@@ -84,6 +88,53 @@ void TestRealWindows::framesAreCentred() {
     QVERIFY(centred(t.openSetup()));
     t.startMakeArt();
     QVERIFY(centred(t.main()));
+}
+
+void TestRealWindows::onsetsFollowTheFrameClock() {
+    // The virtual X server's Present counts frames at 60 Hz: frame n is due
+    // at n x 16666 us on the monotonic clock (its timer fires up to 2 ms
+    // early, and late when the machine is busy). Each picture of 100 gets
+    // the first frame due after its flush: none before it, none skipped.
+    SteadyClock clock;
+    const std::unique_ptr<PresentationFeedback> presentation = makePresentationFeedback(clock);
+    TestSession t(&clock, presentation.get());
+    t.openSetup();
+    t.setup().HScroll1->setValue(100);
+    t.setup().HScroll2->setValue(0);
+    for (QCheckBox* c : {t.setup().Check2, t.setup().Check3, t.setup().Check4}) c->setChecked(false);
+    t.startMakeArt();
+    QVERIFY(QTest::qWaitForWindowExposed(t.main()));
+    for (int trial = 1; trial <= 100; ++trial) {
+        t.makePicture();
+        // Qt Test's waits sleep between events; an event loop of its own
+        // paints and flushes at once, as the program does.
+        QEventLoop painting;
+        QTimer::singleShot(40, &painting, &QEventLoop::quit);
+        painting.exec();
+        QVERIFY(t.rate({1 + trial % 7}));
+    }
+    QTRY_COMPARE(t.ended->size(), 1);
+    QList<TimingRow> rows;
+    QVERIFY(readTiming(readFile(t.file("timing.csv")), "timing.csv", 100, &rows).isOk());
+    QCOMPARE(rows.size(), 100);
+    const qint64 frameNs = 16'666'000, slack = 2'000'000;
+    std::vector<double> lags, offClock;
+    for (const TimingRow& r : rows) {
+        const FramePresentation& p = r.presented;
+        const qint64 due = static_cast<qint64>(p.frame) * frameNs;
+        QVERIFY2(p.known && r.moments.completeNs <= p.flushedNs && p.flushedNs <= p.presentedNs,
+                 qPrintable(QString::number(r.trial)));
+        QVERIFY2(due - frameNs <= p.flushedNs + slack && std::abs(p.presentedNs - due) < frameNs,
+                 qPrintable(QStringLiteral("trial %1: frame %2 due %3 ns, flushed %4 ns, presented %5 ns")
+                                .arg(r.trial).arg(p.frame).arg(due).arg(p.flushedNs).arg(p.presentedNs)));
+        lags.push_back(*r.onsetLagMs());
+        offClock.push_back(static_cast<double>(p.presentedNs - rows[0].presented.presentedNs) / frameNs -
+                           static_cast<double>(p.frame - rows[0].presented.frame));
+    }
+    std::sort(lags.begin(), lags.end());
+    const auto [early, late] = std::minmax_element(offClock.begin(), offClock.end());
+    qInfo("onset lag %.3f to %.3f ms, median %.3f ms; frames off the clock by up to %.3f", lags.front(),
+          lags.back(), lags[50], *late - *early);
 }
 
 PICTOR_TEST(TestRealWindows);
