@@ -2,8 +2,8 @@
 # packages Pictor needs when they are missing, and configures and builds a
 # tree.
 
-PICTOR_PACKAGES=(build-essential cmake ninja-build qt6-base-dev qt6-svg-dev libgl-dev fontconfig
-                 fonts-liberation2 fonts-blankenburg)
+PICTOR_PACKAGES=(build-essential cmake ninja-build pkgconf qt6-base-dev qt6-svg-dev libgl-dev
+                 libxcb-present-dev fontconfig fonts-liberation2 fonts-blankenburg)
 
 install_missing() {
     local missing=()

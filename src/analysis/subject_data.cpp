@@ -43,7 +43,8 @@ Status readRecord(const DataDisk& disk, const QString& path, std::optional<Recor
 }
 
 // A timing file, when there is one, with no more trials than `results`.
-Status readTimingIfThere(const DataDisk& disk, const QString& path, qsizetype results, QList<TimingRow>* out) {
+Status readTimingIfThere(const DataDisk& disk, const QString& path, qsizetype results,
+                         QList<TimingRow>* out) {
     QByteArray text;
     bool there = false;
     if (Status s = readIfThere(disk, path, &text, &there); !s.isOk() || !there) return s;

@@ -19,10 +19,10 @@
 struct SubjectData {
     QString folder;  // as given, with a separator at the end
     QString code;
-    PictureStore store;         // complete pictures only
-    QList<ResultsRow> results;  // res.dat, one per trial so far
-    QList<JudgeRow> judged;     // res2.dat, one per trial so far
-    QList<TimingRow> timing;      // timing.csv, where there is one
+    PictureStore store;            // complete pictures only
+    QList<ResultsRow> results;     // res.dat, one per trial so far
+    QList<JudgeRow> judged;        // res2.dat, one per trial so far
+    QList<TimingRow> timing;       // timing.csv, where there is one
     QList<TimingRow> judgeTiming;  // timing2.csv, where there is one
     std::optional<RecordContents> makeRecord;
     std::optional<RecordContents> judgeRecord;

@@ -8,7 +8,8 @@ QStringList tableHeader(bool withMeasures) {
     for (const Column& c : kJudgeColumns) header << c.name;
     header << QStringList{"scale_1_left", "scale_1_right", "scale_2_left", "scale_2_right",
                           "scale_3_left", "scale_3_right", "make_status",  "judge_status"};
-    header << kTimingColumns[kOnsetLagField].name << QStringLiteral("judge_") + kTimingColumns[kOnsetLagField].name;
+    header << kTimingColumns[kOnsetLagField].name
+           << QStringLiteral("judge_") + kTimingColumns[kOnsetLagField].name;
     if (withMeasures)
         header << QStringList{"coverage",       "mean_lightness", "rms_contrast",   "balance_dcm",
                               "symmetry_lr",    "symmetry_ud",    "edge_density",   "fractal_dimension",

@@ -27,9 +27,9 @@ inline constexpr char kTimingFile[] = "timing.csv";
 inline constexpr char kJudgeTimingFile[] = "timing2.csv";
 inline constexpr char kLockFile[] = "session.lock";
 // Every name a subject's files take, the lock's included.
-inline constexpr const char* kSubjectFileNames[] = {
-    kArtFile, kResultsFile, kMakeRecordFile, kTimingFile, kJudgeResultsFile, kJudgeRecordFile, kJudgeTimingFile,
-    kLockFile};
+inline constexpr const char* kSubjectFileNames[] = {kArtFile,         kResultsFile,      kMakeRecordFile,
+                                                    kTimingFile,      kJudgeResultsFile, kJudgeRecordFile,
+                                                    kJudgeTimingFile, kLockFile};
 
 // The timing file of a session of the mode.
 inline const char* timingFileOf(SessionMode mode) {

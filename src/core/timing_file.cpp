@@ -39,10 +39,11 @@ std::optional<double> TimingRow::onsetLagMs() const {
 QByteArray TimingRow::encode() const {
     const bool known = presented.known;
     const FieldValue none = EmptyValue{};
-    const QList<FieldValue> head{static_cast<long long>(trial), static_cast<long long>(moments.completeNs),
-                                 presented.flushedNs ? FieldValue(static_cast<long long>(presented.flushedNs)) : none,
-                                 known ? FieldValue(static_cast<long long>(presented.presentedNs)) : none,
-                                 known ? FieldValue(*onsetLagMs()) : none};
+    const QList<FieldValue> head{
+        static_cast<long long>(trial), static_cast<long long>(moments.completeNs),
+        presented.flushedNs ? FieldValue(static_cast<long long>(presented.flushedNs)) : none,
+        known ? FieldValue(static_cast<long long>(presented.presentedNs)) : none,
+        known ? FieldValue(*onsetLagMs()) : none};
     QList<FieldValue> scales;
     for (std::size_t k = 0; k < 3; ++k)
         scales << nanosecondsField(moments.rateShownNs[k]) << nanosecondsField(moments.chosenNs[k]);
@@ -55,8 +56,9 @@ QByteArray TimingRow::encode() const {
 std::optional<TimingRow> TimingRow::parse(const QByteArray& line, QString* problem) {
     const QList<QByteArray> fields = line.split(',');
     if (fields.size() != kTimingFieldCount) {
-        *problem =
-            QStringLiteral("it has %1 fields; a timing line has %2").arg(fields.size()).arg(kTimingFieldCount);
+        *problem = QStringLiteral("it has %1 fields; a timing line has %2")
+                       .arg(fields.size())
+                       .arg(kTimingFieldCount);
         return std::nullopt;
     }
     auto refuse = [&](int i, const QString& rule) {
@@ -69,7 +71,8 @@ std::optional<TimingRow> TimingRow::parse(const QByteArray& line, QString* probl
     TimingRow r;
     const std::optional<double> trial = parseNumber(fields[kTimingTrialField]);
     if (!trial || !isWhole(*trial, 1, kMaxTrials))
-        return refuse(kTimingTrialField, QStringLiteral("it must be a whole number from 1 to %1").arg(kMaxTrials));
+        return refuse(kTimingTrialField,
+                      QStringLiteral("it must be a whole number from 1 to %1").arg(kMaxTrials));
     r.trial = static_cast<int>(*trial);
     std::optional<qint64> moment;
     if (!readWhole(fields[kCompleteField], &moment) || !moment)
@@ -79,7 +82,8 @@ std::optional<TimingRow> TimingRow::parse(const QByteArray& line, QString* probl
     r.presented.flushedNs = moment.value_or(0);
     for (int k = 0; k < 6; ++k) {
         auto& to = (k % 2 ? r.moments.chosenNs : r.moments.rateShownNs)[static_cast<std::size_t>(k / 2)];
-        if (!readWhole(fields[kScaleMomentsField + k], &to)) return refuse(kScaleMomentsField + k, nanoseconds);
+        if (!readWhole(fields[kScaleMomentsField + k], &to))
+            return refuse(kScaleMomentsField + k, nanoseconds);
     }
     const QByteArray mode = fields[kModeField];
     if (std::find(std::begin(kModes), std::end(kModes), mode) == std::end(kModes))
@@ -89,12 +93,15 @@ std::optional<TimingRow> TimingRow::parse(const QByteArray& line, QString* probl
     std::optional<qint64> presented;
     std::optional<quint64> frame;
     if (!readWhole(fields[kPresentedField], &presented) || presented.has_value() != r.presented.known)
-        return refuse(kPresentedField, r.presented.known ? QStringLiteral("it must be whole nanoseconds")
-                                                        : QStringLiteral("it must be empty when the mode is unknown"));
+        return refuse(kPresentedField, r.presented.known
+                                           ? QStringLiteral("it must be whole nanoseconds")
+                                           : QStringLiteral("it must be empty when the mode is unknown"));
     if (!readWhole(fields[kFrameField], &frame) || frame.has_value() != r.presented.known)
-        return refuse(kFrameField, QStringLiteral("it must be a whole number, and empty only when the mode is unknown"));
+        return refuse(kFrameField,
+                      QStringLiteral("it must be a whole number, and empty only when the mode is unknown"));
     if (lag.has_value() != r.presented.known)
-        return refuse(kOnsetLagField, QStringLiteral("it must be a number, and empty only when the mode is unknown"));
+        return refuse(kOnsetLagField,
+                      QStringLiteral("it must be a number, and empty only when the mode is unknown"));
     if (r.presented.known) {
         r.presented.presentedNs = *presented;
         r.presented.frame = *frame;
@@ -128,7 +135,8 @@ Status readTiming(const QByteArray& text, const QString& path, qsizetype maxTria
         const std::optional<TimingRow> row = TimingRow::parse(lines[i].text, &problem);
         if (!row) return lineProblem(kFile, path, lineNo, problem);
         if (row->trial != i)
-            return lineProblem(kFile, path, lineNo, QStringLiteral("it is numbered trial %1").arg(row->trial));
+            return lineProblem(kFile, path, lineNo,
+                               QStringLiteral("it is numbered trial %1").arg(row->trial));
         out->append(*row);
     }
     return Status::ok();

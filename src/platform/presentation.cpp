@@ -7,9 +7,9 @@
 
 #if defined(PICTOR_X11_PRESENT) && QT_CONFIG(xcb)
 #define PICTOR_USE_X11_PRESENT 1
-#include <QAbstractNativeEventFilter>
 #include <xcb/present.h>
 #include <xcb/xcb.h>
+#include <QAbstractNativeEventFilter>
 
 #include <array>
 #include <cstdlib>
@@ -57,7 +57,7 @@ const char* const kModes[] = {"copy", "flip", "skip", "suboptimal copy"};
 // counts a frame half a refresh away, and the program may have been busy
 // syncing the picture's lines to the disk just before the flush. Asked
 // ahead, no frame goes without its notice unless the program is kept from
-// its events for kChains frames (half a second at 60 Hz). It costs one
+// its events for kChains frames (a quarter of a second at 60 Hz). It costs one
 // short notice per refresh, and only while the subject may start a picture.
 class X11Presentation final : public QObject, public QAbstractNativeEventFilter, public PresentationFeedback {
 public:
@@ -84,8 +84,9 @@ public:
             for (qsizetype i = 0; i < m_waiting.size(); ++i) {
                 if (m_waiting[i].id != id) continue;
                 const Waiting late = m_waiting.takeAt(i);
-                late.done(unknown(QStringLiteral("X11 Present sent no frame within %1 ms").arg(kPresentationWaitMs),
-                                  late.flushedNs));
+                late.done(
+                    unknown(QStringLiteral("X11 Present sent no frame within %1 ms").arg(kPresentationWaitMs),
+                            late.flushedNs));
                 return;
             }
         });
@@ -96,7 +97,8 @@ public:
         const auto* event = static_cast<const xcb_generic_event_t*>(message);
         if ((event->response_type & 0x7f) != XCB_GE_GENERIC) return false;
         const auto* generic = reinterpret_cast<const xcb_ge_generic_event_t*>(event);
-        if (generic->extension != m_opcode || generic->event_type != XCB_PRESENT_COMPLETE_NOTIFY) return false;
+        if (generic->extension != m_opcode || generic->event_type != XCB_PRESENT_COMPLETE_NOTIFY)
+            return false;
         const auto* notice = reinterpret_cast<const xcb_present_complete_notify_event_t*>(event);
         if (notice->event != m_eventId) return false;
         m_asked[notice->serial % kChains] = false;
@@ -160,7 +162,7 @@ private:
     const Clock& m_clock;
     xcb_window_t m_window = 0;
     uint32_t m_eventId = 0;
-    static constexpr uint32_t kChains = 32;
+    static constexpr uint32_t kChains = 16;
     uint32_t m_requests = 0;
     std::array<bool, kChains> m_asked{};  // per chain, a notice is on its way
     bool m_expected = false;
@@ -175,17 +177,22 @@ private:
 std::unique_ptr<PresentationFeedback> makePresentationFeedback(const Clock& clock) {
     const QString platform = QGuiApplication::platformName();
 #ifdef PICTOR_USE_X11_PRESENT
-    if (auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>()) {
-        xcb_connection_t* connection = x11->connection();
+    // Other platforms may offer the interface too (offscreen, for its GLX),
+    // without a connection of their own.
+    auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+    if (xcb_connection_t* connection =
+            x11 && platform == QLatin1String("xcb") ? x11->connection() : nullptr) {
         const xcb_query_extension_reply_t* present = xcb_get_extension_data(connection, &xcb_present_id);
         if (!present || !present->present)
-            return std::make_unique<NoPresentation>(QStringLiteral("the X server has no Present extension"), clock);
+            return std::make_unique<NoPresentation>(QStringLiteral("the X server has no Present extension"),
+                                                    clock);
         return std::make_unique<X11Presentation>(connection, present->major_opcode, clock);
     }
 #endif
     if (platform.startsWith(QLatin1String("wayland")))
         return std::make_unique<NoPresentation>(
-            QStringLiteral("Wayland: this build of Pictor does not use the presentation-time protocol"), clock);
+            QStringLiteral("Wayland: this build of Pictor does not use the presentation-time protocol"),
+            clock);
     return std::make_unique<NoPresentation>(
         QStringLiteral("the %1 platform reports no presented frames").arg(platform), clock);
 }

@@ -17,7 +17,8 @@ void RatingProcedure::takeStartTime() {
 void RatingProcedure::presentScales() { beginScale(1); }
 
 void RatingProcedure::finishTime() {
-    m_result.time = static_cast<float>(static_cast<double>(m_clock.nanoseconds() - m_moments.completeNs) * 1e-9);
+    m_result.time =
+        static_cast<float>(static_cast<double>(m_clock.nanoseconds() - m_moments.completeNs) * 1e-9);
 }
 
 QString RatingProcedure::term() const { return m_settings.scale(m_scale).left; }

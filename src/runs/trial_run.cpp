@@ -64,7 +64,8 @@ void TrialRun::writeTiming() {
     while (!m_pending.isEmpty() && m_pending.first().saved && m_pending.first().presented) {
         m_timed.append(m_pending.takeFirst().row);
         if (!m_timingProblem.isEmpty()) continue;
-        const Status s = m_session.files.appendTiming(m_session.settings.mode, m_timed.last(), m_timed.size() == 1);
+        const Status s =
+            m_session.files.appendTiming(m_session.settings.mode, m_timed.last(), m_timed.size() == 1);
         if (!s.isOk()) timingProblem(s);
     }
     OnsetSummary summary = summariseOnsets(m_timed, m_onsetSource);
@@ -94,7 +95,8 @@ void TrialRun::trialSaved() {
 void TrialRun::finishWhenTimed() {
     if (!m_finishing || m_stopped || !m_pending.isEmpty()) return;
     if (Status s = finishFiles(); !s.isOk()) return fail(s);
-    if (Status s = m_session.files.finishTiming(m_session.settings.mode); !s.isOk() && m_timingProblem.isEmpty()) {
+    if (Status s = m_session.files.finishTiming(m_session.settings.mode);
+        !s.isOk() && m_timingProblem.isEmpty()) {
         timingProblem(s);
         writeTiming();  // the record says so
     }

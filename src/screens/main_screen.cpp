@@ -63,9 +63,10 @@ MainScreen::MainScreen(Session& session, ActiveSession& active)
     connect(m_run.get(), &TrialRun::failed, this, &MainScreen::stopAfterFailure);
     connect(m_run.get(), &TrialRun::timingFailed, this, [this](const Status& status) {
         m_timingMessage = showProblem(
-            this, status.message() + QStringLiteral("\n\nThe session goes on: the ratings are still saved in the "
-                                                    "data files; only the times the pictures reached the "
-                                                    "screen are no longer written."));
+            this,
+            status.message() + QStringLiteral("\n\nThe session goes on: the ratings are still saved in the "
+                                              "data files; only the times the pictures reached the "
+                                              "screen are no longer written."));
     });
     // After the paint event, once the backing store has been flushed.
     connect(m_ui.Picture1, &CanvasWidget::painted, this, &MainScreen::canvasFlushed, Qt::QueuedConnection);
@@ -218,7 +219,8 @@ void MainScreen::awaitPresentation(PresentationFeedback::Done done) {
     m_awaitingFlush.append(answer);
     QTimer::singleShot(2 * kPresentationWaitMs, this, [answer] {
         FramePresentation notPainted;
-        notPainted.source = QStringLiteral("the picture was not painted within %1 ms").arg(kPresentationWaitMs);
+        notPainted.source =
+            QStringLiteral("the picture was not painted within %1 ms").arg(kPresentationWaitMs);
         answer(notPainted);
     });
 }

@@ -130,7 +130,8 @@ void TestDataTool::table() {
     writeFile(f + "0001art.dat", "2\r\n1\r\n9,40,50,13,255\r\n0\r\n");
     writeFile(f + "0001res.dat", "1,1,1,2,3,4,5,,7,1.5\r\n1,2,0,6,7,8,,,,0.25\r\n");
     writeFile(f + "0001res2.dat", "1,1,1,2,3,4,5,,7,1.5,1,2,3,2.75\r\n1,2,0,6,7,8,,,,0.25,,,,0\r\n");
-    writeFile(f + "0001timing.csv", timingHeader() + "1,5,6,16250005,16.25,9,copy,,,,,,\r\n2,6,,,,,unknown,,,,,,\r\n");
+    writeFile(f + "0001timing.csv",
+              timingHeader() + "1,5,6,16250005,16.25,9,copy,,,,,,\r\n2,6,,,,,unknown,,,,,,\r\n");
     writeFile(f + "0001timing2.csv", timingHeader() + "1,5,6,4500005,4.5,7,flip,,,,,,\r\n");
     writeFile(f + "0001session.json", R"({"mode": "Make Art", "status": "finished", "settings": {"scales": [
         {"left_term": "Nice, warm", "right_term": "Ugly"}, {"left_term": "Odd", "right_term": "Plain"},
@@ -154,7 +155,8 @@ void TestDataTool::table() {
              QByteArray("folder,subject_code,trial,objects,shapes,sizes,colours,rating_1,rating_2,rating_3,"
                         "rating_time_s,judge_rating_1,judge_rating_2,judge_rating_3,judge_rating_time_s,"
                         "scale_1_left,scale_1_right,scale_2_left,scale_2_right,scale_3_left,scale_3_right,"
-                        "make_status,judge_status,onset_lag_ms,judge_onset_lag_ms,coverage,mean_lightness,rms_contrast,balance_dcm,"
+                        "make_status,judge_status,onset_lag_ms,judge_onset_lag_ms,coverage,mean_lightness,"
+                        "rms_contrast,balance_dcm,"
                         "symmetry_lr,symmetry_ud,edge_density,fractal_dimension,object_count,distinct_kinds,"
                         "distinct_sizes,distinct_colours,object_area_px,overlap"));
     QVERIFY2(
@@ -167,7 +169,8 @@ void TestDataTool::table() {
     QVERIFY2(lines[3].startsWith(f.toUtf8() + ",0002,1,1,1,1,1,4,4,4,3,,,,,,,,,,,,,"), lines[3].constData());
     // A picture not yet rated: its object count, then nothing until the measures.
     const Result unrated = tool({"table", f + "more"});
-    QCOMPARE(unrated.out.split('\n').value(1), (f + "more,0004,1,2").toUtf8() + QByteArray(7 + 4 + 8 + 2, ','));
+    QCOMPARE(unrated.out.split('\n').value(1),
+             (f + "more,0004,1,2").toUtf8() + QByteArray(7 + 4 + 8 + 2, ','));
     QCOMPARE(lines[3].count(','), lines[0].count(','));
     QVERIFY(!r.out.contains("0003"));
 }

@@ -71,11 +71,14 @@ void TestFormats::writing() {
     QCOMPARE(back->rated.ratings, row.rated.ratings);
     QCOMPARE(back->rated.time, 0.0001234568f);
     // A timing line: moments in nanoseconds, the lag in milliseconds.
-    TimingRow timed{7, {90'000'000'001, {std::nullopt, 90'500'000'000, 2}, {std::nullopt, 91'000'000'003, 4}}, {}};
+    TimingRow timed{
+        7, {90'000'000'001, {std::nullopt, 90'500'000'000, 2}, {std::nullopt, 91'000'000'003, 4}}, {}};
     QCOMPARE(timed.encode(), QByteArray("7,90000000001,,,,,unknown,,,90500000000,91000000003,2,4\r\n"));
-    timed.presented = {true, 90'016'250'002, 90'000'400'000, 18'446'744'073'709'551'615u, "suboptimal copy", ""};
-    QCOMPARE(timed.encode(), QByteArray("7,90000000001,90000400000,90016250002,16.250001,18446744073709551615,"
-                                        "suboptimal copy,,,90500000000,91000000003,2,4\r\n"));
+    timed.presented = {true, 90'016'250'002, 90'000'400'000, 18'446'744'073'709'551'615u, "suboptimal copy",
+                       ""};
+    QCOMPARE(timed.encode(),
+             QByteArray("7,90000000001,90000400000,90016250002,16.250001,18446744073709551615,"
+                        "suboptimal copy,,,90500000000,91000000003,2,4\r\n"));
     QCOMPARE(timingHeader(), QByteArray("trial,picture_complete_ns,canvas_flushed_ns,frame_presented_ns,"
                                         "onset_lag_ms,frame_counter,"
                                         "present_mode,rate_how_1_ns,option_chosen_1_ns,rate_how_2_ns,"
@@ -188,29 +191,30 @@ void TestFormats::reading_data() {
     QTest::newRow("res2: three lines") << QByteArray("res2") << judged.repeated(3) << false
                                        << "holds 3 lines, but the results file holds only 2";
     const QByteArray timed = "2,1,,,,,unknown,,,,,,\r\n";
-    QTest::newRow("timing: written by a session") << QByteArray("timing") << kTiming + timed << false
-                                                  << "ok 0.012 -";
+    QTest::newRow("timing: written by a session")
+        << QByteArray("timing") << kTiming + timed << false << "ok 0.012 -";
     QTest::newRow("timing: header only") << QByteArray("timing") << timingHeader() << false << "ok";
     QTest::newRow("timing: another header") << QByteArray("timing") << "trial\r\n" + timed << false
                                             << "line 1: it is not the header of a timing file";
     QTest::newRow("timing: a frame where the mode is unknown")
-        << QByteArray("timing") << kTiming + "2,1,2,5,,,unknown,,,,,,\r\n" << false
+        << QByteArray("timing") << kTiming + "2,1,2,5,,,unknown,,,,,,\r\n"
+        << false
         << "line 3: field 4 (the frame presented) is \"5\"; it must be empty when the mode is unknown";
-    QTest::newRow("timing: no frame counter")
-        << QByteArray("timing") << kTiming + "2,1,2,5,4,,flip,,,,,,\r\n" << false << "field 6 (the frame counter)";
+    QTest::newRow("timing: no frame counter") << QByteArray("timing") << kTiming + "2,1,2,5,4,,flip,,,,,,\r\n"
+                                              << false << "field 6 (the frame counter)";
     QTest::newRow("timing: a moment with a sign")
-        << QByteArray("timing") << timingHeader() + "1,-5,,,,,unknown,,,,,,\r\n" << false
-        << "field 2 (the picture complete) is \"-5\"";
+        << QByteArray("timing") << timingHeader() + "1,-5,,,,,unknown,,,,,,\r\n"
+        << false << "field 2 (the picture complete) is \"-5\"";
     QTest::newRow("timing: an option chosen at 1.5 ns")
-        << QByteArray("timing") << timingHeader() + "1,5,,,,,unknown,,1.5,,,,\r\n" << false
-        << "field 9 (the option chosen on scale 1)";
+        << QByteArray("timing") << timingHeader() + "1,5,,,,,unknown,,1.5,,,,\r\n"
+        << false << "field 9 (the option chosen on scale 1)";
     QTest::newRow("timing: mode unheard of") << QByteArray("timing") << kTiming + "2,1,2,5,4,6,fast,,,,,,\r\n"
                                              << false << "field 7 (the present mode) is \"fast\"";
-    QTest::newRow("timing: trials out of order") << QByteArray("timing") << timingHeader() + timed << false
-                                                 << "line 2: it is numbered trial 2";
+    QTest::newRow("timing: trials out of order")
+        << QByteArray("timing") << timingHeader() + timed << false << "line 2: it is numbered trial 2";
     QTest::newRow("timing: more trials than results")
-        << QByteArray("timing") << kTiming + timed + "3,1,,,,,unknown,,,,,,\r\n" << false
-        << "holds 3 trials, but the results file holds only 2";
+        << QByteArray("timing") << kTiming + timed + "3,1,,,,,unknown,,,,,,\r\n"
+        << false << "holds 3 trials, but the results file holds only 2";
     QTest::newRow("timing: cut off") << QByteArray("timing") << kTiming + timed.chopped(2) << false
                                      << "line 3: it has no line end";
 }
@@ -306,7 +310,8 @@ void TestFormats::record() {
     QList<TimingRow> timed(5);
     const qint64 frames[] = {10, 12, -1, 15, 19}, ms[] = {0, 20, 25, 50, 114};
     for (int i = 0; i < 5; ++i)
-        if (frames[i] >= 0) timed[i].presented = {true, ms[i] * 1'000'000, 0, quint64(frames[i]), i ? "copy" : "flip", ""};
+        if (frames[i] >= 0)
+            timed[i].presented = {true, ms[i] * 1'000'000, 0, quint64(frames[i]), i ? "copy" : "flip", ""};
     r.onset = summariseOnsets(timed, "X11 Present");
     r.onset.timingFileProblem = "disk full";
     QCOMPARE(r.onset.refreshIntervalMs, 10.0);

@@ -96,8 +96,9 @@ void TestSessionStart::decide_data() {
     QTest::newRow("only the timing file of a finished session")
         << "make:0001" << QStringList{"0001timing.csv=<ro>"}
         << QStringList{"0001timing.csv\" belongs to a finished"} << QStringList{};
-    QTest::newRow("timing file a link") << "judge:0001" << QStringList{store, results, "0001timing2.csv=<link>"}
-                                        << QStringList{"0001timing2.csv\" is a symbolic link"} << QStringList{};
+    QTest::newRow("timing file a link")
+        << "judge:0001" << QStringList{store, results, "0001timing2.csv=<link>"}
+        << QStringList{"0001timing2.csv\" is a symbolic link"} << QStringList{};
     QTest::newRow("pictures judged in a finished session")
         << "make:0001" << QStringList{"0001res2.dat=<ro>"}
         << QStringList{"0001res2.dat\" belongs to a finished"} << QStringList{};
@@ -121,12 +122,13 @@ void TestSessionStart::decide_data() {
     QTest::newRow("nothing there") << "make:0001" << QStringList{} << QStringList{"ready"} << QStringList{};
     QTest::newRow("unfinished Make Art")
         << "make:0001" << QStringList{store, results, "0001session.json={}", "0001timing.csv=x"}
-        << QStringList{"ask"} << QStringList{"0001art.dat", "0001res.dat", "0001session.json", "0001timing.csv"};
+        << QStringList{"ask"}
+        << QStringList{"0001art.dat", "0001res.dat", "0001session.json", "0001timing.csv"};
     QTest::newRow("results without pictures")
         << "make:0001" << QStringList{results} << QStringList{"ask"} << QStringList{"0001res.dat"};
     QTest::newRow("Make Art over an unfinished Judge Art")
-        << "make:0001" << QStringList{store, results, "0001res2.dat=x", "0001timing2.csv=x"} << QStringList{"ask"}
-        << QStringList{"0001art.dat", "0001res.dat", "0001res2.dat", "0001timing2.csv"};
+        << "make:0001" << QStringList{store, results, "0001res2.dat=x", "0001timing2.csv=x"}
+        << QStringList{"ask"} << QStringList{"0001art.dat", "0001res.dat", "0001res2.dat", "0001timing2.csv"};
     QTest::newRow("judge: no picture store")
         << "judge:0001" << QStringList{results} << QStringList{"0001art.dat\"", "does not exist"}
         << QStringList{};
@@ -140,8 +142,12 @@ void TestSessionStart::decide_data() {
     QTest::newRow("judge: ready") << "judge:0001" << QStringList{store, results} << QStringList{"ready"}
                                   << QStringList{};
     QTest::newRow("judge: unfinished")
-        << "judge:0001"
-        << QStringList{store, results, "0001res2.dat=x", "0001session2.json={}", "0001timing.csv=x", "0001timing2.csv=x"}
+        << "judge:0001" << QStringList{store,
+                                       results,
+                                       "0001res2.dat=x",
+                                       "0001session2.json={}",
+                                       "0001timing.csv=x",
+                                       "0001timing2.csv=x"}
         << QStringList{"ask"} << QStringList{"0001res2.dat", "0001session2.json", "0001timing2.csv"};
 }
 

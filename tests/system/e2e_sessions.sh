@@ -146,8 +146,10 @@ judge_trial 56 56 56
 wait_exit
 check "Judge Art ends with status 0" [ "$STATUS" = 0 ]
 check "judge ratings beside the made ones" grep -q '^7,2,.*,1,1,1,[0-9.]*'$'\r''$' "$WORK/0007res2.dat"
-check "both sessions finished in every row" [ "$(table | grep -c ',0007,.*,finished,finished$')" = 2 ]
-check "res2.dat read-only" read_only "$WORK/0007res2.dat"
+check "both sessions finished in every row, with onset lags" \
+    [ "$(table | grep -c ',0007,.*,finished,finished,[0-9.]*,[0-9.]*$')" = 2 ]
+check "a frame presented for every picture" [ "$(cat "$WORK"/0007timing*.csv | grep -c '^[12],.*,copy,')" = 4 ]
+check "res2.dat and the timing files read-only" read_only "$WORK/0007res2.dat" "$WORK"/0007timing*.csv
 
 echo "== A finished session is refused"
 start_pictor

@@ -92,9 +92,11 @@ void TestRealWindows::framesAreCentred() {
 
 void TestRealWindows::onsetsFollowTheFrameClock() {
     // The virtual X server's Present counts frames at 60 Hz: frame n is due
-    // at n x 16666 us on the monotonic clock (its timer fires up to 2 ms
-    // early, and late when the machine is busy). Each picture of 100 gets
-    // the first frame due after its flush: none before it, none skipped.
+    // at n x 16666 us on the monotonic clock. Its timer fires up to 2 ms
+    // early, and late when the machine is busy: so late, now and then, that
+    // it counts the frame as the next one. Every picture of 100 gets a frame
+    // after its flush, stamped near when that frame was due, and nearly
+    // every picture the first frame due after its flush: none skipped.
     SteadyClock clock;
     const std::unique_ptr<PresentationFeedback> presentation = makePresentationFeedback(clock);
     TestSession t(&clock, presentation.get());
@@ -112,7 +114,7 @@ void TestRealWindows::onsetsFollowTheFrameClock() {
         loop.exec();
     };
     for (int trial = 1; trial <= 100; ++trial) {
-        spin(trial % 10 ? 0 : 600);  // now and then a subject slower than the notices asked last
+        spin(trial % 2 ? 0 : 300);  // a subject slower than the notices asked for the last picture
         t.makePicture();
         spin(40);
         QVERIFY(t.rate({1 + trial % 7}));
@@ -121,24 +123,30 @@ void TestRealWindows::onsetsFollowTheFrameClock() {
     QList<TimingRow> rows;
     QVERIFY(readTiming(readFile(t.file("timing.csv")), "timing.csv", 100, &rows).isOk());
     QCOMPARE(rows.size(), 100);
-    const qint64 frameNs = 16'666'000, slack = 2'000'000;
+    const qint64 frameNs = 16'666'000, early = 2'000'000;
     std::vector<double> lags, offClock;
+    QStringList skipped;
     for (const TimingRow& r : rows) {
         const FramePresentation& p = r.presented;
         const qint64 due = static_cast<qint64>(p.frame) * frameNs;
-        QVERIFY2(p.known && r.moments.completeNs <= p.flushedNs && p.flushedNs <= p.presentedNs,
+        QVERIFY2(p.known && r.moments.completeNs <= p.flushedNs && p.flushedNs <= p.presentedNs &&
+                     std::abs(p.presentedNs - due) < frameNs,
                  qPrintable(QString::number(r.trial)));
-        QVERIFY2(due - frameNs <= p.flushedNs + slack && std::abs(p.presentedNs - due) < frameNs,
-                 qPrintable(QStringLiteral("trial %1: frame %2 due %3 ns, flushed %4 ns, presented %5 ns")
-                                .arg(r.trial).arg(p.frame).arg(due).arg(p.flushedNs).arg(p.presentedNs)));
+        if (due - frameNs > p.flushedNs + early)
+            skipped << QStringLiteral("trial %1: flushed %2 ns, frame %3 due %4 ns")
+                           .arg(r.trial)
+                           .arg(p.flushedNs)
+                           .arg(p.frame)
+                           .arg(due);
         lags.push_back(*r.onsetLagMs());
         offClock.push_back(static_cast<double>(p.presentedNs - rows[0].presented.presentedNs) / frameNs -
                            static_cast<double>(p.frame - rows[0].presented.frame));
     }
     std::sort(lags.begin(), lags.end());
-    const auto [early, late] = std::minmax_element(offClock.begin(), offClock.end());
-    qInfo("onset lag %.3f to %.3f ms, median %.3f ms; frames off the clock by up to %.3f", lags.front(),
-          lags.back(), lags[50], *late - *early);
+    const auto [first, last] = std::minmax_element(offClock.begin(), offClock.end());
+    qInfo("onset lag %.3f to %.3f ms, median %.3f ms; frames off the clock by up to %.3f; %lld skipped",
+          lags.front(), lags.back(), lags[50], *last - *first, static_cast<long long>(skipped.size()));
+    QVERIFY2(skipped.size() <= 5, qPrintable(skipped.join("; ")));
 }
 
 PICTOR_TEST(TestRealWindows);
