@@ -261,10 +261,16 @@ void onsetLag(bool quick) {
     }
     const OnsetSummary summary = summariseOnsets(rows, {});
     const double refresh = summary.refreshIntervalMs.value_or(0);
-    std::vector<double> lags, waits;
+    std::vector<double> lags, waits, offClock;
     int overRefresh = 0, overRefresh2 = 0;
+    const FramePresentation* firstKnown = nullptr;
     for (const TimingRow& r : rows) {
         if (!r.presented.known) continue;
+        if (!firstKnown) firstKnown = &r.presented;
+        // Frames counted against time on a 60 Hz clock: the same for every trial, within half a frame.
+        offClock.push_back(static_cast<double>(r.presented.presentedNs - firstKnown->presentedNs) /
+                               (1e9 / 60) -
+                           static_cast<double>(r.presented.frame - firstKnown->frame));
         lags.push_back(*r.onsetLagMs());
         waits.push_back(static_cast<double>(r.presented.presentedNs - r.presented.flushedNs) / 1e6);
         overRefresh += lags.back() > refresh;
@@ -274,6 +280,10 @@ void onsetLag(bool quick) {
     std::printf("| Pictures with a frame presented (%s), %d trials | %d | | all |\n",
                 qPrintable(b.session.active()->record.contents().onset.source), n, summary.trialsKnown);
     std::printf("| Refresh interval from the frame counters | %.3f ms | | |\n", refresh);
+    if (lags.empty()) return;
+    const auto [first, last] = std::minmax_element(offClock.begin(), offClock.end());
+    std::printf("| Frame counters against frame times at 60 Hz: spread | %.3f frames | | < 0.5 frames |\n",
+                *last - *first);
     std::printf(
         "| Picture complete to frame presented | %.3f ms | %.3f ms | max <= one refresh + 2 ms; never "
         "negative (least %+.3f ms) |\n",

@@ -193,18 +193,12 @@ void TestFormats::reading_data() {
     const QByteArray timed = "2,1,,,,,unknown,,,,,,\r\n";
     QTest::newRow("timing: written by a session")
         << QByteArray("timing") << kTiming + timed << false << "ok 0.012 -";
-    QTest::newRow("timing: header only") << QByteArray("timing") << timingHeader() << false << "ok";
     QTest::newRow("timing: another header") << QByteArray("timing") << "trial\r\n" + timed << false
                                             << "line 1: it is not the header of a timing file";
     QTest::newRow("timing: a frame where the mode is unknown")
         << QByteArray("timing") << kTiming + "2,1,2,5,,,unknown,,,,,,\r\n"
         << false
         << "line 3: field 4 (the frame presented) is \"5\"; it must be empty when the mode is unknown";
-    QTest::newRow("timing: no frame counter") << QByteArray("timing") << kTiming + "2,1,2,5,4,,flip,,,,,,\r\n"
-                                              << false << "field 6 (the frame counter)";
-    QTest::newRow("timing: a moment with a sign")
-        << QByteArray("timing") << timingHeader() + "1,-5,,,,,unknown,,,,,,\r\n"
-        << false << "field 2 (the picture complete) is \"-5\"";
     QTest::newRow("timing: an option chosen at 1.5 ns")
         << QByteArray("timing") << timingHeader() + "1,5,,,,,unknown,,1.5,,,,\r\n"
         << false << "field 9 (the option chosen on scale 1)";

@@ -78,6 +78,7 @@ void TestSessionStart::decide_data() {
     QTest::addColumn<QStringList>("expected");  // "ask", "ready", or parts of the refusal
     QTest::addColumn<QStringList>("replaced");  // asked about, in order
     const QString store = "0001art.dat=" + kStore, results = "0001res.dat=" + kResults;
+    const QStringList timingFiles{"0001timing.csv=x", "0001timing2.csv=x"};
     QTest::newRow("letters") << "make:12a4" << QStringList{} << QStringList{"\"12a4\"", "1 to 4 digits"}
                              << QStringList{};
     QTest::newRow("five digits") << "make:00001" << QStringList{} << QStringList{"1 to 4 digits"}
@@ -142,12 +143,7 @@ void TestSessionStart::decide_data() {
     QTest::newRow("judge: ready") << "judge:0001" << QStringList{store, results} << QStringList{"ready"}
                                   << QStringList{};
     QTest::newRow("judge: unfinished")
-        << "judge:0001" << QStringList{store,
-                                       results,
-                                       "0001res2.dat=x",
-                                       "0001session2.json={}",
-                                       "0001timing.csv=x",
-                                       "0001timing2.csv=x"}
+        << "judge:0001" << QStringList{store, results, "0001res2.dat=x", "0001session2.json={}"} + timingFiles
         << QStringList{"ask"} << QStringList{"0001res2.dat", "0001session2.json", "0001timing2.csv"};
 }
 

@@ -159,10 +159,9 @@ void TestRuns::makeArtTrial() {
              (QStringList{"rate Rate How Nice", "hide rate", "options 1", "clear options 1", "sliders shown",
                           "labels shown", "clear", "make hidden", "instruction Change Setting(s)"}));
     QCOMPARE(r.file("res.dat"), QByteArray("42,1,2,11,10,9,6,,,1.25\r\n"));
-    QCOMPARE(r.file("timing.csv"), timingHeader() +
-                                       "1,100000000000,100010300000,100012300000,12.3,6012,copy,"
-                                       "101250000000,"
-                                       "101750000000,,,,\r\n");
+    QCOMPARE(r.file("timing.csv"),
+             timingHeader() +
+                 "1,100000000000,100010300000,100012300000,12.3,6012,copy,101250000000,101750000000,,,,\r\n");
     QVERIFY(!r.run->trialInProgress() && r.run->isUnderWay());
     QCOMPARE(r.json()["trials_completed"].toInt(), 1);
     QCOMPARE(r.json()["status"].toString(), QString("running"));
