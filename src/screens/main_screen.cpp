@@ -209,25 +209,25 @@ void MainScreen::viewPicturePressed() {
 Canvas& MainScreen::canvas() { return *m_ui.Picture1; }
 
 void MainScreen::awaitPresentation(PresentationFeedback::Done done) {
-    // Exactly once: from the window system after the next flush, or unknown
-    // when the picture box is not painted in time (a window hidden or
-    // covered).
-    auto once = std::make_shared<PresentationFeedback::Done>(std::move(done));
-    const PresentationFeedback::Done answer = [once](const FramePresentation& frame) {
-        if (const PresentationFeedback::Done d = std::exchange(*once, nullptr)) d(frame);
-    };
-    m_awaitingFlush.append(answer);
-    QTimer::singleShot(2 * kPresentationWaitMs, this, [answer] {
-        FramePresentation notPainted;
-        notPainted.source =
-            QStringLiteral("the picture was not painted within %1 ms").arg(kPresentationWaitMs);
-        answer(notPainted);
+    // From the window system after the next flush, or unknown when the
+    // picture box is not painted in time (a window hidden or covered).
+    const int id = ++m_lastAwaited;
+    m_awaitingFlush.append({id, std::move(done)});
+    QTimer::singleShot(kPresentationWaitMs, this, [this, id] {
+        for (qsizetype i = 0; i < m_awaitingFlush.size(); ++i) {
+            if (m_awaitingFlush[i].first != id) continue;
+            FramePresentation notPainted;
+            notPainted.source =
+                QStringLiteral("the picture was not painted within %1 ms").arg(kPresentationWaitMs);
+            m_awaitingFlush.takeAt(i).second(notPainted);
+            return;
+        }
     });
 }
 
 void MainScreen::canvasFlushed() {
-    for (PresentationFeedback::Done& answer : std::exchange(m_awaitingFlush, {}))
-        m_session.presentation().afterFlush(windowHandle(), std::move(answer));
+    for (auto& [id, done] : std::exchange(m_awaitingFlush, {}))
+        m_session.presentation().afterFlush(windowHandle(), std::move(done));
 }
 
 bool MainScreen::eventFilter(QObject* watched, QEvent* event) {

@@ -100,7 +100,8 @@ private:
     const SessionSettings& m_settings;
     MainWidgets m_ui;
     std::unique_ptr<TrialRun> m_run;
-    QList<PresentationFeedback::Done> m_awaitingFlush;
+    QList<std::pair<int, PresentationFeedback::Done>> m_awaitingFlush;  // by number
+    int m_lastAwaited = 0;
     QPointer<QMessageBox> m_timingMessage;
     bool m_closing = false;
 };
