@@ -288,8 +288,10 @@ void onsetLag(bool quick) {
         "| Picture complete to frame presented | %.3f ms | %.3f ms | max <= one refresh + 2 ms; never "
         "negative (least %+.3f ms) |\n",
         lag.median, lag.max, lag.min);
-    std::printf("| Flushed to frame presented | %.3f ms | %.3f ms | max <= one refresh |\n", wait.median,
-                wait.max);
+    std::printf(
+        "| Flushed to frame presented | %.3f ms | %.3f ms | max <= one refresh, give or take the "
+        "frame clock's stray |\n",
+        wait.median, wait.max);
     std::printf(
         "| Presented more than one refresh after complete | %d of %d | | (more than a refresh + 2 ms: "
         "%d) |\n",

@@ -1,7 +1,6 @@
 #include "platform/presentation.h"
 
 #include <QGuiApplication>
-#include <QPointer>
 #include <QTimer>
 #include <QWindow>
 
