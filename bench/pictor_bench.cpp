@@ -1,8 +1,12 @@
 // Timing benchmark: drives the real rating procedure and the Make Art run on
 // the offscreen platform with synthetic input at known moments and prints
 // how close the program comes to the limits that matter for experiments.
-// Usage: pictor_bench [--quick]
+// With --onset it runs on the X server of the display instead and reports
+// when the pictures reached the screen, as the timing file records it.
+// Usage: pictor_bench [--onset] [--quick]
 
+#include "core/subject_files.h"
+#include "core/timing_file.h"
 #include "platform/clock.h"
 #include "platform/random_source.h"
 #include "runs/trial_run.h"
@@ -92,7 +96,8 @@ struct Bench {
     StdRandomSource random;
     PosixDisk disk;
     QTemporaryDir dir;
-    Session session{clock, random, disk, dir.path() + QLatin1Char('/')};
+    std::unique_ptr<PresentationFeedback> presentation = makePresentationFeedback(clock);
+    Session session{clock, random, disk, *presentation, dir.path() + QLatin1Char('/')};
 
     Bench(QList<bool> force, int delay, int objects) {
         session.start();
@@ -225,17 +230,92 @@ void pictureLatency(bool quick) {
     }
 }
 
+void onsetLag(bool quick) {
+    // A subject who presses "Make Picture" a while after it appears (at
+    // every phase of the frame) and rates at once.
+    Bench b({true, false, false}, 0, 6);
+    const int n = quick ? 10 : 100;
+    for (int i = 0; i < n; ++i) {
+        runUntil([] { return false; }, 0.25 + 0.0037 * (i % 17));
+        QTest::mouseClick(b.ui().Command1, Qt::LeftButton);
+        runUntil([&] { return b.ui().Command3->isVisible(); });
+        QTest::mouseClick(b.ui().Command3, Qt::LeftButton);
+        QTest::mouseClick(b.ui().Ple[4], Qt::LeftButton);
+        runUntil([&] { return b.ui().Command1->isVisible(); });
+    }
+    // While "Make Picture" waits, the frames are followed; a plain event
+    // loop wakes only for the program's own events.
+    const double c0 = cpuSeconds(), w0 = now();
+    QEventLoop idle;
+    QTimer::singleShot(quick ? 1000 : 5000, &idle, &QEventLoop::quit);
+    idle.exec();
+    const double followCpu = (cpuSeconds() - c0) / (now() - w0);
+    runUntil([] { return false; }, 1.0);  // the last frames' notices
+    const SubjectFiles& files = b.session.active()->files;
+    QByteArray text;
+    QList<TimingRow> rows;
+    if (!files.disk().readAll(files.path(kTimingFile), &text).isOk() ||
+        !readTiming(text, files.path(kTimingFile), n, &rows).isOk() || rows.size() != n) {
+        std::printf("| Onset lag | the timing file did not hold %d trials | | |\n", n);
+        return;
+    }
+    const OnsetSummary summary = summariseOnsets(rows, {});
+    const double refresh = summary.refreshIntervalMs.value_or(0);
+    std::vector<double> lags, waits, offClock;
+    int overRefresh = 0, overRefresh2 = 0;
+    const FramePresentation* firstKnown = nullptr;
+    for (const TimingRow& r : rows) {
+        if (!r.presented.known) continue;
+        if (!firstKnown) firstKnown = &r.presented;
+        // Frames counted against time on a 60 Hz clock: the same for every trial, within half a frame.
+        offClock.push_back(static_cast<double>(r.presented.presentedNs - firstKnown->presentedNs) /
+                               (1e9 / 60) -
+                           static_cast<double>(r.presented.frame - firstKnown->frame));
+        lags.push_back(*r.onsetLagMs());
+        waits.push_back(static_cast<double>(r.presented.presentedNs - r.presented.flushedNs) / 1e6);
+        overRefresh += lags.back() > refresh;
+        overRefresh2 += lags.back() > refresh + 2;
+    }
+    const Stats lag = stats(lags), wait = stats(waits);
+    std::printf("| Pictures with a frame presented (%s), %d trials | %d | | all |\n",
+                qPrintable(b.session.active()->record.contents().onset.source), n, summary.trialsKnown);
+    std::printf("| Refresh interval from the frame counters | %.3f ms | | |\n", refresh);
+    if (lags.empty()) return;
+    const auto [first, last] = std::minmax_element(offClock.begin(), offClock.end());
+    std::printf("| Frame counters against frame times at 60 Hz: spread | %.3f frames | | < 0.5 frames |\n",
+                *last - *first);
+    std::printf(
+        "| Picture complete to frame presented | %.3f ms | %.3f ms | max <= one refresh + 2 ms; never "
+        "negative (least %+.3f ms) |\n",
+        lag.median, lag.max, lag.min);
+    std::printf(
+        "| Flushed to frame presented | %.3f ms | %.3f ms | max <= one refresh, give or take the "
+        "frame clock's stray |\n",
+        wait.median, wait.max);
+    std::printf(
+        "| Presented more than one refresh after complete | %d of %d | | (more than a refresh + 2 ms: "
+        "%d) |\n",
+        overRefresh, n, overRefresh2);
+    std::printf("| CPU while \"Make Picture\" waits, frames followed | %.2f %% of a core | | < 1 %% |\n",
+                followCpu * 100);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
+    const bool onset = argc > 1 && QByteArray(argv[1]) == "--onset";
+    if (!onset) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     registerFontSubstitutes();
     // The synthetic subject answers faster than a double-click interval;
     // the options' guard against double-clicks would swallow its clicks.
     QGuiApplication::styleHints()->setMouseDoubleClickInterval(0);
-    const bool quick = argc > 1 && QByteArray(argv[1]) == "--quick";
+    const bool quick = QByteArray(argv[argc - 1]) == "--quick";
     std::setvbuf(stdout, nullptr, _IOLBF, 0);  // each row as it is measured
+    if (onset) {
+        onsetLag(quick);
+        return 0;
+    }
     std::printf("| measure | median | maximum | goal |\n|---|---|---|---|\n");
     rateTimeAndDelay(quick);
     cpuWhileWaiting(quick);

@@ -17,6 +17,9 @@ echo
 QT_QPA_PLATFORM=offscreen "$PICTOR_ROOT/build-bench/bench/pictor_bench" "$@"
 QT_QPA_PLATFORM=offscreen PICTOR_PYTHON=/usr/bin/python3 "$PICTOR_ROOT/build-bench/bench/pictor_data_bench" "$@" \
     --numpy "$PICTOR_ROOT/bench/measures_numpy.py"
+# When the pictures reached the screen: on the virtual X server, whose
+# Present extension counts frames at 60 Hz.
+QT_QPA_PLATFORM=xcb "$PICTOR_ROOT/build-bench/bench/pictor_bench" --onset "$@"
 
 # Start-up: process start to the title window on the screen, and peak
 # resident memory, under a virtual X server.

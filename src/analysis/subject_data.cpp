@@ -187,6 +187,18 @@ public:
             .arg(m_found.prefix.left(digits));
     }
 
+    // A session's timing file, where it kept one; a damaged one leaves its
+    // columns empty, as a damaged record does.
+    void timing(const char* file, const SessionState& session, qsizetype results, QList<TimingRow>* rows) {
+        QByteArray text;
+        if (!exists(file)) return;
+        Status read = this->read(file, &text);
+        if (read.isOk()) read = readTiming(wholeLines(file, text, session), path(file), results, rows);
+        if (read.isOk()) return;
+        rows->clear();
+        m_out->damage << read.message() + QStringLiteral(" Its columns are left empty.");
+    }
+
     void settle(SessionState& s, const char* recordFile) {
         if (!s.ran) return;
         const bool complete = s.completed >= s.planned;
@@ -272,6 +284,8 @@ public:
         }
         s.make.completed = static_cast<int>(s.results.size());
         s.judge.completed = static_cast<int>(s.judged.size());
+        timing(kTimingFile, s.make, s.results.size(), &s.timing);
+        timing(kJudgeTimingFile, s.judge, s.judged.size(), &s.judgeTiming);
         settle(s.make, kMakeRecordFile);
         settle(s.judge, kJudgeRecordFile);
         compareTerms();

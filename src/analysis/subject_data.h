@@ -19,6 +19,7 @@
 #include "core/picture_store.h"
 #include "core/results_file.h"
 #include "core/session_record.h"
+#include "core/timing_file.h"
 #include "platform/disk.h"
 
 #include <QList>
@@ -56,9 +57,11 @@ struct SubjectData {
     // folder was typed without a separator at its end.
     QString folder;
     QString code;
-    PictureStore store;         // complete pictures only
-    QList<ResultsRow> results;  // res.dat, one per trial so far
-    QList<JudgeRow> judged;     // res2.dat, one per trial so far
+    PictureStore store;            // complete pictures only
+    QList<ResultsRow> results;     // res.dat, one per trial so far
+    QList<JudgeRow> judged;        // res2.dat, one per trial so far
+    QList<TimingRow> timing;       // timing.csv, where there is one
+    QList<TimingRow> judgeTiming;  // timing2.csv, where there is one
     SessionState make;
     SessionState judge;
     QStringList warnings;       // what was read around, each naming its file; nothing was left out

@@ -1,5 +1,7 @@
 #include "analysis/table.h"
 
+#include "core/timing_file.h"
+
 #include "core/figure.h"
 #include "core/value_list.h"
 #include "core/version.h"
@@ -264,6 +266,21 @@ Columns<TrialRow> trialColumns(const TableOptions& o) {
              {"judge_status", "how the Judge Art session stands, from its files and its record", "text", "",
               kStatusLevels, "no Judge Art session has run", "res2.dat and session2.json"},
              [](const TrialRow& r) { return r.data().judge.status; }};
+    for (const bool judge : {false, true})
+        c << Column<TrialRow>{
+            {(judge ? QStringLiteral("judge_") : QString()) +
+                 QLatin1String(kTimingColumns[kOnsetLagField].name),
+             QStringLiteral("%1: from the picture being complete to the frame that showed it, as the window "
+                            "system reported it")
+                 .arg(judge ? "Judge Art" : "Make Art"),
+             "number", "milliseconds", "0 or more",
+             QStringLiteral("no timing file, or the window system could not tell when the frame was shown"),
+             judge ? "timing2.csv" : "timing.csv"},
+            [judge](const TrialRow& r) {
+                const QList<TimingRow>& rows = judge ? r.data().judgeTiming : r.data().timing;
+                const std::optional<double> lag = r.i < rows.size() ? rows[r.i].onsetLagMs() : std::nullopt;
+                return lag ? QString::number(*lag, 'g', 8) : QString();
+            }};
     if (o.withMeasures) {
         addStoredColumns<TrialRow>(c, [](const TrialRow& r) { return r.measures(); });
         for (const Drawn d : {Drawn::Made, Drawn::Replayed})

@@ -3,6 +3,7 @@
 #include "platform/clock.h"
 #include "platform/disk.h"
 #include "platform/display_system.h"
+#include "platform/presentation.h"
 #include "platform/random_source.h"
 #include "screens/session.h"
 #include "widgets/layout.h"
@@ -13,6 +14,9 @@
 
 #include <csignal>
 #include <cstdio>
+#include <memory>
+#include <optional>
+#include <string>
 
 namespace {
 
@@ -72,7 +76,8 @@ int main(int argc, char* argv[]) {
     SteadyClock clock;
     StdRandomSource random;
     PosixDisk disk;
-    Session session(clock, random, disk, defaultDataFolder(), display);
+    const std::unique_ptr<PresentationFeedback> presentation = makePresentationFeedback(clock);
+    Session session(clock, random, disk, *presentation, defaultDataFolder(), display);
     QObject::connect(
         &session, &Session::ended, &app, [](int code) { QCoreApplication::exit(code); },
         Qt::QueuedConnection);

@@ -183,7 +183,7 @@ private:
             return std::nullopt;
         }
         if (t.cutOff) {
-            fail(t.line, QStringLiteral("it has no line end, so it may have been cut off"));
+            fail(t.line, cutOffProblem());
             return std::nullopt;
         }
         return value;

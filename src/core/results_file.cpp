@@ -56,15 +56,6 @@ private:
     QString m_problem;
 };
 
-Status lineProblem(const char* file, const QString& path, int line, const QString& problem) {
-    return Status::error(QStringLiteral("The %1 \"%2\" cannot be used, line %3: %4.")
-                             .arg(QLatin1String(file), path)
-                             .arg(line)
-                             .arg(problem));
-}
-
-const QString kCutOff = QStringLiteral("it has no line end, so it may have been cut off");
-
 }  // namespace
 
 QByteArray ResultsRow::encode() const {
@@ -155,7 +146,7 @@ Status readResults(const QByteArray& text, const QString& path, const PictureSto
     }
     for (qsizetype i = 0; i < used; ++i) {
         const int lineNo = static_cast<int>(i + 1);
-        if (!lines[i].ended) return lineProblem(kFile, path, lineNo, kCutOff);
+        if (!lines[i].ended) return lineProblem(kFile, path, lineNo, cutOffProblem());
         QString problem;
         const std::optional<ResultsRow> row = ResultsRow::parse(lines[i].text, &problem);
         if (!row) return lineProblem(kFile, path, lineNo, problem);
@@ -193,7 +184,7 @@ Status readJudgeResults(const QByteArray& text, const QString& path, const QList
                 .arg(results.size()));
     for (qsizetype i = 0; i < lines.size(); ++i) {
         const int lineNo = static_cast<int>(i + 1);
-        if (!lines[i].ended) return lineProblem(kFile, path, lineNo, kCutOff);
+        if (!lines[i].ended) return lineProblem(kFile, path, lineNo, cutOffProblem());
         QString problem;
         const std::optional<JudgeRow> row = JudgeRow::parse(lines[i].text, results[i].text, &problem);
         if (!row) return lineProblem(kFile, path, lineNo, problem);

@@ -123,6 +123,16 @@ QJsonObject RecordContents::toJson() const {
         {QStringLiteral("started"), timeOrNull(started)},
         {QStringLiteral("ended"), timeOrNull(ended)},
         {QStringLiteral("environment"), environmentJson(environment)}};
+    const QJsonValue refresh = onset.refreshIntervalMs ? QJsonValue(*onset.refreshIntervalMs) : QJsonValue();
+    record.insert(
+        QStringLiteral("onset"),
+        QJsonObject{
+            {QStringLiteral("source"), onset.source},
+            {QStringLiteral("trials_with_known_onset"), onset.trialsKnown},
+            {QStringLiteral("refresh_interval_ms"), refresh},
+            {QStringLiteral("present_modes_seen"), QJsonArray::fromStringList(onset.modesSeen)},
+            {QStringLiteral("timing_file_problem"),
+             onset.timingFileProblem.isEmpty() ? QJsonValue() : QJsonValue(onset.timingFileProblem)}});
     if (s.mode == SessionMode::JudgeArt)
         record.insert(QStringLiteral("replays_record"),
                       replays.isEmpty() ? QJsonValue() : QJsonValue(replays));
@@ -173,6 +183,14 @@ std::optional<RecordContents> RecordContents::fromJson(const QByteArray& text, Q
     r.ended = QDateTime::fromString(o[QStringLiteral("ended")].toString(), Qt::ISODateWithMs);
     r.replays = o[QStringLiteral("replays_record")].toString();
     r.environment = environmentFrom(o[QStringLiteral("environment")].toObject());
+    const QJsonObject onset = o[QStringLiteral("onset")].toObject();
+    r.onset.source = onset[QStringLiteral("source")].toString();
+    r.onset.trialsKnown = onset[QStringLiteral("trials_with_known_onset")].toInt();
+    if (onset[QStringLiteral("refresh_interval_ms")].isDouble())
+        r.onset.refreshIntervalMs = onset[QStringLiteral("refresh_interval_ms")].toDouble();
+    for (const QJsonValue& seen : onset[QStringLiteral("present_modes_seen")].toArray())
+        r.onset.modesSeen << seen.toString();
+    r.onset.timingFileProblem = onset[QStringLiteral("timing_file_problem")].toString();
     return r;
 }
 

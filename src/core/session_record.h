@@ -48,6 +48,17 @@ struct RunEnvironment {
     QString screenOption;            // --screen as given, empty without it
 };
 
+// What the session saw of when its pictures reached the screen; the timing
+// file has each trial.
+struct OnsetSummary {
+    QString source;  // what reported the frames ("X11 Present"), or why nothing did
+    int trialsKnown = 0;
+    std::optional<double> refreshIntervalMs;  // measured from the frame counters
+    QStringList modesSeen;                    // present modes, in the order first seen
+    QString timingFileProblem;                // why the timing file stopped, if it did
+    friend bool operator==(const OnsetSummary&, const OnsetSummary&) = default;
+};
+
 struct RecordContents {
     QString programVersion;
     // A Judge Art record leaves out what plays no part in Judge Art: the
@@ -62,6 +73,7 @@ struct RecordContents {
     QDateTime ended;  // invalid while running
     RunEnvironment environment;
     QString replays;  // Judge Art: the Make Art record it replayed, if there was one
+    OnsetSummary onset;
 
     QJsonObject toJson() const;
     // Reads what toJson() wrote. `problem` says what is missing or wrong.
@@ -80,6 +92,7 @@ public:
     SessionRecord(DataDisk& disk, QString path, RecordContents contents);
 
     const QString& path() const { return m_path; }
+    const RecordContents& contents() const { return m_contents; }
 
     // Each writes the whole record anew.
     Status start(int plannedTrials);
@@ -88,6 +101,8 @@ public:
     Status finish(int trials);
     Status endEarly(int trials);
     Status fail(int trials, const QString& reason);
+    // Kept for the next write.
+    void setOnset(const OnsetSummary& onset) { m_contents.onset = onset; }
 
 private:
     Status end(int trials, SessionStatus status);

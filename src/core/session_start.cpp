@@ -6,8 +6,9 @@ namespace {
 
 // Make Art starts the subject's data afresh; Judge Art adds its own.
 QList<const char*> replacedBy(SessionMode mode) {
-    if (mode == SessionMode::JudgeArt) return {kJudgeResultsFile, kJudgeRecordFile};
-    return {kArtFile, kResultsFile, kMakeRecordFile, kJudgeResultsFile, kJudgeRecordFile};
+    if (mode == SessionMode::JudgeArt) return {kJudgeResultsFile, kJudgeRecordFile, kJudgeTimingFile};
+    return {kArtFile,          kResultsFile,     kMakeRecordFile, kTimingFile,
+            kJudgeResultsFile, kJudgeRecordFile, kJudgeTimingFile};
 }
 
 bool recordSaysFinished(const DataDisk& disk, const QString& path) {

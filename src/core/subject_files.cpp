@@ -52,6 +52,16 @@ Status SubjectFiles::appendJudgeResults(int trial, const JudgeRow& row) {
 
 Status SubjectFiles::finishJudgeArt() { return m_disk.makeReadOnly(path(kJudgeResultsFile)); }
 
+Status SubjectFiles::appendTiming(SessionMode mode, const TimingRow& row, bool first) {
+    const char* name = timingFileOf(mode);
+    return first ? createNew(name, timingHeader() + row.encode()) : append(name, row.encode());
+}
+
+Status SubjectFiles::finishTiming(SessionMode mode) {
+    const QString timing = path(timingFileOf(mode));
+    return m_saved.contains(timing) ? m_disk.makeReadOnly(timing) : Status::ok();
+}
+
 Status SubjectFiles::createNew(const char* name, const QByteArray& data) {
     const Status s = m_disk.createNew(path(name), data);
     if (s.isOk()) m_saved[path(name)] = data.size();

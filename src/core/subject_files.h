@@ -2,13 +2,15 @@
 
 // The data files of one subject in one folder: the picture store art.dat,
 // the Make Art results res.dat, the Judge Art results res2.dat, the two
-// session records and the lock. A path is the data folder text, the
+// timing files, the two session records and the lock. A path is the data folder text, the
 // subject code as typed and the file name joined with nothing between them.
 // Everything a session writes goes through here, line by line, each line on
 // the disk before the next step.
 
 #include "core/picture_store.h"
 #include "core/results_file.h"
+#include "core/session_settings.h"
+#include "core/timing_file.h"
 #include "platform/disk.h"
 
 #include <QByteArray>
@@ -21,10 +23,18 @@ inline constexpr char kResultsFile[] = "res.dat";
 inline constexpr char kJudgeResultsFile[] = "res2.dat";
 inline constexpr char kMakeRecordFile[] = "session.json";
 inline constexpr char kJudgeRecordFile[] = "session2.json";
+inline constexpr char kTimingFile[] = "timing.csv";
+inline constexpr char kJudgeTimingFile[] = "timing2.csv";
 inline constexpr char kLockFile[] = "session.lock";
 // Every name a subject's files take, the lock's included.
-inline constexpr const char* kSubjectFileNames[] = {kArtFile,          kResultsFile,     kMakeRecordFile,
-                                                    kJudgeResultsFile, kJudgeRecordFile, kLockFile};
+inline constexpr const char* kSubjectFileNames[] = {kArtFile,         kResultsFile,      kMakeRecordFile,
+                                                    kTimingFile,      kJudgeResultsFile, kJudgeRecordFile,
+                                                    kJudgeTimingFile, kLockFile};
+
+// The timing file of a session of the mode.
+inline const char* timingFileOf(SessionMode mode) {
+    return mode == SessionMode::MakeArt ? kTimingFile : kJudgeTimingFile;
+}
 
 QString dataFilePath(const QString& folderText, const QString& subjectCode, const char* fileName);
 
@@ -47,6 +57,7 @@ public:
 
     QString path(const char* fileName) const { return dataFilePath(m_folder, m_code, fileName); }
     double subjectNumber() const;
+    DataDisk& disk() const { return m_disk; }
 
     // Make Art.
     Status startPictureStore(int trials);
@@ -62,6 +73,12 @@ public:
     // Trial 1 starts the judge results file; later trials add to it.
     Status appendJudgeResults(int trial, const JudgeRow& row);
     Status finishJudgeArt();
+
+    // Both modes: the first line of a session starts its timing file with
+    // the header; later lines add to it.
+    Status appendTiming(SessionMode mode, const TimingRow& row, bool first);
+    // The timing file, if the session wrote one, becomes read-only.
+    Status finishTiming(SessionMode mode);
 
     // After a failure: a sentence saying whether everything this session
     // saved is still where it was written, as far as can be seen.

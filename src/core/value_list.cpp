@@ -65,3 +65,12 @@ QString quotedValue(const QByteArray& text) {
 }
 
 QString boundText(double value) { return QString::number(value, 'g', 15); }
+
+Status lineProblem(const char* file, const QString& path, int line, const QString& problem) {
+    return Status::error(QStringLiteral("The %1 \"%2\" cannot be used, line %3: %4.")
+                             .arg(QLatin1String(file), path)
+                             .arg(line)
+                             .arg(problem));
+}
+
+QString cutOffProblem() { return QStringLiteral("it has no line end, so it may have been cut off"); }

@@ -7,6 +7,8 @@
 // or 7 (32-bit float) without trailing zeros. Readers take CR LF, LF or a
 // lone CR as a line end.
 
+#include "platform/status.h"
+
 #include <QByteArray>
 #include <QList>
 #include <QString>
@@ -46,3 +48,8 @@ QList<TextLine> splitLines(const QByteArray& text);
 QString quotedValue(const QByteArray& text);
 // A bound as a person writes it: 16777215, 1.5, 1000000.
 QString boundText(double value);
+
+// "The <file> "<path>" cannot be used, line <line>: <problem>."
+Status lineProblem(const char* file, const QString& path, int line, const QString& problem);
+// The problem of a last line without its line end.
+QString cutOffProblem();

@@ -1,6 +1,8 @@
 #include "platform/clock.h"
 
-double SteadyClock::now() const {
-    using namespace std::chrono;
-    return duration<double>(steady_clock::now().time_since_epoch()).count();
+#include <chrono>
+
+qint64 SteadyClock::nanoseconds() const {
+    const auto since = std::chrono::steady_clock::now().time_since_epoch();
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(since).count();
 }

@@ -12,7 +12,7 @@ void JudgeArtRun::startTrial() {
     const int trial = beginTrial();
     for (const PictureObject& object : m_session.material.store.pictures[trial - 1].objects)
         drawFigure(m_view.canvas(), object);
-    m_rating.takeStartTime();
+    pictureComplete();
     m_view.setViewPictureVisible(false);
     m_rating.presentScales();
 }

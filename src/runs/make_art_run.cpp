@@ -21,7 +21,7 @@ void MakeArtRun::startTrial() {
         if (Status s = files.appendObject(m_composer.placeAndDraw(object, m_view.canvas())); !s.isOk())
             return fail(s);
     }
-    m_rating.takeStartTime();
+    pictureComplete();
     m_view.setMakePictureVisible(false);
     m_rating.presentScales();
 }

@@ -10,12 +10,16 @@ RatingProcedure::RatingProcedure(Clock& clock, std::unique_ptr<Timer> timer, Rat
 
 void RatingProcedure::takeStartTime() {
     m_result = TrialRatings{};
-    m_startTime = m_clock.now();
+    m_moments = RatingMoments{};
+    m_moments.completeNs = m_clock.nanoseconds();
 }
 
 void RatingProcedure::presentScales() { beginScale(1); }
 
-void RatingProcedure::finishTime() { m_result.time = static_cast<float>(m_clock.now() - m_startTime); }
+void RatingProcedure::finishTime() {
+    m_result.time =
+        static_cast<float>(static_cast<double>(m_clock.nanoseconds() - m_moments.completeNs) * 1e-9);
+}
 
 QString RatingProcedure::term() const { return m_settings.scale(m_scale).left; }
 
@@ -43,6 +47,7 @@ void RatingProcedure::checkDelay() {
         return;
     }
     m_view.showRateButton(QStringLiteral("Rate How ") + term());
+    m_moments.rateShownNs[static_cast<std::size_t>(m_scale - 1)] = m_clock.nanoseconds();
     m_phase = Phase::AwaitingRate;
 }
 
@@ -56,6 +61,7 @@ void RatingProcedure::ratePressed() {
 void RatingProcedure::optionSelected(int scale, int index) {
     if (m_phase != Phase::AwaitingChoice || scale != m_scale || index < 1 || index > 7) return;
     m_result.ratings[static_cast<std::size_t>(scale - 1)] = index;
+    m_moments.chosenNs[static_cast<std::size_t>(scale - 1)] = m_clock.nanoseconds();
     m_phase = Phase::Clearing;
     // The options are cleared once the click that chose one has been fully
     // handled; unchecking a button inside its own toggled signal is unsafe.

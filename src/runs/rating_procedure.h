@@ -10,10 +10,13 @@
 //
 // A run calls takeStartTime(), hides its own button, calls presentScales()
 // and, once scalesDone() arrives and its own end-of-trial steps are done,
-// finishTime(), which sets the rating time.
+// finishTime(), which sets the rating time. The moments of the trial (the
+// picture complete, each "Rate How" shown and option chosen) are kept for
+// the timing file.
 
 #include "core/results_file.h"
 #include "core/session_settings.h"
+#include "core/timing_file.h"
 #include "platform/clock.h"
 #include "platform/timer.h"
 #include "runs/rating_view.h"
@@ -34,6 +37,7 @@ public:
     void finishTime();
     // The ratings and rating time of the trial rated last.
     const TrialRatings& result() const { return m_result; }
+    const RatingMoments& moments() const { return m_moments; }
 
     // The subject pressed "Rate !".
     void ratePressed();
@@ -59,8 +63,8 @@ private:
     RatingView& m_view;
     const SessionSettings& m_settings;
     TrialRatings m_result;
+    RatingMoments m_moments;
     Phase m_phase = Phase::Idle;
     int m_scale = 0;
-    double m_startTime = 0;
     double m_delayStart = 0;
 };

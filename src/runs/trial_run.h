@@ -1,10 +1,17 @@
 #pragma once
 
 // What both runs share: the trial counter against the planned number of
-// trials, the rating procedure, and the rule that a session stops for good
-// after a file failure. A run is built for one started session; the main
-// screen forwards the subject's presses to it and hears back through
-// finished() and failed().
+// trials, the rating procedure, the timing file, and the rule that a
+// session stops for good after a data file failure. A run is built for one
+// started session; the main screen forwards the subject's presses to it
+// and hears back through finished(), failed() and timingFailed().
+//
+// A trial's timing line is written once both its results line is on disk
+// and its frame presented is known (or known to be unknown), so it always
+// follows the results line; the session finishes once the last one is
+// written. The timing file is an addition to the data, never a risk to
+// them: when it cannot be written the session goes on without it, the
+// record says why, and the person at the desk is told.
 
 #include "core/session_start.h"
 #include "platform/clock.h"
@@ -54,6 +61,8 @@ signals:
     void finished();
     // A data file could not be written; the session has stopped.
     void failed(const Status& status);
+    // The timing file could not be written; the session goes on without it.
+    void timingFailed(const Status& status);
 
 protected:
     TrialRun(ActiveSession& session, const RunContext& context, TrialView& view);
@@ -61,6 +70,9 @@ protected:
     bool canStartTrial() const;
     // Starts a trial: the counter moves on. REQUIRES: canStartTrial().
     int beginTrial();
+    // The trial's picture is complete: its rating time starts and the
+    // screen is asked when it shows.
+    void pictureComplete();
     // The trial's line is on disk: the record follows, and the session ends
     // after its last trial.
     void trialSaved();
@@ -75,6 +87,28 @@ private:
     virtual void endOfTrial() = 0;
     // The files of a finished session become read-only.
     virtual Status finishFiles() = 0;
+
+    void presented(int trial, const FramePresentation& frame);
+    // Writes the timing lines that are complete, in trial order, and keeps
+    // the record's summary up to date.
+    void writeTiming();
+    // The timing file cannot be written: no more lines are tried.
+    void timingProblem(const Status& status);
+    // After the last trial: once its timing line is written, the files are
+    // marked finished.
+    void finishWhenTimed();
+
+    struct PendingTiming {
+        TimingRow row;
+        bool saved = false;      // the results line is on disk
+        bool presented = false;  // the frame is known, or known to be unknown
+    };
+    QList<PendingTiming> m_pending;  // in trial order
+    QList<TimingRow> m_timed;        // every trial's row once complete
+    QString m_onsetSource;
+    bool m_anyKnown = false;
+    QString m_timingProblem;  // why the timing file stopped, if it did
+    bool m_finishing = false;
 
     int m_trialNo = 0;
     int m_saved = 0;  // trials whose results line is on disk

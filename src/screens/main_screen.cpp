@@ -13,8 +13,10 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QTimer>
 
 namespace {
 
@@ -67,8 +69,25 @@ MainScreen::MainScreen(Session& session, ActiveSession& active)
     m_run = TrialRun::create(
         active, RunContext{session.clock(), session.random(), [] { return std::make_unique<QtTimer>(); }},
         *this);
-    connect(m_run.get(), &TrialRun::finished, this, [this] { m_session.endProgram(0); });
+    connect(m_run.get(), &TrialRun::finished, this, [this] {
+        // A message about the timing file is read before the program ends.
+        if (m_timingMessage)
+            connect(m_timingMessage, &QDialog::finished, this, [this] { m_session.endProgram(0); });
+        else
+            m_session.endProgram(0);
+    });
     connect(m_run.get(), &TrialRun::failed, this, &MainScreen::stopAfterFailure);
+    connect(m_run.get(), &TrialRun::timingFailed, this, [this](const Status& status) {
+        m_timingMessage = showProblem(
+            this,
+            status.message() + QStringLiteral("\n\nThe session goes on: the ratings are still saved in the "
+                                              "data files; only the times the pictures reached the "
+                                              "screen are no longer written."));
+    });
+    // After the paint event, once the backing store has been flushed.
+    connect(m_ui.Picture1, &CanvasWidget::painted, this, &MainScreen::canvasFlushed, Qt::QueuedConnection);
+    for (QWidget* start : {static_cast<QWidget*>(m_ui.Command1), static_cast<QWidget*>(m_ui.Command2)})
+        start->installEventFilter(this);
     startUp();
 }
 
@@ -246,6 +265,36 @@ void MainScreen::viewPicturePressed() {
 }
 
 Canvas& MainScreen::canvas() { return *m_ui.Picture1; }
+
+void MainScreen::awaitPresentation(PresentationFeedback::Done done) {
+    // From the window system after the next flush, or unknown when the
+    // picture box is not painted in time (a window hidden or covered).
+    const int id = ++m_lastAwaited;
+    m_awaitingFlush.append({id, std::move(done)});
+    QTimer::singleShot(kPresentationWaitMs, this, [this, id] {
+        for (qsizetype i = 0; i < m_awaitingFlush.size(); ++i) {
+            if (m_awaitingFlush[i].first != id) continue;
+            FramePresentation notPainted;
+            notPainted.source =
+                QStringLiteral("the picture was not painted within %1 ms").arg(kPresentationWaitMs);
+            m_awaitingFlush.takeAt(i).second(notPainted);
+            return;
+        }
+    });
+}
+
+void MainScreen::canvasFlushed() {
+    for (auto& [id, done] : std::exchange(m_awaitingFlush, {}))
+        m_session.presentation().afterFlush(windowHandle(), std::move(done));
+}
+
+bool MainScreen::eventFilter(QObject* watched, QEvent* event) {
+    // While a start button is shown, the subject may start a picture at any moment.
+    if (event->type() == QEvent::Show || event->type() == QEvent::Hide)
+        m_session.presentation().setFlushExpected(windowHandle(),
+                                                  m_ui.Command1->isVisible() || m_ui.Command2->isVisible());
+    return LayoutWindow::eventFilter(watched, event);
+}
 
 void MainScreen::setMakePictureVisible(bool visible) { m_ui.Command1->setVisible(visible); }
 

@@ -4,19 +4,24 @@
 // sliders (Make Art), "Make Picture" or "View Picture", the instruction box,
 // "Rate !" and the three rows of rating options. It shows; the run of the
 // session's mode, which it builds for the started session, keeps the trial
-// counter and drives the screen through the TrialView interface.
+// counter and drives the screen through the TrialView interface. It also
+// tells the window system's presentation feedback when the picture box has
+// been flushed, and while a start button is shown that a picture may come.
 
+#include "platform/presentation.h"
 #include "platform/status.h"
 #include "runs/trial_run.h"
 #include "runs/trial_view.h"
 #include "widgets/layout_window.h"
 
+#include <QPointer>
 #include <array>
 #include <memory>
 
 class CanvasWidget;
 class QButtonGroup;
 class QLabel;
+class QMessageBox;
 class QPushButton;
 class QScrollBar;
 class Session;
@@ -65,6 +70,7 @@ public:
     void showOptions(int scale) override;
     void clearOptions(int scale) override;
     Canvas& canvas() override;
+    void awaitPresentation(PresentationFeedback::Done done) override;
     void setMakePictureVisible(bool visible) override;
     void setSlidersVisible(bool visible) override;
     void setSliderLabelsVisible(bool visible) override;
@@ -75,6 +81,7 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void buildWidgets();
@@ -91,10 +98,15 @@ private:
     // desk is told which file and why, and the program ends (status 1) once
     // the message is closed. Lines already written stay as they are.
     void stopAfterFailure(const Status& status);
+    // The picture box has been painted and flushed to the window.
+    void canvasFlushed();
 
     Session& m_session;
     const SessionSettings& m_settings;
     MainWidgets m_ui;
     std::unique_ptr<TrialRun> m_run;
+    QList<std::pair<int, PresentationFeedback::Done>> m_awaitingFlush;  // by number
+    int m_lastAwaited = 0;
+    QPointer<QMessageBox> m_timingMessage;
     bool m_closing = false;
 };

@@ -15,11 +15,12 @@
 #include <QStandardPaths>
 #include <QSysInfo>
 
-Session::Session(Clock& clock, RandomSource& random, DataDisk& disk, QString defaultDataFolder,
-                 SessionDisplay display)
+Session::Session(Clock& clock, RandomSource& random, DataDisk& disk, PresentationFeedback& presentation,
+                 QString defaultDataFolder, SessionDisplay display)
     : m_clock(clock),
       m_random(random),
       m_disk(disk),
+      m_presentation(presentation),
       m_defaultDataFolder(std::move(defaultDataFolder)),
       m_display(std::move(display)) {}
 

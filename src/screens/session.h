@@ -15,6 +15,7 @@
 #include "core/session_start.h"
 #include "platform/clock.h"
 #include "platform/disk.h"
+#include "platform/presentation.h"
 #include "platform/random_source.h"
 #include "platform/status.h"
 
@@ -40,13 +41,15 @@ struct SessionDisplay {
 class Session final : public QObject {
     Q_OBJECT
 public:
-    // The clock, random source, disk and display system must outlive the session.
-    Session(Clock& clock, RandomSource& random, DataDisk& disk, QString defaultDataFolder,
-            SessionDisplay display = {});
+    // The clock, random source, disk, presentation feedback and display
+    // system must outlive the session.
+    Session(Clock& clock, RandomSource& random, DataDisk& disk, PresentationFeedback& presentation,
+            QString defaultDataFolder, SessionDisplay display = {});
     ~Session() override;
 
     Clock& clock() { return m_clock; }
     RandomSource& random() { return m_random; }
+    PresentationFeedback& presentation() { return m_presentation; }
     const QString& defaultDataFolder() const { return m_defaultDataFolder; }
 
     // The screens; the main screen exists once a session has started.
@@ -82,6 +85,7 @@ private:
     Clock& m_clock;
     RandomSource& m_random;
     DataDisk& m_disk;
+    PresentationFeedback& m_presentation;
     QString m_defaultDataFolder;
     SessionDisplay m_display;
     QStringList m_keptOnBy;

@@ -8,6 +8,7 @@
 #include "analysis/subject_data.h"
 #include "core/composer.h"
 #include "core/picture_store.h"
+#include "core/timing_file.h"
 #include "platform/painter_canvas.h"
 #include "platform/random_source.h"
 #include "support/fakes.h"
@@ -80,9 +81,10 @@ QByteArray record(const char* mode, const char* status, const char* left = "Nice
         .toUtf8();
 }
 
-// A table row of 29 fields: head, empty fields, tail.
+// A table row of 31 fields: head, empty fields, tail, and the two onset
+// lags, empty.
 QByteArray row(const QByteArray& head, const QByteArray& tail) {
-    return head + QByteArray(29 - head.count(',') - tail.count(',') - 1, ',') + tail;
+    return head + QByteArray(31 - head.count(',') - tail.count(',') - 3, ',') + tail + ",,";
 }
 
 const QByteArray kArt = "2\r\n1\r\n9,40,50,13,255\r\n0\r\n";
@@ -287,8 +289,18 @@ void TestDataTool::reading_data() {
                  {"0001session2.json", record("Judge Art", "finished", "Ugly", "Nice, warm")}}
         << table << 0
         << "(scale 1: \"Nice, warm\"-\"Ugly\" in Make Art, \"Ugly\"-\"Nice, warm\" in Judge Art)"
-        << QList<QByteArray>{kTrial1 + ",1,2,3,2.75," + terms + "finished,finished",
-                             "@/,0001,2,0,6,7,8,,,,0.25,,,,0," + terms + "finished,finished"};
+        << QList<QByteArray>{kTrial1 + ",1,2,3,2.75," + terms + "finished,finished,,",
+                             "@/,0001,2,0,6,7,8,,,,0.25,,,,0," + terms + "finished,finished,,"};
+    // The frame of trial 1 came 9.5 ms after its picture; trial 2's is not known.
+    TimingRow first{1, {2'000'000'000, {}, {}}, {true, 2'009'500'000, 2'001'000'000, 120, "copy", ""}};
+    const TimingRow second{2, {3'000'000'000, {}, {}}, {}};
+    QTest::newRow("onset lags from the timing file")
+        << Files{{"0001art.dat", kArt},
+                 {"0001res.dat", kRes},
+                 {"0001timing.csv", timingHeader() + first.encode() + second.encode()}}
+        << table << 0 << ""
+        << QList<QByteArray>{row(kTrial1, "finished,").chopped(1) + "9.5,",
+                             row("@/,0001,2,0,6,7,8,,,,0.25", "finished,")};
     QTest::newRow("a folder named twice")
         << Files{{"0001art.dat", kArt}, {"0001res.dat", kRes}} << QStringList{"table", "@", "@/"} << 0 << ""
         << QList<QByteArray>{row(kTrial1, "finished,"), row("@/,0001,2,0,6,7,8,,,,0.25", "finished,")};

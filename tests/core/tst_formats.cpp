@@ -8,6 +8,7 @@
 #include "core/results_file.h"
 #include "core/session_record.h"
 #include "core/subject.h"
+#include "core/timing_file.h"
 #include "material_check.h"
 #include "support/test_main.h"
 
@@ -24,9 +25,12 @@ const QByteArray kStore =
     "2\r\n2\r\n3,170,100,80.8,16776960\r\n9,40,249,29,32382\r\n1\r\n2,50,60,9.1,255\r\n";
 const QByteArray kResults = "42,1,2,11,10,9,6,,1,1.25\r\n42,2,1,3,4,5,,,,0\r\n";
 
+const QByteArray kTiming = timingHeader() + "1,5000,5500,17000,0.012,900,copy,6000,7000,,,8000,9000\r\n";
+
 Status read(const QByteArray& file, const QByteArray& text, bool partial, PictureStore* store,
-            QList<ResultsRow>* results, QList<JudgeRow>* judged) {
+            QList<ResultsRow>* results, QList<JudgeRow>* judged, QList<TimingRow>* timed) {
     const Extent extent = partial ? Extent::Partial : Extent::Whole;
+    if (file == "timing") return readTiming(text, "/d/0042timing.csv", 2, timed);
     if (file == "art") return readPictureStore(text, "/d/0042art.dat", extent, store);
     if (Status s = readPictureStore(kStore, "/d/0042art.dat", Extent::Whole, store); !s.isOk()) return s;
     if (file == "res") return readResults(text, "/d/0042res.dat", *store, 42, extent, results);
@@ -69,6 +73,19 @@ void TestFormats::writing() {
     QCOMPARE(back->settings, row.settings);
     QCOMPARE(back->rated.ratings, row.rated.ratings);
     QCOMPARE(back->rated.time, 0.0001234568f);
+    // A timing line: moments in nanoseconds, the lag in milliseconds.
+    TimingRow timed{
+        7, {90'000'000'001, {std::nullopt, 90'500'000'000, 2}, {std::nullopt, 91'000'000'003, 4}}, {}};
+    QCOMPARE(timed.encode(), QByteArray("7,90000000001,,,,,unknown,,,90500000000,91000000003,2,4\r\n"));
+    timed.presented = {true, 90'016'250'002, 90'000'400'000, 18'446'744'073'709'551'615u, "suboptimal copy",
+                       ""};
+    QCOMPARE(timed.encode(),
+             QByteArray("7,90000000001,90000400000,90016250002,16.250001,18446744073709551615,"
+                        "suboptimal copy,,,90500000000,91000000003,2,4\r\n"));
+    QCOMPARE(timingHeader(), QByteArray("trial,picture_complete_ns,canvas_flushed_ns,frame_presented_ns,"
+                                        "onset_lag_ms,frame_counter,"
+                                        "present_mode,rate_how_1_ns,option_chosen_1_ns,rate_how_2_ns,"
+                                        "option_chosen_2_ns,rate_how_3_ns,option_chosen_3_ns\r\n"));
 }
 
 void TestFormats::reading_data() {
@@ -176,6 +193,27 @@ void TestFormats::reading_data() {
         << "5 judge fields";
     QTest::newRow("res2: three lines") << QByteArray("res2") << judged.repeated(3) << false
                                        << "holds 3 lines, but the results file holds only 2";
+    const QByteArray timed = "2,1,,,,,unknown,,,,,,\r\n";
+    QTest::newRow("timing: written by a session")
+        << QByteArray("timing") << kTiming + timed << false << "ok 0.012 -";
+    QTest::newRow("timing: another header") << QByteArray("timing") << "trial\r\n" + timed << false
+                                            << "line 1: it is not the header of a timing file";
+    QTest::newRow("timing: a frame where the mode is unknown")
+        << QByteArray("timing") << kTiming + "2,1,2,5,,,unknown,,,,,,\r\n"
+        << false
+        << "line 3: field 4 (the frame presented) is \"5\"; it must be empty when the mode is unknown";
+    QTest::newRow("timing: an option chosen at 1.5 ns")
+        << QByteArray("timing") << timingHeader() + "1,5,,,,,unknown,,1.5,,,,\r\n"
+        << false << "field 9 (the option chosen on scale 1)";
+    QTest::newRow("timing: mode unheard of") << QByteArray("timing") << kTiming + "2,1,2,5,4,6,fast,,,,,,\r\n"
+                                             << false << "field 7 (the present mode) is \"fast\"";
+    QTest::newRow("timing: trials out of order")
+        << QByteArray("timing") << timingHeader() + timed << false << "line 2: it is numbered trial 2";
+    QTest::newRow("timing: more trials than results")
+        << QByteArray("timing") << kTiming + timed + "3,1,,,,,unknown,,,,,,\r\n"
+        << false << "holds 3 trials, but the results file holds only 2";
+    QTest::newRow("timing: cut off") << QByteArray("timing") << kTiming + timed.chopped(2) << false
+                                     << "line 3: it has no line end";
 }
 
 void TestFormats::reading() {
@@ -186,10 +224,11 @@ void TestFormats::reading() {
     PictureStore store;
     QList<ResultsRow> results;
     QList<JudgeRow> judged;
-    const Status s = read(file, text, partial, &store, &results, &judged);
+    QList<TimingRow> timed;
+    const Status s = read(file, text, partial, &store, &results, &judged, &timed);
     if (!expected.startsWith("ok")) {
         QVERIFY2(!s.isOk() && s.message().contains(expected), qPrintable(s.message()));
-        QVERIFY(s.message().contains("/d/0042" + file + ".dat"));
+        QVERIFY(s.message().contains("/d/0042" + file + (file == "timing" ? ".csv" : ".dat")));
         return;
     }
     QVERIFY2(s.isOk(), qPrintable(s.message()));
@@ -208,6 +247,8 @@ void TestFormats::reading() {
         QCOMPARE(results[0].text, text.left(text.indexOf('\r')));
     }
     if (file == "res2") read << ratings(judged[0].judged);
+    for (const TimingRow& t : timed) read << (t.onsetLagMs() ? QString::number(*t.onsetLagMs()) : "-");
+    if (!timed.isEmpty()) QCOMPARE(timed[0].encode(), kTiming.mid(timingHeader().size()));
     QCOMPARE(read.join(' '), expected);
 }
 
@@ -268,6 +309,17 @@ void TestFormats::record() {
                      {1280, 24, 1280, 776}, 108.8, {299.5, 187}, 59.95, "Openbox", false,
                      {"MIT-SCREEN-SAVER suspend", "DPMS"}, "#335577", "1"};
     // clang-format on
+    // Frames 10, 12, 15 and 19 at 10, 10 and 16 ms a frame: the median is the refresh.
+    QList<TimingRow> timed(5);
+    const qint64 frames[] = {10, 12, -1, 15, 19}, ms[] = {0, 20, 25, 50, 114};
+    for (int i = 0; i < 5; ++i)
+        if (frames[i] >= 0)
+            timed[i].presented = {true, ms[i] * 1'000'000, 0, quint64(frames[i]), i ? "copy" : "flip", ""};
+    r.onset = summariseOnsets(timed, "X11 Present");
+    r.onset.timingFileProblem = "disk full";
+    QCOMPARE(r.onset.refreshIntervalMs, 10.0);
+    QCOMPARE(r.onset.trialsKnown, 4);
+    QCOMPARE(r.onset.modesSeen, (QStringList{"flip", "copy"}));
     const QJsonObject json = r.toJson();
     for (const char* left : {"trials", "force_setting_change", "hide_settings_after_image"})
         QVERIFY(!json["settings"].toObject().contains(left));
@@ -277,6 +329,7 @@ void TestFormats::record() {
     QVERIFY2(back, qPrintable(problem));
     QCOMPARE(back->toJson(), json);
     QCOMPARE(back->started, r.started);
+    QCOMPARE(back->onset, r.onset);
     QVERIFY(!RecordContents::fromJson("{\"mode\": \"Make Art\", \"status\": \"done\"}", &problem));
     QCOMPARE(problem, QString("its status is \"done\""));
 }

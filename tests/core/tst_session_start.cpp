@@ -98,6 +98,10 @@ void TestSessionStart::decide_data() {
     row("finished session", "make:0001", "0001art.dat=<ro> | 0001res.dat=<ro>",
         "0001art.dat\" belongs to a finished session of subject 0001 | read-only");
     row("finished results only", "make:0001", "0001res.dat=<ro>", "0001res.dat\" belongs to a finished");
+    row("only the timing file of a finished session", "make:0001", "0001timing.csv=<ro>",
+        "0001timing.csv\" belongs to a finished");
+    row("timing file a link", "judge:0001", both + " | 0001timing2.csv=<link>",
+        "0001timing2.csv\" is a symbolic link");
     row("pictures judged in a finished session", "make:0001", "0001res2.dat=<ro>",
         "0001res2.dat\" belongs to a finished");
     row("finished record beside writable files", "make:0001", both + " | 0001session.json=" + kFinishedRecord,
@@ -112,11 +116,11 @@ void TestSessionStart::decide_data() {
         QString("Subject 0001 is already in a session | process %1").arg(::getpid()));
     row("an empty lock file left by a crash", "make:0001", "0001session.lock=", "ready");
     row("nothing there", "make:0001", "", "ready");
-    row("unfinished Make Art", "make:0001", both + " | 0001session.json={}", "ask",
-        "0001art.dat | 0001res.dat | 0001session.json");
+    row("unfinished Make Art", "make:0001", both + " | 0001session.json={} | 0001timing.csv=x", "ask",
+        "0001art.dat | 0001res.dat | 0001session.json | 0001timing.csv");
     row("results without pictures", "make:0001", results, "ask", "0001res.dat");
-    row("Make Art over an unfinished Judge Art", "make:0001", both + " | 0001res2.dat=x", "ask",
-        "0001art.dat | 0001res.dat | 0001res2.dat");
+    row("Make Art over an unfinished Judge Art", "make:0001", both + " | 0001res2.dat=x | 0001timing2.csv=x",
+        "ask", "0001art.dat | 0001res.dat | 0001res2.dat | 0001timing2.csv");
     row("judge: no picture store", "judge:0001", results, "0001art.dat\" | does not exist");
     row("judge: another subject's results", "judge:0001", store + " | 0001res.dat=7,1,1,2,3,4,,,,0\r\n",
         "0001res.dat\" | belongs to subject 7");
@@ -125,8 +129,9 @@ void TestSessionStart::decide_data() {
     row("judge: finished", "judge:0001", both + " | 0001res2.dat=<ro>",
         "0001res2.dat\" belongs to a finished");
     row("judge: ready", "judge:0001", both, "ready");
-    row("judge: unfinished", "judge:0001", both + " | 0001res2.dat=x | 0001session2.json={}", "ask",
-        "0001res2.dat | 0001session2.json");
+    row("judge: unfinished", "judge:0001",
+        both + " | 0001res2.dat=x | 0001session2.json={} | 0001timing.csv=x | 0001timing2.csv=x", "ask",
+        "0001res2.dat | 0001session2.json | 0001timing2.csv");
 }
 
 void TestSessionStart::decide() {

@@ -1,6 +1,7 @@
 // Both runs without widgets: a view that logs what the screen would show,
 // a fake clock, timer and disk, and a scripted random source.
 
+#include "core/timing_file.h"
 #include "runs/trial_run.h"
 #include "support/fakes.h"
 #include "support/test_main.h"
@@ -42,6 +43,8 @@ public:
     void showOptions(int scale) override { log << QStringLiteral("options %1").arg(scale); }
     void clearOptions(int scale) override { log << QStringLiteral("clear options %1").arg(scale); }
     Canvas& canvas() override { return logCanvas; }
+    QList<PresentationFeedback::Done> awaiting;  // one per picture complete
+    void awaitPresentation(PresentationFeedback::Done done) override { awaiting.append(std::move(done)); }
     void setMakePictureVisible(bool v) override { log << (v ? "make shown" : "make hidden"); }
     void setSlidersVisible(bool v) override { log << (v ? "sliders shown" : "sliders hidden"); }
     void setSliderLabelsVisible(bool v) override { log << (v ? "labels shown" : "labels hidden"); }
@@ -103,6 +106,13 @@ struct Rig {
         run->optionSelected(scale, index);
         QCoreApplication::processEvents();
     }
+    // The oldest picture, flushed 2 ms before, reached the screen (a
+    // negative frame: never known).
+    void present(qint64 ns, qint64 frame) {
+        view.awaiting.takeFirst()(
+            frame < 0 ? FramePresentation{false, 0, ns, 0, {}, "none here"}
+                      : FramePresentation{true, ns, ns - 2'000'000, quint64(frame), "copy", "X11 Present"});
+    }
     QByteArray file(const char* name) const {
         return disk.files.value(QStringLiteral("/d/0042") + name).data;
     }
@@ -117,6 +127,7 @@ private slots:
     void makeArtTrial();
     void makeArtSessionEnds();
     void makeArtStopsOnWriteFailure();
+    void timingFileFailureLosesNoRatings();
     void judgeArtTrials();
 };
 
@@ -136,11 +147,21 @@ void TestRuns::makeArtTrial() {
     QCOMPARE(r.run->trialNo(), 1);
 
     r.view.log.clear();
-    r.rate(1, 6, 1.25);  // the rating time runs from the finished picture
+    r.present(100'012'300'000, 6012);
+    r.clock.advance(1.25);
+    r.timer->fire();  // "Rate How" at 101.25 s
+    r.clock.advance(0.5);
+    r.run->ratePressed();
+    r.run->optionSelected(1, 6);  // chosen at 101.75 s
+    r.clock.advance(-0.5);
+    QCoreApplication::processEvents();
     QCOMPARE(r.view.log,
              (QStringList{"rate Rate How Nice", "hide rate", "options 1", "clear options 1", "sliders shown",
                           "labels shown", "clear", "make hidden", "instruction Change Setting(s)"}));
     QCOMPARE(r.file("res.dat"), QByteArray("42,1,2,11,10,9,6,,,1.25\r\n"));
+    QCOMPARE(r.file("timing.csv"),
+             timingHeader() +
+                 "1,100000000000,100010300000,100012300000,12.3,6012,copy,101250000000,101750000000,,,,\r\n");
     QVERIFY(!r.run->trialInProgress() && r.run->isUnderWay());
     QCOMPARE(r.json()["trials_completed"].toInt(), 1);
     QCOMPARE(r.json()["status"].toString(), QString("running"));
@@ -160,8 +181,20 @@ void TestRuns::makeArtSessionEnds() {
     QCOMPARE(finished.size(), 0);
     r.view.sliders = {3, 4, 5, 6};
     r.run->startTrial();  // any picture will do
-    QCOMPARE(finished.size(), 1);
+    // Nothing is rated, so both results lines come before the frames; the
+    // session finishes once the last timing line is written.
     QCOMPARE(r.file("res.dat"), QByteArray("42,1,2,11,10,9,,,,0\r\n42,2,3,4,5,6,,,,0\r\n"));
+    r.present(100'020'000'000, 700);
+    QCOMPARE(finished.size(), 0);
+    r.present(100'003'000'000, -1);
+    QCOMPARE(finished.size(), 1);
+    QCOMPARE(r.file("timing.csv").split('\n').mid(1),
+             (QList<QByteArray>{"1,100000000000,100018000000,100020000000,20,700,copy,,,,,,\r",
+                                "2,100000000000,100003000000,,,,unknown,,,,,,\r", ""}));
+    const QJsonObject onset = r.json()["onset"].toObject();
+    QCOMPARE(onset["trials_with_known_onset"].toInt(), 1);
+    QCOMPARE(onset["source"].toString(), QString("X11 Present"));
+    QVERIFY(!r.disk.inspect("/d/0042timing.csv").writable);
     QVERIFY(!r.disk.inspect("/d/0042art.dat").writable && !r.disk.inspect("/d/0042res.dat").writable);
     QCOMPARE(r.json()["status"].toString(), QString("finished"));
     QCOMPARE(r.json()["trials_completed"].toInt(), 2);
@@ -187,6 +220,29 @@ void TestRuns::makeArtStopsOnWriteFailure() {
     QVERIFY(!r.run->isUnderWay());
 }
 
+void TestRuns::timingFileFailureLosesNoRatings() {
+    Rig r(SessionMode::MakeArt);
+    r.settings.scales[0].forced = false;
+    r.settings.forceSettingChange = false;
+    r.random.script = kPicture;
+    r.start();
+    QSignalSpy finished(r.run.get(), &TrialRun::finished), timing(r.run.get(), &TrialRun::timingFailed);
+    r.disk.failAt = 6;  // after three lines of the picture store, the results line and the record
+    for (int trial = 1; trial <= 2; ++trial) {
+        r.run->startTrial();
+        r.present(100'000'000'000 + 60'000'000 * trial, 6 * trial);
+    }
+    QCOMPARE(timing.size(), 1);
+    QVERIFY(timing.first().first().value<Status>().message().contains("/d/0042timing.csv: No space"));
+    QCOMPARE(r.file("res.dat"), QByteArray("42,1,2,11,10,9,,,,0\r\n42,2,2,11,10,9,,,,0\r\n"));
+    QVERIFY(!r.disk.files.contains("/d/0042timing.csv"));
+    QCOMPARE(finished.size(), 1);
+    QCOMPARE(r.json()["status"].toString(), QString("finished"));
+    const QJsonObject onset = r.json()["onset"].toObject();
+    QVERIFY(onset["timing_file_problem"].toString().contains("No space"));
+    QCOMPARE(onset["refresh_interval_ms"].toDouble(), 10.0);  // 6 frames in 60 ms
+}
+
 void TestRuns::judgeArtTrials() {
     Rig r(SessionMode::JudgeArt);
     r.settings.scales[2].forced = true;
@@ -199,6 +255,7 @@ void TestRuns::judgeArtTrials() {
     for (int trial = 1; trial <= 2; ++trial) {
         r.view.log.clear();
         r.run->startTrial();
+        r.present(100'000'000'000 + trial, trial);
         const QStringList drawn = trial == 1 ? QStringList{"draw 16776960", "draw 32382"}
                                              : QStringList{"draw 255", "draw 255", "draw 255"};
         const QStringList expected = QStringList{"clear", "instruction shown"} + drawn +
@@ -213,7 +270,8 @@ void TestRuns::judgeArtTrials() {
     QCOMPARE(r.file("res2.dat"),
              QByteArray("42,1,2,11,10,9,6,,,1.25,7,,1,2.5\r\n42,2,1,3,4,5,,,,0,6,,2,2.5\r\n"));
     QCOMPARE(finished.size(), 1);
-    QVERIFY(!r.disk.inspect("/d/0042res2.dat").writable);
+    QVERIFY(!r.disk.inspect("/d/0042res2.dat").writable && !r.disk.inspect("/d/0042timing2.csv").writable);
+    QCOMPARE(r.file("timing2.csv").count("\n"), 3);
     QVERIFY(r.disk.inspect("/d/0042art.dat").writable);
 }
 

@@ -76,15 +76,18 @@ void TestSessions::makeThenJudge() {
         QVERIFY(t.rate({1, 7}));
         for (int n = 1; n <= 8; ++n) QVERIFY(u.Label[n]->isVisible());
         QVERIFY(!pictureOnCanvas(t));
-        QVERIFY(!u.Command1->isVisible());
+        QVERIFY(!u.Command1->isVisible() && !t.presentation.expected);  // no picture can come
         QCOMPARE(u.Label10->text(), QString("Change Setting(s)"));
+        // The picture box was flushed once for the picture: its frame follows the results line.
+        const QList<QByteArray> timed = readFile(folder + "0012timing.csv").split('\n').value(1).split(',');
+        QCOMPARE(timed.mid(2, 2) + timed.mid(5, 2), (QList<QByteArray>{"6000000", "10000000", "1", "flip"}));
         // The first trial's line is on disk before the next trial can start.
         QCOMPARE(readFile(folder + "0012res.dat"), "12,1,1,12,11,10,1,,7," + lastTime(t) + "\r\n");
         QVERIFY(t.main()->run().lastRatings().time >= 2.5f);
         QCOMPARE(readFile(folder + "0012art.dat"), QByteArray("2\r\n1\r\n2,50,60,9.1,255\r\n"));
 
         u.HScroll[2]->setValue(3);  // a setting change brings "Make Picture" back
-        QVERIFY(u.Command1->isVisible());
+        QVERIFY(u.Command1->isVisible() && t.presentation.expected);
         t.makePicture();
         QVERIFY(t.rate({2, 6}));
         QTRY_COMPARE(t.ended->size(), 1);
@@ -92,7 +95,7 @@ void TestSessions::makeThenJudge() {
         QVERIFY(!t.display.held);
         res = readFile(folder + "0012res.dat");
         QVERIFY(res.startsWith("12,1,1,12,11,10,1,,7,") && res.contains("\r\n12,2,1,3,11,10,2,,6,"));
-        for (const char* name : {"0012art.dat", "0012res.dat", "0012session.json"})
+        for (const char* name : {"0012art.dat", "0012res.dat", "0012session.json", "0012timing.csv"})
             QVERIFY(isReadOnly(folder + name));
     }
     TestSession t;
@@ -117,7 +120,7 @@ void TestSessions::makeThenJudge() {
     }
     QTRY_COMPARE(t.ended->size(), 1);
     QCOMPARE(readFile(folder + "0012res2.dat"), judged);
-    QVERIFY(isReadOnly(folder + "0012res2.dat"));
+    QVERIFY(isReadOnly(folder + "0012res2.dat") && isReadOnly(folder + "0012timing2.csv"));
 
     // Each session left a record beside its data: what was set, when it
     // ran, how it ended, and for Judge Art which record it replayed.

@@ -3,13 +3,14 @@
 // Stand-ins for the outside world: a clock the test moves, a timer that
 // fires when told, a random source that plays a script, a canvas that
 // records every call, a disk in memory that can fail a chosen write and a
-// window system that keeps count of its holds.
+// window system that keeps count of its holds and presents frames when told.
 
 #include "core/picture.h"
 #include "platform/canvas.h"
 #include "platform/clock.h"
 #include "platform/disk.h"
 #include "platform/display_system.h"
+#include "platform/presentation.h"
 #include "platform/random_source.h"
 #include "platform/timer.h"
 
@@ -17,13 +18,15 @@
 #include <QMap>
 #include <QSet>
 #include <QStringList>
+#include <QTimer>
+#include <cmath>
 
 class FakeClock final : public Clock {
 public:
     // Every reading moves the clock on by `step`, so waits for "strictly
     // more than" end without the test stepping in.
     explicit FakeClock(double start = 1000.0, double step = 0.001) : m_time(start), m_step(step) {}
-    double now() const override { return (m_time += m_step) - m_step; }
+    qint64 nanoseconds() const override { return std::llround(((m_time += m_step) - m_step) * 1e9); }
     void advance(double seconds) { m_time += seconds; }
 
 private:
@@ -183,4 +186,18 @@ public:
     QString windowManagerName() const override { return QStringLiteral("Fake WM"); }
     std::optional<bool> compositorRunning() const override { return true; }
     bool held = false;
+};
+
+// Presents each flush on the next turn of the event loop, in the next
+// frame of a display that shows frame n at n * 10 ms, 4 ms after the flush.
+class FakePresentation final : public PresentationFeedback {
+public:
+    quint64 frames = 0;
+    bool expected = false;
+    void setFlushExpected(QWindow*, bool e) override { expected = e; }
+    void afterFlush(QWindow*, Done done) override {
+        const qint64 at = static_cast<qint64>(++frames) * 10'000'000;
+        const FramePresentation f{true, at, at - 4'000'000, frames, "flip", "fake"};
+        QTimer::singleShot(0, [done = std::move(done), f] { done(f); });
+    }
 };

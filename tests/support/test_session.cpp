@@ -16,13 +16,14 @@
 #include <QStyleHints>
 #include <QTest>
 
-TestSession::TestSession(SessionDisplay shown) {
+TestSession::TestSession(SessionDisplay shown, Clock* realClock, PresentationFeedback* realPresentation) {
     registerFontSubstitutes();
     // Options ignore clicks for a double-click interval after they appear;
     // a short one keeps the tests quick. Tests of that rule set their own.
     QGuiApplication::styleHints()->setMouseDoubleClickInterval(kDoubleClickMs);
     if (!shown.system) shown.system = &display;
-    session = std::make_unique<Session>(clock, random, disk, folder(), shown);
+    session = std::make_unique<Session>(realClock ? *realClock : clock, random, disk,
+                                        realPresentation ? *realPresentation : presentation, folder(), shown);
     ended = std::make_unique<QSignalSpy>(session.get(), &Session::ended);
 }
 

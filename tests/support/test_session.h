@@ -21,14 +21,18 @@ class TestSession {
 public:
     static constexpr int kDoubleClickMs = 30;
 
-    // Without a display system of its own the session gets the fake one.
-    explicit TestSession(SessionDisplay shown = {});
+    // The clock, the window system's presentation and the display system
+    // are the fakes below unless real ones are given; they must outlive the
+    // session.
+    explicit TestSession(SessionDisplay shown = {}, Clock* realClock = nullptr,
+                         PresentationFeedback* realPresentation = nullptr);
     ~TestSession();
 
     FakeClock clock;
     ScriptedRandom random;
     PosixDisk disk;
     FakeDisplay display;
+    FakePresentation presentation;
     QTemporaryDir dir;
     std::unique_ptr<Session> session;
     std::unique_ptr<QSignalSpy> ended;

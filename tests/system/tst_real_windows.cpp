@@ -1,12 +1,14 @@
 // Checks that only real windows can show: what the X server displays after
 // a trial, where the window manager's frame ends up, the backdrop, the
-// screen saver, the screens, and the desktop's scale factor. Run on a
-// virtual X server by with_x.sh (WITH_X_SCREEN may name two screens; ctest
-// runs this at several values of QT_SCALE_FACTOR); the offscreen platform
-// repaints too eagerly and has no frames.
+// screen saver, the screens, the desktop's scale factor, and when the X
+// server's Present says each picture was shown. Run on a virtual X server
+// by with_x.sh (WITH_X_SCREEN may name two screens; ctest runs this at
+// several values of QT_SCALE_FACTOR); the offscreen platform repaints too
+// eagerly and has no frames.
 
 #include "support/test_session.h"
 
+#include "core/timing_file.h"
 #include "runs/trial_run.h"
 #include "screens/title_screen.h"
 #include "support/test_main.h"
@@ -21,6 +23,7 @@
 #include <QScreen>
 #include <QScrollBar>
 #include <QTest>
+#include <QTimer>
 
 #include <xcb/screensaver.h>
 
@@ -40,6 +43,7 @@ private slots:
     void framesAreCentred();
     void labSession_data();
     void labSession();
+    void onsetsFollowTheFrameClock();
 };
 
 void TestRealWindows::everyShownControlPaints_data() {
@@ -194,6 +198,62 @@ void TestRealWindows::labSession() {
     QVERIFY(t.rate({4}));
     QTRY_COMPARE(t.ended->size(), 1);
     QTRY_VERIFY_WITH_TIMEOUT(saverOn(), 5000);  // released with the session
+}
+
+void TestRealWindows::onsetsFollowTheFrameClock() {
+    // The virtual X server's Present counts frames at 60 Hz: frame n is due
+    // at n x 16666 us on the monotonic clock. Its timer fires up to 2 ms
+    // early, and late when the machine is busy: so late, now and then, that
+    // it counts the frame as the next one. Every picture of 100 gets a frame
+    // after its flush, stamped near when that frame was due, and nearly
+    // every picture the first frame due after its flush: none skipped.
+    SteadyClock clock;
+    const std::unique_ptr<PresentationFeedback> presentation = makePresentationFeedback(clock);
+    TestSession t({}, &clock, presentation.get());
+    t.openSetup();
+    t.setup().HScroll1->setValue(100);
+    t.setup().HScroll2->setValue(0);
+    for (QCheckBox* c : {t.setup().Check2, t.setup().Check3, t.setup().Check4}) c->setChecked(false);
+    t.startMakeArt();
+    QVERIFY(QTest::qWaitForWindowExposed(t.main()));
+    // Qt Test's waits sleep between events; an event loop of its own
+    // paints and flushes at once, as the program does.
+    auto spin = [](int ms) {
+        QEventLoop loop;
+        QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+        loop.exec();
+    };
+    for (int trial = 1; trial <= 100; ++trial) {
+        spin(trial % 2 ? 0 : 300);  // a subject slower than the notices asked for the last picture
+        t.makePicture();
+        spin(40);
+        QVERIFY(t.rate({1 + trial % 7}));
+    }
+    QTRY_COMPARE(t.ended->size(), 1);
+    QList<TimingRow> rows;
+    QVERIFY(readTiming(readFile(t.file("timing.csv")), "timing.csv", 100, &rows).isOk());
+    QCOMPARE(rows.size(), 100);
+    const qint64 frameNs = 16'666'000, early = 2'000'000;
+    std::vector<double> lags;
+    QStringList skipped;
+    for (const TimingRow& r : rows) {
+        const FramePresentation& p = r.presented;
+        const qint64 due = static_cast<qint64>(p.frame) * frameNs;
+        QVERIFY2(p.known && r.moments.completeNs <= p.flushedNs && p.flushedNs <= p.presentedNs &&
+                     std::abs(p.presentedNs - due) < frameNs,
+                 qPrintable(QString::number(r.trial)));
+        if (due - frameNs > p.flushedNs + early)
+            skipped << QStringLiteral("trial %1: flushed %2 ns, frame %3 due %4 ns")
+                           .arg(r.trial)
+                           .arg(p.flushedNs)
+                           .arg(p.frame)
+                           .arg(due);
+        lags.push_back(*r.onsetLagMs());
+    }
+    std::sort(lags.begin(), lags.end());
+    qInfo("onset lag %.3f to %.3f ms, median %.3f ms; %lld skipped", lags.front(), lags.back(), lags[50],
+          static_cast<long long>(skipped.size()));
+    QVERIFY2(skipped.size() <= 5, qPrintable(skipped.join("; ")));
 }
 
 PICTOR_TEST(TestRealWindows);

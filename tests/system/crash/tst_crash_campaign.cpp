@@ -14,6 +14,7 @@
 
 #include "core/session_start.h"
 #include "core/subject_files.h"
+#include "core/timing_file.h"
 #include "support/test_main.h"
 
 #include <QCryptographicHash>
@@ -160,6 +161,11 @@ void TestCrashCampaign::checkAfter(const QString& folder, const QString& code, c
     QList<JudgeRow> judged;
     const Status judgeRead = readJudgeResults(read(base + "res2.dat"), base + "res2.dat", results, &judged);
     QVERIFY2(judgeRead.isOk(), qPrintable(judgeRead.message()));
+    QList<TimingRow> timed;  // a timing line follows its results line
+    const QString timing = base + (mode == "judge" ? "timing2.csv" : "timing.csv");
+    const Status timingRead =
+        readTiming(read(timing), timing, mode == "judge" ? judged.size() : results.size(), &timed);
+    if (QFile::exists(timing)) QVERIFY2(timingRead.isOk(), qPrintable(timingRead.message()));
     // The record parses and agrees with the results: it follows each results
     // line, so after a crash it may trail them by the one line written last.
     const QString recordPath = base + (mode == "judge" ? "session2.json" : "session.json");
