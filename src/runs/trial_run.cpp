@@ -26,6 +26,18 @@ TrialRun::~TrialRun() = default;
 
 void TrialRun::abandon() {
     if (m_stopped) return;
+    if (m_finishing) {
+        // Every trial is saved and only the last frames are awaited: the
+        // session ran to its end, and finishes with those onsets unknown.
+        for (PendingTiming& p : m_pending) {
+            if (p.presented) continue;
+            p.row.presented.source = QStringLiteral("the window closed before the frame was reported");
+            p.presented = true;
+        }
+        writeTiming();
+        finishWhenTimed();
+        return;
+    }
     m_stopped = true;
     m_rating.abandon();
     m_session.record.endEarly(m_saved);  // best effort: the program is ending anyway

@@ -47,7 +47,7 @@ public:
     int trialNo() const { return m_trialNo; }
     int plannedTrials() const { return m_session.plannedTrials; }
     // A trial has been started and the session has neither ended nor stopped.
-    bool isUnderWay() const { return !m_stopped && m_trialNo > 0; }
+    bool isUnderWay() const { return !m_stopped && m_trialNo > 0 && !m_finishing; }
     // A picture is on the screen and its rating is not yet saved.
     bool trialInProgress() const { return !m_stopped && m_inProgress; }
     // The ratings and rating time of the trial rated last.

@@ -125,6 +125,7 @@ class TestRuns : public QObject {
     Q_OBJECT
 private slots:
     void makeArtTrial();
+    void makeArtSessionEnds_data();
     void makeArtSessionEnds();
     void makeArtStopsOnWriteFailure();
     void timingFileFailureLosesNoRatings();
@@ -167,7 +168,14 @@ void TestRuns::makeArtTrial() {
     QCOMPARE(r.json()["status"].toString(), QString("running"));
 }
 
+void TestRuns::makeArtSessionEnds_data() {
+    QTest::addColumn<bool>("closed");
+    QTest::newRow("the last frame reported") << false;
+    QTest::newRow("window closed before the last frame") << true;
+}
+
 void TestRuns::makeArtSessionEnds() {
+    QFETCH(bool, closed);
     Rig r(SessionMode::MakeArt);
     r.settings.scales[0].forced = false;  // nothing rated: the picture stays
     r.settings.forceSettingChange = false;
@@ -186,11 +194,17 @@ void TestRuns::makeArtSessionEnds() {
     QCOMPARE(r.file("res.dat"), QByteArray("42,1,2,11,10,9,,,,0\r\n42,2,3,4,5,6,,,,0\r\n"));
     r.present(100'020'000'000, 700);
     QCOMPARE(finished.size(), 0);
-    r.present(100'003'000'000, -1);
+    QVERIFY(!r.run->isUnderWay());  // every trial is saved: closing now asks nothing
+    if (closed)
+        r.run->abandon();  // the session still finishes
+    else
+        r.present(100'003'000'000, -1);
     QCOMPARE(finished.size(), 1);
     QCOMPARE(r.file("timing.csv").split('\n').mid(1),
              (QList<QByteArray>{"1,100000000000,100018000000,100020000000,20,700,copy,,,,,,\r",
-                                "2,100000000000,100003000000,,,,unknown,,,,,,\r", ""}));
+                                closed ? "2,100000000000,,,,,unknown,,,,,,\r"
+                                       : "2,100000000000,100003000000,,,,unknown,,,,,,\r",
+                                ""}));
     const QJsonObject onset = r.json()["onset"].toObject();
     QCOMPARE(onset["trials_with_known_onset"].toInt(), 1);
     QCOMPARE(onset["source"].toString(), QString("X11 Present"));
