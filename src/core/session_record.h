@@ -22,7 +22,7 @@
 #include <QStringList>
 #include <optional>
 
-inline constexpr int kRecordVersion = 3;
+inline constexpr int kRecordVersion = 2;
 
 enum class SessionStatus { Running, Finished, EndedEarly, Failed };
 
