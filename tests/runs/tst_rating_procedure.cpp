@@ -3,21 +3,12 @@
 
 #include "runs/rating_procedure.h"
 #include "support/fakes.h"
+#include "support/log_view.h"
 #include "support/test_main.h"
 
 #include <QTest>
 
 namespace rating_test {
-
-class LogView final : public RatingView {
-public:
-    QStringList log;
-    void showPrompt(const QString& text) override { log << "prompt " + text; }
-    void showRateButton(const QString& caption) override { log << "rate " + caption; }
-    void hideRateButton() override { log << "hide rate"; }
-    void showOptions(int scale) override { log << QStringLiteral("options %1").arg(scale); }
-    void clearOptions(int scale) override { log << QStringLiteral("clear %1").arg(scale); }
-};
 
 struct Rig {
     FakeClock clock{5000.0, 0.0};
@@ -56,12 +47,13 @@ void TestRatingProcedure::forcedScalesInOrder_data() {
     QTest::addColumn<QStringList>("log");
     QTest::newRow("all three")
         << QList<bool>{true, true, true}
-        << QStringList{"prompt Consider How Nice", "rate Rate How Nice", "hide rate", "options 1", "clear 1",
-                       "prompt Consider How Odd",  "rate Rate How Odd",  "hide rate", "options 2", "clear 2",
-                       "prompt Consider How Busy", "rate Rate How Busy", "hide rate", "options 3", "clear 3"};
+        << QStringList{
+               "prompt Consider How Nice", "rate Rate How Nice", "hide rate", "options 1", "clear options 1",
+               "prompt Consider How Odd",  "rate Rate How Odd",  "hide rate", "options 2", "clear options 2",
+               "prompt Consider How Busy", "rate Rate How Busy", "hide rate", "options 3", "clear options 3"};
     QTest::newRow("only scale 2") << QList<bool>{false, true, false}
                                   << QStringList{"prompt Consider How Odd", "rate Rate How Odd", "hide rate",
-                                                 "options 2", "clear 2"};
+                                                 "options 2", "clear options 2"};
     QTest::newRow("none") << QList<bool>{false, false, false} << QStringList{};
 }
 
