@@ -1,5 +1,8 @@
 #include "support/recording_calls.h"
 
+#include "support/files.h"
+
+#include <QDir>
 #include <QFileInfo>
 
 #include <fcntl.h>
@@ -21,16 +24,9 @@ QString RecordingCalls::nameOf(const char* path) {
     return QFileInfo(QString::fromLocal8Bit(path)).fileName();
 }
 
-bool RecordingCalls::fails(FileOp::Kind kind) {
-    if (kind != failKind || failAt <= 0 || --failAt > 0) return false;
-    errno = EIO;
-    return true;
-}
-
 int RecordingCalls::open(const char* path, int flags, unsigned mode) {
     struct stat st {};
     if (!(flags & O_CREAT) || ::lstat(path, &st) == 0) return FileCalls::open(path, flags, mode);
-    if (fails(FileOp::Create)) return -1;
     const int fd = FileCalls::open(path, flags, mode);
     if (fd < 0) return fd;
     m_names << nameOf(path);
@@ -39,7 +35,6 @@ int RecordingCalls::open(const char* path, int flags, unsigned mode) {
 }
 
 long RecordingCalls::write(int fd, const char* data, long size) {
-    if (fails(FileOp::Write)) return -1;
     const long n = FileCalls::write(fd, data, size);
     if (n <= 0) return n;
     return note(n, FileOp::Write, fileOf(fd), {}, {}, ::lseek(fd, 0, SEEK_CUR) - n, QByteArray(data, n));
@@ -48,7 +43,10 @@ long RecordingCalls::write(int fd, const char* data, long size) {
 int RecordingCalls::sync(int fd) {
     struct stat st {};
     const bool folder = ::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode);
-    if (fails(folder ? FileOp::SyncFolder : FileOp::Sync)) return -1;
+    if ((folder ? FileOp::SyncFolder : FileOp::Sync) == failKind && failAt > 0 && --failAt == 0) {
+        errno = EIO;
+        return -1;
+    }
     return note(FileCalls::sync(fd), folder ? FileOp::SyncFolder : FileOp::Sync, folder ? 0 : fileOf(fd));
 }
 
@@ -66,4 +64,12 @@ QStringList RecordingCalls::texts() const {
         out << t.join(' ');
     }
     return out;
+}
+
+QMap<QString, QByteArray> folderSnapshot(const QString& folder) {
+    QMap<QString, QByteArray> files;
+    for (const QFileInfo& f : QDir(folder).entryInfoList(QDir::Files))
+        if (!f.fileName().endsWith("session.lock"))
+            files[f.fileName()] = readFile(f.filePath()) + (isReadOnly(f.filePath()) ? " read-only" : "");
+    return files;
 }

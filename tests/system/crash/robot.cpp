@@ -2,28 +2,18 @@
 // with LD_PRELOAD by the crash campaign. It works the windows through their
 // object names, as the widget tests do, and kills the process with SIGKILL
 // at the moment the campaign chose: a time after a phase of a trial began.
-// (Every step that makes data durable is taken apart by tst_crash_states.)
-//
-// Settings come from the environment:
-//   PICTOR_ROBOT            make | judge
-//   PICTOR_ROBOT_FOLDER     data folder, with its trailing separator
-//   PICTOR_ROBOT_CODE       subject code
-//   PICTOR_ROBOT_TRIALS     number of trials (Make Art)
-//   PICTOR_ROBOT_DELAY      judgement delay in seconds
-//   PICTOR_ROBOT_FORCED     three 0/1 digits: which scales are rated
-//   PICTOR_ROBOT_SEED       the subject's response times and choices
-//   PICTOR_ROBOT_FIXED_TIME 1: the wall clock stands still, so the composer's
-//                           seeds, and with them the pictures, come out the
-//                           same every time
-//   PICTOR_ROBOT_KILL       phase:trial:microseconds (phase: drawing, delay,
-//                           options, between)
+// Its settings come from the environment: PICTOR_ROBOT (make or judge),
+// _FOLDER (with its trailing separator), _CODE, _TRIALS, _DELAY (seconds),
+// _FORCED (three 0/1 digits: the scales rated), _SEED (the subject's response
+// times and choices), _KILL (phase:trial:microseconds, the phase one of
+// drawing, delay, options, between) and _FIXED_TIME (1: the wall clock stands
+// still, so the composer's seeds, and with them the pictures, repeat).
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPushButton>
-#include <QRadioButton>
 #include <QRandomGenerator>
 #include <QScrollBar>
 #include <QStyleHints>
@@ -34,7 +24,6 @@
 #include <unistd.h>
 #include <chrono>
 #include <csignal>
-#include <cstdio>
 #include <ctime>
 #include <thread>
 #include <utility>
@@ -54,12 +43,7 @@ QByteArray env(const char* name) { return qgetenv(QByteArray("PICTOR_ROBOT") + n
 
 class Robot : public QObject {
 public:
-    Robot()
-        : m_seed(env("_SEED").toUInt()),
-          m_random(m_seed),
-          m_judge(env("") == "judge"),
-          m_kill(QString::fromLatin1(env("_KILL")).section(':', 0, 1)),
-          m_killAfter(QString::fromLatin1(env("_KILL")).section(':', 2).toLong()) {
+    Robot() : m_seed(env("_SEED").toUInt()), m_random(m_seed), m_judge(env("") == "judge") {
         connect(&m_tick, &QTimer::timeout, this, &Robot::tick);
         m_tick.start(5);
     }
@@ -78,11 +62,11 @@ private:
     // Reports that `phase` of `trial` began, in one write so a kill never
     // cuts the line, and arms the chosen kill.
     void phase(const char* name, int trial) {
-        char line[64];
-        const int length = std::snprintf(line, sizeof line, "robot %s %d\n", name, trial);
-        if (length > 0) (void)!::write(STDOUT_FILENO, line, static_cast<size_t>(length));
-        if (m_kill != QStringLiteral("%1:%2").arg(name).arg(trial)) return;
-        std::thread([microseconds = m_killAfter] {
+        const QByteArray line = "robot " + QByteArray(name) + ' ' + QByteArray::number(trial) + '\n';
+        (void)!::write(STDOUT_FILENO, line.constData(), static_cast<size_t>(line.size()));
+        const QList<QByteArray> kill = env("_KILL").split(':');
+        if (kill.size() != 3 || kill[0] != name || kill[1].toInt() != trial) return;
+        std::thread([microseconds = kill[2].toLong()] {
             std::this_thread::sleep_for(std::chrono::microseconds(microseconds));
             ::kill(::getpid(), SIGKILL);
         }).detach();
@@ -101,12 +85,8 @@ private:
     }
 
     void tick() {
-        if (QWidget* box = window("pictorMessage")) {
-            if (auto* confirm = child(box, "confirmButton")) {
-                phase("replacing", 0);
-                return click(confirm);
-            }
-            phase("refused", 0);
+        if (window("pictorMessage")) {  // none comes in a session that goes well
+            phase("message", 0);
             m_tick.stop();
             return QApplication::exit(3);
         }
@@ -170,8 +150,6 @@ private:
     const quint32 m_seed;
     QRandomGenerator m_random;
     const bool m_judge;
-    const QString m_kill;  // phase:trial
-    const long m_killAfter;
     bool m_setupDone = false, m_inTrial = false;
     int m_trial = 0, m_prompted = 0;
 };

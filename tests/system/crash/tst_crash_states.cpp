@@ -1,19 +1,14 @@
 // Every state a crash could leave, checked with the program's own code. The
-// disk's system calls are recorded during three scripted sessions: a Make
-// Art session, an unfinished session replaced by a new one, and a Judge Art
-// session. A model then builds what each of three kinds of crash could
-// leave at every point:
-//   killed  the process dies; everything it issued survives;
-//   ordered ext4's ordered data mode: what was synced, and any prefix of
-//           what followed;
-//   weakest POSIX at its weakest: a change survives for sure only once its
-//           file (data, mode) or its folder (names) was synced; any other
-//           change may be lost, in any combination, and an unsynced line
-//           may be cut or zero-filled.
-// For each state: the next start in each mode, declined, changes nothing
-// and never offers a finished session for Replace or blocks the subject;
-// the data tool invents nothing and loses no trial that was synced; the
-// old and the new session are never mixed.
+// disk's calls are recorded during three scripted sessions (Make Art, an
+// unfinished session replaced by a new one, Judge Art); a model builds what
+// each kind of crash could leave after every call: killed (all issued calls
+// survive), ordered (ext4's ordered mode: what was synced and any prefix of
+// what followed) and weakest (a change survives for sure only once its file,
+// or for a name its folder, was synced; any other may be lost, in any
+// combination, and an unsynced line may be cut or zero-filled). In each
+// state the next start in each mode, declined, changes nothing and neither
+// offers a finished session for Replace nor blocks the subject; the data tool
+// invents nothing and loses no synced trial; old and new are never mixed.
 
 #include "analysis/subject_data.h"
 #include "core/session_start.h"
@@ -31,6 +26,8 @@
 #include <sys/stat.h>
 
 namespace crash_states_test {
+
+using Outcome = StartDecision::Outcome;
 
 // The subject's screen: the runs show nothing; the sliders are fixed.
 class NullView final : public TrialView {
@@ -62,17 +59,15 @@ SessionSettings settingsFor(SessionMode mode, const QString& folder) {
     return s;
 }
 
-// One scripted session of two trials, ended early after the first when
-// `done` is 1.
-void runSession(DataDisk& disk, const QString& folder, SessionMode mode, int done, bool replace) {
+// A scripted session of two trials, ended early after the first when `done` is 1.
+void runSession(DataDisk& disk, const QString& folder, SessionMode mode, int done, Outcome start) {
     SessionSettings s = settingsFor(mode, folder);
     s.trials = 2;
     s.scales = {{{"Nice", "Ugly", true}, {"Odd", "Plain", false}, {"Busy", "Calm", true}}};
-    SessionStart start(disk, s);
-    QCOMPARE(start.decide().outcome,
-             replace ? StartDecision::Outcome::AskToReplace : StartDecision::Outcome::Ready);
+    SessionStart starting(disk, s);
+    QCOMPARE(starting.decide().outcome, start);
     Status failure;
-    const std::unique_ptr<ActiveSession> session = start.begin({}, "9.9", &failure);
+    const std::unique_ptr<ActiveSession> session = starting.begin({}, "9.9", &failure);
     QVERIFY2(session, qPrintable(failure.message()));
     FakeClock clock;
     ScriptedRandom random;
@@ -125,27 +120,26 @@ bool persisted(const QList<FileOp>& ops, qsizetype i, qsizetype k) {
     return false;
 }
 
-// The lines of the results file made from op `from` on that were synced,
-// under the file's own name, before op k: the trials no crash may lose.
-int syncedLines(const QList<FileOp>& ops, qsizetype from, qsizetype k, const QString& name) {
-    int file = 0, lines = 0;
-    bool named = false;
-    for (qsizetype i = from; i < k; ++i) {
-        if (ops[i].kind == FileOp::Create && ops[i].path == name + ".part") file = ops[i].file;
-        if (ops[i].kind == FileOp::Rename && ops[i].to == name) named = persisted(ops, i, k);
-        if (ops[i].kind == FileOp::Write && ops[i].file == file && persisted(ops, i, k))
-            lines += static_cast<int>(ops[i].data.count('\n'));
-    }
-    return named ? lines : 0;
+// The lines of the results file `name` made after the first `oldFiles`
+// files that are sure to be on the disk after the first k ops: the trials no
+// crash may lose.
+int syncedLines(const QList<FileOp>& ops, qsizetype k, const QString& name, qsizetype oldFiles) {
+    State s;
+    for (qsizetype i = 0; i < k; ++i)
+        if (persisted(ops, i, k)) apply(ops[i], &s);
+    const int file = s.names.value(name);
+    return file > oldFiles ? static_cast<int>(s.data[file].count('\n')) : 0;
 }
 
-// Every state the model allows after the first k ops.
-// The killed states at k and the ordered ones up to k are the same set, so
-// ordered adds the prefixes from the last sync on that end before k.
+// Every state the model allows after the first k ops. The killed states at
+// k and the ordered ones up to k are the same set, so ordered adds the
+// prefixes from the last sync on that end before k. In the weakest model
+// each op not yet persisted is kept (choice 0), lost (1), or for a line also
+// cut (2) or zero-filled (3).
 QList<State> statesAt(const QList<FileOp>& ops, qsizetype k, const QString& model) {
     qsizetype from = k;
     while (model == "ordered" && from > 0 && !isSync(ops[from - 1])) --from;
-    QList<qsizetype> loose;  // the weakest model's ops that may be lost (0, 1) or cut (2) or zero-filled (3)
+    QList<qsizetype> loose;
     for (qsizetype i = 0; model == "weakest" && i < k; ++i)
         if (!persisted(ops, i, k)) loose << i;
     QList<State> states;
@@ -170,15 +164,6 @@ QList<State> statesAt(const QList<FileOp>& ops, qsizetype k, const QString& mode
     return states;
 }
 
-// Contents and modes of the folder's files but the lock.
-QMap<QString, QByteArray> snapshot(const QString& folder) {
-    QMap<QString, QByteArray> files;
-    for (const QFileInfo& f : QDir(folder).entryInfoList(QDir::Files))
-        if (!f.fileName().endsWith("session.lock"))
-            files[f.fileName()] = readFile(f.filePath()) + (isReadOnly(f.filePath()) ? " read-only" : "");
-    return files;
-}
-
 class TestCrashStates : public QObject {
     Q_OBJECT
 private slots:
@@ -198,43 +183,41 @@ void TestCrashStates::states() {
     QFETCH(QString, scenario);
     QFETCH(QString, model);
     // The scenario's system calls, recorded over a real folder. Judge Art
-    // replays a finished Make Art session; its states are the make scenario's.
+    // replays a finished Make Art session, whose states are the make scenario's.
     QTemporaryDir recorded;
     const QString folder = recorded.path() + "/";
     RecordingCalls calls;
     PosixDisk recording(&calls), disk;
     const bool judge = scenario == "judge";
-    if (scenario != "make") runSession(recording, folder, SessionMode::MakeArt, judge ? 2 : 1, false);
+    if (scenario != "make")
+        runSession(recording, folder, SessionMode::MakeArt, judge ? 2 : 1, Outcome::Ready);
     const qsizetype newFrom = calls.ops.size(), first = judge ? newFrom : 0;
     const auto oldFiles = std::count_if(calls.ops.cbegin(), calls.ops.cend(),
                                         [](const FileOp& op) { return op.kind == FileOp::Create; });
-    const QString resultsName = judge ? "0001res2.dat" : "0001res.dat";
     runSession(recording, folder, judge ? SessionMode::JudgeArt : SessionMode::MakeArt, 2,
-               scenario == "replace");
+               scenario == "replace" ? Outcome::AskToReplace : Outcome::Ready);
     const QList<FileOp>& ops = calls.ops;
-    const QByteArray results = readFile(folder + resultsName);
+    const QString resultsName = judge ? "0001res2.dat" : "0001res.dat";
+    const QList<QByteArray> results = readFile(folder + resultsName).split('\n');
 
-    int states = 0, outcomes[3] = {};  // by StartDecision::Outcome
+    int states = 0, outcomes[3] = {};  // by Outcome: refused, asked, ready
     for (qsizetype k = first; k <= ops.size() && !QTest::currentTestFailed(); ++k) {
-        const int synced = syncedLines(ops, newFrom, k, resultsName);
+        const int synced = syncedLines(ops, k, resultsName, oldFiles);
         for (const State& s : statesAt(ops, k, model)) {
             ++states;
             QTemporaryDir dir;
             const QString f = dir.path() + "/";
             for (auto it = s.names.cbegin(); it != s.names.cend(); ++it) {
-                writeFile(f + it.key(), s.data[it.value()]);
-                ::chmod(QFile::encodeName(f + it.key()).constData(), s.modes[it.value()]);
+                writeFile(f + it.key(), s.data[*it]);
+                ::chmod(QFile::encodeName(f + it.key()).constData(), s.modes[*it]);
             }
-            const QMap<QString, QByteArray> before = snapshot(f);
-            const QString where = QStringLiteral("op %1 of %2 (%3)")
-                                      .arg(k - first)
-                                      .arg(ops.size() - first)
-                                      .arg(before.keys().join(' '));
-            if (scenario == "replace") {
-                bool old = false, fresh = false;
-                for (int file : s.names) (file <= oldFiles ? old : fresh) = true;
-                QVERIFY2(!(old && fresh), qPrintable("mixed sessions at " + where));
-            }
+            const QMap<QString, QByteArray> before = folderSnapshot(f);
+            const QString where = QString("op %1 of %2 (%3)")
+                                      .arg(QString::number(k - first), QString::number(ops.size() - first),
+                                           before.keys().join(' '));
+            bool old = false, fresh = false;
+            for (int file : s.names) (file <= oldFiles ? old : fresh) = true;
+            QVERIFY2(!(old && fresh) || judge, qPrintable("mixed sessions at " + where));
             for (SessionMode mode : {SessionMode::MakeArt, SessionMode::JudgeArt}) {
                 SessionStart start(disk, settingsFor(mode, f));
                 const StartDecision d = start.decide();
@@ -244,11 +227,11 @@ void TestCrashStates::states() {
                 const auto record = RecordContents::fromJson(
                     readFile(f + (mode == SessionMode::MakeArt ? "0001session.json" : "0001session2.json")),
                     &problem);
-                if (record && record->status == SessionStatus::Finished)
-                    QVERIFY2(d.outcome == StartDecision::Outcome::Refused,
-                             qPrintable("finished offered at " + where));
+                QVERIFY2(
+                    !record || record->status != SessionStatus::Finished || d.outcome == Outcome::Refused,
+                    qPrintable("finished offered at " + where));
                 ++outcomes[static_cast<int>(d.outcome)];
-                QCOMPARE(snapshot(f), before);
+                QCOMPARE(folderSnapshot(f), before);
             }
             if (!s.names.contains("0001art.dat")) continue;
             QStringList leftOut;
@@ -262,9 +245,9 @@ void TestCrashStates::states() {
                 rated >= synced,
                 qPrintable(QStringLiteral("%1 of %2 synced trials at %3").arg(rated).arg(synced).arg(where)));
             for (qsizetype t = 0; t < rated; ++t)
-                QVERIFY2(results.split('\n').value(t) + '\n' ==
-                             (judge ? data.judged[t].encode() : data.results[t].encode()),
-                         qPrintable("invented at " + where));
+                QVERIFY2(
+                    results.value(t) + '\n' == (judge ? data.judged[t].encode() : data.results[t].encode()),
+                    qPrintable("invented at " + where));
         }
     }
     qInfo("%s %s: %d ops, %d states; next starts asked %d, refused %d, ready %d", qPrintable(scenario),
