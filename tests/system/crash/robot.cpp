@@ -56,7 +56,7 @@ private:
     }
     template <typename T = QWidget>
     static T* child(QWidget* w, const QString& name) {
-        return w ? w->findChild<T*>(name) : nullptr;
+        return w->findChild<T*>(name);
     }
     static void click(QWidget* w) { QTest::mouseClick(w, Qt::LeftButton); }
     // Reports that `phase` of `trial` began, in one write so a kill never

@@ -191,7 +191,7 @@ void TestCrashStates::states() {
     const bool judge = scenario == "judge";
     if (scenario != "make")
         runSession(recording, folder, SessionMode::MakeArt, judge ? 2 : 1, Outcome::Ready);
-    const qsizetype newFrom = calls.ops.size(), first = judge ? newFrom : 0;
+    const qsizetype first = judge ? calls.ops.size() : 0;
     const auto oldFiles = std::count_if(calls.ops.cbegin(), calls.ops.cend(),
                                         [](const FileOp& op) { return op.kind == FileOp::Create; });
     runSession(recording, folder, judge ? SessionMode::JudgeArt : SessionMode::MakeArt, 2,
