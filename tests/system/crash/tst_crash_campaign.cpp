@@ -1,286 +1,183 @@
-// Kills the real program with SIGKILL at seeded random moments of Make Art
-// and Judge Art sessions, and checks after each kill what a lab relies on:
-// every data file is whole lines that parse, the results never outnumber
-// the pictures, the session record parses and agrees with the results,
-// and the next start of the subject asks (unfinished) or refuses
-// (finished), with the program's own start decision, and changes nothing
-// when declined.
-//
-// The program is driven by robot.cpp, preloaded into it; several run at
-// once, since most of a run is the robot's subject thinking. Environment:
-//   PICTOR_CRASH_KILLS  number of kills (default 60)
-//   PICTOR_CRASH_SEED   seed of the campaign (default 20261206)
-//   PICTOR_CRASH_JOBS   runs at once (default 6)
+// Kills the real program, driven by robot.cpp preloaded into it, with
+// SIGKILL at seeded random moments of Make Art and Judge Art sessions, and
+// checks after each kill that every data file is whole lines that parse,
+// the results never outnumber the pictures, the record agrees with the
+// results, and the next start of the subject asks (unfinished) or refuses
+// (finished) and, declined, changes nothing. Several runs go at once, since
+// most of a run is the robot's subject thinking. Environment:
+// PICTOR_CRASH_KILLS (default 60), PICTOR_CRASH_SEED, PICTOR_CRASH_JOBS (6).
 
 #include "core/session_start.h"
 #include "core/subject_files.h"
 #include "core/timing_file.h"
+#include "support/files.h"
+#include "support/recording_calls.h"
 #include "support/test_main.h"
 
-#include <QCryptographicHash>
 #include <QDir>
-#include <QFile>
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include <csignal>
+#include <tuple>
 
 namespace crash_test {
 
+using Outcome = StartDecision::Outcome;
+
+// A session of the robot's: mode, trials, judgement delay, forced scales.
 struct Config {
-    QString mode;  // make or judge
-    int trials;
-    int delay;
+    QString mode;
+    int trials, delay;
     QString forced;
 };
-
 const QList<Config> kConfigs = {{"make", 2, 1, "101"},  {"make", 3, 0, "111"},  {"make", 2, 0, "000"},
                                 {"judge", 3, 1, "010"}, {"judge", 3, 0, "011"}, {"judge", 3, 0, "000"}};
+const QString kCode = "0999";
 
-struct Run {
-    bool killed = false;
-    int exitCode = 0;
-    QStringList events;  // "drawing 1", "options 1", ...
-};
+QByteArray read(const QString& path) { return QFile::exists(path) ? readFile(path) : QByteArray(); }
 
-// Some write permission bit is set (root may write any file, so the bits
-// are what marks a finished session).
-bool writable(const QString& path) {
-    return QFile::permissions(path) & (QFile::WriteOwner | QFile::WriteGroup | QFile::WriteOther);
-}
-
-// Contents and mode of every file of the folder, to see that nothing changed.
-QMap<QString, QByteArray> snapshot(const QString& folder) {
-    QMap<QString, QByteArray> files;
-    for (const QFileInfo& f : QDir(folder).entryInfoList(QDir::Files)) {
-        QFile file(f.filePath());
-        if (!file.open(QIODevice::ReadOnly)) continue;
-        files[f.fileName()] = QCryptographicHash::hash(file.readAll(), QCryptographicHash::Sha256).toHex() +
-                              (writable(f.filePath()) ? " rw" : " ro");
-    }
-    return files;
-}
-
-QByteArray read(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-class TestCrashCampaign : public QObject {
-    Q_OBJECT
-private slots:
-    void initTestCase();
-    void campaign();
-
-private:
-    QProcess* startPictor(const QString& mode, const QString& folder, const QString& code, const Config& c,
-                          const QString& kill, quint32 seed);
-    Run collect(QProcess* p);
-    Run runPictor(const QString& mode, const QString& folder, const QString& code, const Config& c,
-                  const QString& kill, quint32 seed) {
-        return collect(startPictor(mode, folder, code, c, kill, seed));
-    }
-    void checkAfter(const QString& folder, const QString& code, const QString& mode, bool killed);
-    // A finished Make Art session of 3 trials to replay, as subject `code`.
-    void copyMadeSession(const QString& folder, const QString& code);
-
-    QTemporaryDir m_dir;
-    QString m_template;
-    int m_asked = 0, m_refused = 0, m_ready = 0;
-};
-
-QProcess* TestCrashCampaign::startPictor(const QString& mode, const QString& folder, const QString& code,
-                                         const Config& c, const QString& kill, quint32 seed) {
-    auto* p = new QProcess(this);
+QProcess* startPictor(const Config& c, const QString& folder, const QString& kill, quint32 seed,
+                      QObject* parent) {
+    auto* p = new QProcess(parent);
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("QT_QPA_PLATFORM", "offscreen");
-    env.insert("LD_PRELOAD", PICTOR_ROBOT);
-    env.insert("PICTOR_ROBOT", mode);
-    env.insert("PICTOR_ROBOT_FOLDER", folder);
-    env.insert("PICTOR_ROBOT_CODE", code);
-    env.insert("PICTOR_ROBOT_TRIALS", QString::number(c.trials));
-    env.insert("PICTOR_ROBOT_DELAY", QString::number(c.delay));
-    env.insert("PICTOR_ROBOT_FORCED", c.forced);
-    env.insert("PICTOR_ROBOT_SEED", QString::number(seed));
-    env.insert("PICTOR_ROBOT_KILL", kill);
+    auto insert = [&env](const QStringList& names, const QStringList& values) {
+        for (qsizetype i = 0; i < names.size(); ++i) env.insert(names[i], values[i]);
+    };
+    insert({"QT_QPA_PLATFORM", "LD_PRELOAD", "PICTOR_ROBOT", "PICTOR_ROBOT_FOLDER", "PICTOR_ROBOT_CODE",
+            "PICTOR_ROBOT_TRIALS", "PICTOR_ROBOT_DELAY", "PICTOR_ROBOT_FORCED", "PICTOR_ROBOT_SEED",
+            "PICTOR_ROBOT_KILL"},
+           {"offscreen", PICTOR_ROBOT, c.mode, folder, kCode, QString::number(c.trials),
+            QString::number(c.delay), c.forced, QString::number(seed), kill});
     p->setProcessEnvironment(env);
     p->start(PICTOR_BINARY, {});
     return p;
 }
 
-Run TestCrashCampaign::collect(QProcess* p) {
-    Run run;
-    if (!p->waitForFinished(60000)) {
-        p->kill();
-        p->waitForFinished();
-        qWarning("pictor did not end within a minute");
-        run.exitCode = -1;
-    } else {
-        run.killed = p->exitStatus() == QProcess::CrashExit && p->exitCode() == SIGKILL;
-        run.exitCode = p->exitStatus() == QProcess::NormalExit ? p->exitCode() : -p->exitCode();
-    }
-    for (const QByteArray& line : p->readAllStandardOutput().split('\n'))
-        if (line.startsWith("robot ")) run.events << QString::fromLatin1(line.mid(6));
+// Waits for the run's end: 1 killed, 0 ended normally, -1 otherwise; *events
+// gets what the robot reported ("drawing 1, ...").
+int waitFor(QProcess* p, QString* events) {
+    const bool ended = p->waitForFinished(60000);
+    if (!ended) p->kill();
+    p->waitForFinished();
+    *events = QString::fromLatin1(p->readAllStandardOutput()).split('\n').filter("robot ").join(", ");
+    const int ending = !ended                                   ? -1
+                       : p->exitStatus() == QProcess::CrashExit ? (p->exitCode() == SIGKILL ? 1 : -1)
+                                                                : (p->exitCode() == 0 ? 0 : -1);
     delete p;
-    return run;
+    return ending;
 }
 
-void TestCrashCampaign::initTestCase() {
-    // The Make Art session that Judge Art runs replay, made without a kill.
-    m_template = m_dir.filePath("template/");
-    QVERIFY(QDir().mkpath(m_template));
-    const Run made = runPictor("make", m_template, "0999", {"make", 3, 0, "111"}, "", 1);
-    QCOMPARE(made.exitCode, 0);
-    checkAfter(m_template, "0999", "make", false);
-}
-
-void TestCrashCampaign::copyMadeSession(const QString& folder, const QString& code) {
-    // The subject number heads every results line.
-    QByteArray res = read(m_template + "0999res.dat");
-    res.replace("999,", QByteArray::number(code.toInt()) + ',');
-    QFile art(folder + code + "art.dat"), out(folder + code + "res.dat");
-    QVERIFY(art.open(QIODevice::WriteOnly) && out.open(QIODevice::WriteOnly));
-    art.write(read(m_template + "0999art.dat"));
-    out.write(res);
-}
-
-void TestCrashCampaign::checkAfter(const QString& folder, const QString& code, const QString& mode,
-                                   bool killed) {
-    const QString base = folder + code;
-    // Every data file is whole lines that parse, results never outnumber pictures.
+// The checks after a run; `outcomes` counts the next starts by Outcome.
+void checkAfter(const QString& folder, const QString& mode, bool killed, int outcomes[3]) {
+    const bool judge = mode == "judge";
+    const QString base = folder + kCode, art = base + "art.dat",
+                  timing = base + (judge ? "timing2.csv" : "timing.csv");
     PictureStore store;
-    const Status storeRead =
-        readPictureStore(read(base + "art.dat"), base + "art.dat", Extent::Partial, &store);
-    if (QFile::exists(base + "art.dat")) QVERIFY2(storeRead.isOk(), qPrintable(storeRead.message()));
     QList<ResultsRow> results;
-    const Status resRead =
-        readResults(read(base + "res.dat"), base + "res.dat", store, code.toInt(), Extent::Partial, &results);
-    QVERIFY2(resRead.isOk(), qPrintable(resRead.message()));
     QList<JudgeRow> judged;
-    const Status judgeRead = readJudgeResults(read(base + "res2.dat"), base + "res2.dat", results, &judged);
-    QVERIFY2(judgeRead.isOk(), qPrintable(judgeRead.message()));
     QList<TimingRow> timed;  // a timing line follows its results line
-    const QString timing = base + (mode == "judge" ? "timing2.csv" : "timing.csv");
-    const Status timingRead =
-        readTiming(read(timing), timing, mode == "judge" ? judged.size() : results.size(), &timed);
-    if (QFile::exists(timing)) QVERIFY2(timingRead.isOk(), qPrintable(timingRead.message()));
-    // The record parses and agrees with the results: it follows each results
-    // line, so after a crash it may trail them by the one line written last.
-    const QString recordPath = base + (mode == "judge" ? "session2.json" : "session.json");
-    const int lines = static_cast<int>(mode == "judge" ? judged.size() : results.size());
-    if (QFile::exists(recordPath)) {
-        QString problem;
-        const std::optional<RecordContents> record = RecordContents::fromJson(read(recordPath), &problem);
-        QVERIFY2(record, qPrintable(recordPath + ": " + problem));
-        const int trials = record->trialsCompleted;
-        QVERIFY2(trials == lines || (record->status == SessionStatus::Running && trials == lines - 1),
-                 qPrintable(QStringLiteral("%1: %2 trials in the record, %3 results lines")
-                                .arg(recordPath)
-                                .arg(trials)
-                                .arg(lines)));
-        if (!killed) QCOMPARE(record->status, SessionStatus::Finished);
-    } else {
-        QCOMPARE(lines, 0);
-    }
-    // The next start of the subject asks or refuses and, declined, changes nothing.
-    const QString own = base + (mode == "judge" ? "res2.dat" : "art.dat");
-    const bool finished = QFile::exists(own) && !writable(own);
-    const bool any = QFile::exists(own) || QFile::exists(recordPath) ||
-                     (mode == "make" && QFile::exists(base + "res.dat"));
-    const QMap<QString, QByteArray> before = snapshot(folder);
+    for (const Status& s :
+         {QFile::exists(art) ? readPictureStore(read(art), art, Extent::Partial, &store) : Status::ok(),
+          readResults(read(base + "res.dat"), base + "res.dat", store, kCode.toInt(), Extent::Partial,
+                      &results),
+          readJudgeResults(read(base + "res2.dat"), base + "res2.dat", results, &judged),
+          QFile::exists(timing)
+              ? readTiming(read(timing), timing, judge ? judged.size() : results.size(), &timed)
+              : Status::ok()})
+        QVERIFY2(s.isOk(), qPrintable(s.message()));
+    // The record follows each results line, so after a crash it may trail
+    // them by the one line written last.
+    const QString recordPath = base + (judge ? "session2.json" : "session.json");
+    const int lines = static_cast<int>(judge ? judged.size() : results.size());
+    QString problem;
+    const std::optional<RecordContents> record = RecordContents::fromJson(read(recordPath), &problem);
+    const int trials = record ? record->trialsCompleted : 0;
+    const bool running = record && record->status == SessionStatus::Running;
+    QVERIFY2(QFile::exists(recordPath) ? record && (trials == lines || (running && trials == lines - 1))
+                                       : lines == 0,
+             qPrintable(QString("%1: %2 trials in the record, %3 results lines %4")
+                            .arg(recordPath, QString::number(trials), QString::number(lines), problem)));
+    if (!killed) QVERIFY2(record && record->status == SessionStatus::Finished, qPrintable(recordPath));
+    const QString own = base + (judge ? "res2.dat" : "art.dat");
+    const bool finished = isReadOnly(own);
+    const bool any =
+        QFile::exists(own) || QFile::exists(recordPath) || (!judge && QFile::exists(base + "res.dat"));
+    const Outcome expected = finished ? Outcome::Refused : any ? Outcome::AskToReplace : Outcome::Ready;
+    const QMap<QString, QByteArray> before = folderSnapshot(folder);
     SessionSettings settings;
-    settings.mode = mode == "judge" ? SessionMode::JudgeArt : SessionMode::MakeArt;
-    settings.subjectCode = code;
+    settings.mode = judge ? SessionMode::JudgeArt : SessionMode::MakeArt;
+    settings.subjectCode = kCode;
     settings.dataFolder = folder;
     PosixDisk disk;
     SessionStart start(disk, settings);
     const StartDecision d = start.decide();
     start.cancel();
-    const auto expected = finished ? StartDecision::Outcome::Refused
-                          : any    ? StartDecision::Outcome::AskToReplace
-                                   : StartDecision::Outcome::Ready;
     QVERIFY2(d.outcome == expected, qPrintable(folder + ": " + d.refusal.message()));
     if (finished) QVERIFY2(d.refusal.message().contains("finished"), qPrintable(d.refusal.message()));
-    (finished ? m_refused : any ? m_asked : m_ready)++;
-    QMap<QString, QByteArray> then = before;
-    then.remove(code + "session.lock");  // a lock a killed session left is no one's
-    QCOMPARE(snapshot(folder), then);
+    ++outcomes[static_cast<int>(expected)];
+    QCOMPARE(folderSnapshot(folder), before);
 }
 
+class TestCrashCampaign : public QObject {
+    Q_OBJECT
+private slots:
+    void campaign();
+};
+
 void TestCrashCampaign::campaign() {
-    const int kills = qEnvironmentVariableIsSet("PICTOR_CRASH_KILLS")
-                          ? qEnvironmentVariableIntValue("PICTOR_CRASH_KILLS")
-                          : 60;
-    const quint32 seed = qEnvironmentVariableIsSet("PICTOR_CRASH_SEED")
-                             ? static_cast<quint32>(qEnvironmentVariableIntValue("PICTOR_CRASH_SEED"))
-                             : 20261206u;
-    const int jobs = qMax(1, qEnvironmentVariableIsSet("PICTOR_CRASH_JOBS")
-                                 ? qEnvironmentVariableIntValue("PICTOR_CRASH_JOBS")
-                                 : 6);
-    QRandomGenerator random(seed);
-    struct Planned {
-        int configIndex;
-        QString phase, kill, folder, code;
-        quint32 seed;
-        QProcess* process = nullptr;
+    auto setting = [](const char* name, int fallback) {
+        return qEnvironmentVariableIsSet(name) ? qEnvironmentVariableIntValue(name) : fallback;
     };
-    QList<Planned> plan;
-    for (int i = 0; i < kills; ++i) {
-        Planned k;
-        k.configIndex = static_cast<int>(random.bounded(kConfigs.size()));
-        const Config& c = kConfigs[k.configIndex];
-        // A phase of a trial and a time into it.
-        const QStringList phases{"drawing", "delay", "options", "between"};
-        QString phase = phases[static_cast<int>(random.bounded(phases.size()))];
-        const int trial = 1 + static_cast<int>(random.bounded(c.trials));
-        if (phase == "delay" && (c.delay == 0 || c.forced == "000")) phase = "options";
-        if (phase == "options" && c.forced == "000") phase = "drawing";
-        if (phase == "between" && trial == c.trials) phase = "options";
-        if (phase == "options" && c.forced == "000") phase = "drawing";
-        const int span = phase == "drawing" ? 400 : phase == "delay" ? 1000000 : 150000;
-        k.kill = QStringLiteral("%1:%2:%3").arg(phase).arg(trial).arg(random.bounded(span));
-        k.phase = phase;
-        k.folder = m_dir.filePath(QStringLiteral("kill%1/").arg(i));
-        k.code = QStringLiteral("%1").arg(1000 + i);
-        k.seed = random.generate();
-        QVERIFY(QDir().mkpath(k.folder));
-        if (c.mode == "judge") copyMadeSession(k.folder, k.code);
-        plan << k;
-    }
+    const int kills = setting("PICTOR_CRASH_KILLS", 60), jobs = qMax(1, setting("PICTOR_CRASH_JOBS", 6));
+    const auto seed = static_cast<quint32>(setting("PICTOR_CRASH_SEED", 20261206));
+    QRandomGenerator random(seed);
+    // A finished Make Art session of 3 trials, for Judge Art runs to replay.
+    QTemporaryDir dir;
+    const QString made = dir.filePath("made/");
+    QVERIFY(QDir().mkpath(made));
+    QString events;
+    QVERIFY2(waitFor(startPictor({"make", 3, 0, "111"}, made, "", 1, this), &events) == 0,
+             qPrintable(events));
+    int outcomes[3] = {};  // by Outcome: refused, asked, ready
+    checkAfter(made, "make", false, outcomes);
+    if (QTest::currentTestFailed()) return;
+    QList<std::tuple<Config, QString, QProcess*>> runs;  // config, kill, run
     QMap<QString, int> byPhase;
     int killed = 0;
-    for (qsizetype next = 0, done = 0; done < plan.size();) {
-        int running = 0;
-        for (qsizetype i = done; i < next; ++i) running += plan[i].process != nullptr;
-        for (; next < plan.size() && running < jobs; ++next, ++running) {
-            Planned& k = plan[next];
-            const Config& c = kConfigs[k.configIndex];
-            k.process = startPictor(c.mode, k.folder, k.code, c, k.kill, k.seed);
+    for (int i = 0; i < kills; ++i) {
+        // Up to `jobs` runs at once, each killed at a time into a phase of
+        // a trial; the oldest is checked first.
+        while (runs.size() < qMin(kills, i + jobs)) {
+            const Config& c = kConfigs[static_cast<int>(random.bounded(kConfigs.size()))];
+            QString phase = QStringList{"drawing", "delay", "options", "between"}[random.bounded(qint64(4))];
+            const int trial = 1 + static_cast<int>(random.bounded(c.trials));
+            if (phase == "between" && trial == c.trials) phase = "options";
+            if (phase == "delay" && c.delay == 0) phase = "options";
+            if (c.forced == "000" && phase != "between") phase = "drawing";
+            const int span = phase == "drawing" ? 400 : phase == "delay" ? 1000000 : 150000;
+            const QString kill = QStringLiteral("%1:%2:%3").arg(phase).arg(trial).arg(random.bounded(span));
+            const QString folder = dir.filePath(QStringLiteral("kill%1/").arg(runs.size()));
+            QVERIFY(QDir().mkpath(folder));
+            for (const QFileInfo& f : QDir(c.mode == "judge" ? made : folder).entryInfoList(QDir::Files))
+                QVERIFY(QFile::copy(f.filePath(), folder + f.fileName()));
+            runs << std::tuple(c, kill, startPictor(c, folder, kill, random.generate(), this));
         }
-        // The oldest run is checked first, so the report keeps the plan's order.
-        Planned& k = plan[done++];
-        const Config& c = kConfigs[k.configIndex];
-        const Run run = collect(k.process);
-        k.process = nullptr;
-        QVERIFY2(run.killed || run.exitCode == 0, qPrintable(k.kill + ": " + run.events.join(", ")));
-        if (run.killed) {
-            ++killed;
-            ++byPhase[c.mode + " " + k.phase];
-        }
-        checkAfter(k.folder, k.code, c.mode, run.killed);
-        if (QTest::currentTestFailed()) {
-            qWarning("kill %lld (%s, %s): %s", static_cast<long long>(done - 1), qPrintable(c.mode),
-                     qPrintable(k.kill), qPrintable(run.events.join(", ")));
-            return;
-        }
+        const auto& [c, kill, process] = runs[i];
+        const int ending = waitFor(process, &events);
+        const QString what = QStringLiteral("kill %1 (%2, %3): %4").arg(i).arg(c.mode, kill, events);
+        QVERIFY2(ending >= 0, qPrintable(what));
+        if (ending == 1) ++killed, ++byPhase[c.mode + " " + kill.section(':', 0, 0)];
+        checkAfter(dir.filePath(QStringLiteral("kill%1/").arg(i)), c.mode, ending == 1, outcomes);
+        if (QTest::currentTestFailed()) return qWarning("%s", qPrintable(what));
     }
     QStringList counts;
     for (auto it = byPhase.cbegin(); it != byPhase.cend(); ++it)
-        counts << QStringLiteral("%1: %2").arg(it.key()).arg(it.value());
+        counts << it.key() + ": " + QString::number(*it);
     qInfo("seed %u: %d of %d runs killed (%s); next starts asked %d, refused %d, ready %d", seed, killed,
-          kills, qPrintable(counts.join(", ")), m_asked, m_refused, m_ready);
+          kills, qPrintable(counts.join(", ")), outcomes[1], outcomes[0], outcomes[2]);
     QVERIFY(killed >= kills * 3 / 4);
 }
 
