@@ -15,6 +15,7 @@
 #include "runs/trial_run.h"
 #include "support/fakes.h"
 #include "support/files.h"
+#include "support/log_view.h"
 #include "support/recording_calls.h"
 #include "support/test_main.h"
 
@@ -30,27 +31,6 @@ namespace crash_states_test {
 using Outcome = StartDecision::Outcome;
 
 // The subject's screen: the runs show nothing; the sliders are fixed.
-class NullView final : public TrialView {
-public:
-    RecordingCanvas canvasCalls;
-    void showPrompt(const QString&) override {}
-    void showRateButton(const QString&) override {}
-    void hideRateButton() override {}
-    void showOptions(int) override {}
-    void clearOptions(int) override {}
-    Canvas& canvas() override { return canvasCalls; }
-    void awaitPresentation(PresentationFeedback::Done done) override {
-        QTimer::singleShot(0, [done = std::move(done)] { done(FramePresentation{}); });
-    }
-    void setMakePictureVisible(bool) override {}
-    void setSlidersVisible(bool) override {}
-    void setSliderLabelsVisible(bool) override {}
-    void setInstruction(const QString&) override {}
-    CompositionSettings sliderValues() const override { return {3, 4, 5, 6}; }
-    void setViewPictureVisible(bool) override {}
-    void setInstructionVisible(bool) override {}
-};
-
 SessionSettings settingsFor(SessionMode mode, const QString& folder) {
     SessionSettings s;
     s.mode = mode;
@@ -72,7 +52,7 @@ void runSession(DataDisk& disk, const QString& folder, SessionMode mode, int don
     FakeClock clock;
     ScriptedRandom random;
     FakeTimer* timer = nullptr;
-    NullView view;
+    LogView view;
     const std::unique_ptr<TrialRun> run = TrialRun::create(
         *session, {clock, random, [&timer] { return std::unique_ptr<Timer>(timer = new FakeTimer); }}, view);
     for (int t = 1; t <= done; ++t) {
@@ -83,8 +63,8 @@ void runSession(DataDisk& disk, const QString& folder, SessionMode mode, int don
             run->optionSelected(scale, (t + scale) % 7 + 1);
             QCoreApplication::processEvents();
         }
+        view.awaiting.takeFirst()(FramePresentation{});  // no frame is known here
     }
-    QCoreApplication::processEvents();  // the last trial's frame, and its timing line
     if (done < s.trials) run->abandon();
 }
 
