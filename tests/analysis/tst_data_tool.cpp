@@ -336,15 +336,14 @@ void TestDataTool::runs() {
 }
 
 void TestDataTool::imageMeasures_data() {
-    QTest::addColumn<QSize>("size");  // of the grey background, with black squares on it but the first
-    QTest::addColumn<QList<QRect>>("squares");
-    QTest::addColumn<QColor>("colour");  // of the first square
-    QTest::addColumn<QList<double>>(
-        "expected");  // coverage, balance, symmetry lr, ud (-1: none), edges, dimension
+    QTest::addColumn<QSize>("size");              // of the grey background
+    QTest::addColumn<QList<QRect>>("squares");    // black but the first
+    QTest::addColumn<QColor>("colour");           // of the first square
+    QTest::addColumn<QList<double>>("expected");  // coverage, balance, symmetries, edges, dimension
     auto add = [](const char* name, const QList<QRect>& squares, const QList<double>& expected,
                   QColor colour = Qt::black,
                   QSize size = {100, 80}) { QTest::newRow(name) << size << squares << colour << expected; };
-    add("empty", {}, {0, -1, -1, -1, 0});
+    add("empty", {}, {0, -1, -1, -1, 0});  // -1: none
     // A 20 x 20 square in the middle: balanced and symmetric both ways; its contour is a ring of 84 pixels
     // outside and 76 inside, whatever its colour: green is only 10.03 L* from the grey, dark blue 73.3.
     for (const QColor c : {QColor(Qt::black), QColor(0, 255, 0), QColor(0, 0, 126)})
@@ -443,13 +442,12 @@ void TestDataTool::drawingsAgree() {
 
 void TestDataTool::psychDs() {
     // The rules of the Psych-DS standard (1.x) checked here: 1. dataset_description.json is a JSON object
-    // with "@context" schema.org, "@type" "Dataset", and the required "name", "description" and
-    // "variableMeasured" (each a name or a PropertyValue with one); 2. the data files lie under data/, named
-    // by keyword-value pairs (keywords of lower-case letters, values of letters and digits) joined by "_"
-    // and ending in "_data.csv"; 3. each begins with a header row of unique names, and every row has as
-    // many fields; 4. every column of every data file is described in variableMeasured; 5. the files are
-    // UTF-8 without a byte order mark. And the lab's files lie unchanged under raw_data/, and their SHA-256
-    // sums in the manifest check out as its README says.
+    // with "@context" schema.org, "@type" "Dataset", the required "name", "description", "variableMeasured"
+    // (names, or PropertyValues with one); 2. the data files lie under data/, named by keyword-value pairs
+    // (keywords lower-case letters, values letters and digits) joined by "_", ending in "_data.csv"; 3. each
+    // begins with a header row of unique names, and every row has as many fields; 4. variableMeasured
+    // describes every column; 5. UTF-8 without a byte order mark. And the lab's files lie unchanged under
+    // raw_data/, their SHA-256 sums in a manifest that checks out as the dataset's README says.
     QTemporaryDir dir;
     const QString lab = dir.filePath("lab"), set = dir.filePath("set/");
     QDir().mkdir(lab);
