@@ -1,8 +1,7 @@
 #pragma once
 
-// A whole program session for widget tests: a fake clock, a scripted random
-// source, a temporary data folder and helpers that act as the experimenter
-// and the subject would, through the widgets.
+// A whole program session for widget tests, on fakes and a temporary data folder, with helpers
+// that act as the experimenter and the subject would, through the widgets.
 
 #include "support/fakes.h"
 #include "support/files.h"
@@ -11,22 +10,23 @@
 #include "screens/session.h"
 #include "screens/setup_screen.h"
 
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QTemporaryDir>
+#include <QTest>
 #include <memory>
-
-class QMessageBox;
 
 class TestSession {
 public:
-    static constexpr int kDoubleClickMs = 30;
-
-    // The clock, the window system's presentation and the display system
-    // are the fakes below unless real ones are given; they must outlive the
-    // session.
+    // The fakes below stand in for the display system, clock and presentation not given.
     explicit TestSession(SessionDisplay shown = {}, Clock* realClock = nullptr,
                          PresentationFeedback* realPresentation = nullptr);
-    ~TestSession();
 
     FakeClock clock;
     ScriptedRandom random;
@@ -46,20 +46,21 @@ public:
     const SetupWidgets& setup() { return session->setupScreen()->ui(); }
     MainScreen* main() const { return session->mainScreen(); }
 
-    void startMakeArt();
-    void startJudgeArt();
-
-    // Sets the four composition sliders.
-    void setSliders(int objects, int shapes, int sizes, int colours);
-    void makePicture();
-    // Answers each forced scale in turn with the given option index.
-    // Returns false when a step did not appear in time.
+    void startMakeArt() { QTest::mouseClick(setup().Command1, Qt::LeftButton); }
+    void startJudgeArt() {
+        QTest::mouseClick(setup().JudgeArtOption, Qt::LeftButton);
+        QTest::mouseClick(setup().Command2, Qt::LeftButton);
+    }
+    void setSliders(int objects, int shapes, int sizes, int colours) {
+        for (int n = 1; int v : {objects, shapes, sizes, colours}) main()->ui().HScroll[n++]->setValue(v);
+    }
+    void makePicture() { QTest::mouseClick(main()->ui().Command1, Qt::LeftButton); }
+    // Answers each forced scale in turn with the given option; false when a step did not come.
     bool rate(const QList<int>& choices);
 
     // The message box shown over a window, if any.
-    static QMessageBox* message(QWidget* window);
+    static QMessageBox* message(QWidget* window) { return window->findChild<QMessageBox*>("pictorMessage"); }
 };
 
-// Names of the window's labels, check boxes, option buttons and push
-// buttons whose caption does not fit their box.
+// The window's labels, check boxes, option buttons and push buttons whose caption does not fit.
 QStringList clippedCaptions(QWidget* window);
