@@ -68,8 +68,12 @@ QStringList RecordingCalls::texts() const {
 
 QMap<QString, QByteArray> folderSnapshot(const QString& folder) {
     QMap<QString, QByteArray> files;
-    for (const QFileInfo& f : QDir(folder).entryInfoList(QDir::Files))
+    for (const QFileInfo& f :
+         QDir(folder).entryInfoList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot))
         if (!f.fileName().endsWith("session.lock"))
-            files[f.fileName()] = readFile(f.filePath()) + (isReadOnly(f.filePath()) ? " read-only" : "");
+            files[f.fileName()] =
+                !f.isFile() || f.isSymLink()
+                    ? QByteArray("<not a regular file>")
+                    : readFile(f.filePath()) + (isReadOnly(f.filePath()) ? " read-only" : "");
     return files;
 }

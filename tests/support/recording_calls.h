@@ -66,6 +66,6 @@ private:
     QStringList m_names;        // file - 1 -> the name it was created with
 };
 
-// The contents and modes of a folder's files but its locks: what a crash
-// test compares to see that the next start, declined, changed nothing.
+// The contents and modes of a folder's entries but its locks: what a test
+// compares to see that a declined start changed nothing.
 QMap<QString, QByteArray> folderSnapshot(const QString& folder);
