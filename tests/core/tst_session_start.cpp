@@ -174,16 +174,16 @@ void TestSessionStart::decide() {
         for (const QString& name : replaced) QVERIFY(readFile(folder + name) != before.value(name));
         if (!judge) QCOMPARE(readFile(folder + "0001art.dat"), QByteArray("4\r\n"));
         // The whole record but the time it was written.
-        RecordContents expected;
-        expected.programVersion = "9.9";
-        expected.settings = settings(judge, "0001", folder);
-        expected.settings.forceSettingChange = false;
-        expected.trialsPlanned = judge ? 1 : 4;
+        RecordContents typed;
+        typed.programVersion = "9.9";
+        typed.settings = settings(judge, "0001", folder);
+        typed.settings.forceSettingChange = false;
+        typed.trialsPlanned = judge ? 1 : 4;
         QJsonObject record =
             QJsonDocument::fromJson(readFile(folder + (judge ? "0001session2.json" : "0001session.json")))
                 .object();
         QVERIFY(record.take("started").isString());
-        QJsonObject wanted = expected.toJson();
+        QJsonObject wanted = typed.toJson();
         wanted.remove("started");
         QCOMPARE(QJsonDocument(record).toJson(), QJsonDocument(wanted).toJson());
         active.reset();
