@@ -12,29 +12,26 @@ namespace platform_test {
 class TestPlatform : public QObject {
     Q_OBJECT
 private slots:
-    void randomWholeStaysInRange();
-    void realRandomIsBelowOne();
+    void random();
     void imageCanvasScale_data();
     void imageCanvasScale();
 };
 
-void TestPlatform::randomWholeStaysInRange() {
+void TestPlatform::random() {
     // A source that hands out the largest float below 1 must not reach a + m.
     struct Fixed final : RandomSource {
         QList<float> script{0.99999994f, 0.0f, 0.5f};
         float next() override { return script.takeFirst(); }
         void reseedFromClock() override {}
-    } random;
-    QCOMPARE(randomWhole(random, 1, 12), 12);
-    QCOMPARE(randomWhole(random, 1, 12), 1);
-    QCOMPARE(randomWhole(random, 50, 200), 150);
-}
-
-void TestPlatform::realRandomIsBelowOne() {
-    StdRandomSource random;
+    } fixed;
+    QCOMPARE(randomWhole(fixed, 1, 12), 12);
+    QCOMPARE(randomWhole(fixed, 1, 12), 1);
+    QCOMPARE(randomWhole(fixed, 50, 200), 150);
+    // The real source spans [0, 1) and never hands out 1.
+    StdRandomSource real;
     float lowest = 1, highest = 0;
     for (int i = 0; i < 200000; ++i) {
-        const float r = random.next();
+        const float r = real.next();
         QVERIFY2(r >= 0.0f && r < 1.0f, qPrintable(QString::number(static_cast<double>(r))));
         lowest = std::min(lowest, r);
         highest = std::max(highest, r);

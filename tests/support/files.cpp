@@ -28,18 +28,18 @@ int openDescriptors() {
         QDir(QStringLiteral("/proc/self/fd")).entryList(QDir::Files | QDir::System).size());
 }
 
-DiskFull::DiskFull(qint64 bytes) {
-    std::signal(SIGXFSZ, SIG_IGN);  // a failed write, not the end of the process
+// Sets how long a write may make a file; returns the limit before.
+static rlim_t limitFileSize(rlim_t bytes) {
     rlimit limit{};
     ::getrlimit(RLIMIT_FSIZE, &limit);
-    m_old = limit.rlim_cur;
-    limit.rlim_cur = static_cast<rlim_t>(bytes);
+    const rlim_t old = limit.rlim_cur;
+    limit.rlim_cur = bytes;
     ::setrlimit(RLIMIT_FSIZE, &limit);
+    return old;
 }
 
-DiskFull::~DiskFull() {
-    rlimit limit{};
-    ::getrlimit(RLIMIT_FSIZE, &limit);
-    limit.rlim_cur = static_cast<rlim_t>(m_old);
-    ::setrlimit(RLIMIT_FSIZE, &limit);
+DiskFull::DiskFull(qint64 bytes) : m_old(limitFileSize(static_cast<rlim_t>(bytes))) {
+    std::signal(SIGXFSZ, SIG_IGN);  // a failed write, not the end of the process
 }
+
+DiskFull::~DiskFull() { limitFileSize(m_old); }
