@@ -191,12 +191,9 @@ void TestSessionStart::decide() {
 void TestSessionStart::failedStartLeavesNothing_data() {
     QTest::addColumn<QString>("fault");
     QTest::addColumn<QString>("said");
-    QTest::newRow("a folder where the record is written first") << "part"
-                                                                << "0003session.json.part";
-    QTest::newRow("a record name too long for the file system") << "long"
-                                                                << "File name too long";
-    QTest::newRow("a disk full after the picture store") << "full"
-                                                         << "File too large";
+    QTest::newRow("a folder where the record is written first") << QString("part") << "0003session.json.part";
+    QTest::newRow("a record name too long for the file system") << QString("long") << "File name too long";
+    QTest::newRow("a disk full after the picture store") << QString("full") << "File too large";
 }
 
 void TestSessionStart::failedStartLeavesNothing() {

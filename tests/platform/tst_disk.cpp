@@ -137,12 +137,9 @@ void TestDisk::refusals() {
 void TestDisk::failedWrite_data() {
     QTest::addColumn<QString>("fault");
     QTest::addColumn<QString>("reason");
-    QTest::newRow("disk full adding a line") << "append"
-                                             << "too large";
-    QTest::newRow("disk full starting a file") << "new"
-                                               << "too large";
-    QTest::newRow("folder sync of a new file fails") << "sync"
-                                                     << "its folder could not be synced";
+    QTest::newRow("disk full adding a line") << QString("append") << "too large";
+    QTest::newRow("disk full starting a file") << QString("new") << "too large";
+    QTest::newRow("folder sync of a new file fails") << QString("sync") << "its folder could not be synced";
 }
 
 void TestDisk::failedWrite() {
