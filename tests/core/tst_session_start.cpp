@@ -103,8 +103,12 @@ void TestSessionStart::decide_data() {
     row("picture store a folder", "make:0001", "0001art.dat=<dir> | " + results, "0001art.dat\" is a folder");
     row("lock a link", "make:0001", "0001session.lock=<link>", "0001session.lock\" is a symbolic link");
     row("another session holds the lock", "make:0001", "0001session.lock=<held> | " + store,
-        QString("Subject 0001 is already in a session | process %1").arg(::getpid()));
+        QString("Subject 0001 is already in a session | Pictor (process %1 on \"%2\")")
+            .arg(::getpid())
+            .arg(QSysInfo::machineHostName()));
     row("an empty lock file left by a crash", "make:0001", "0001session.lock=", "start");
+    row("a living process named in a lock no one holds", "make:0001",
+        "0001session.lock=1\nelsewhere\nPictor\n", "start");
     row("nothing there", "make:0001", "", "start");
     row("unfinished Make Art", "make:0001", both + " | 0001session.json={} | 0001timing.csv=x",
         "start | 0001art.dat | 0001res.dat | 0001session.json | 0001timing.csv");

@@ -1,5 +1,6 @@
 // The real disk: what it writes, what it refuses, that a failed write leaves
-// whole lines, that no descriptor is left open, and the lock.
+// whole lines and that no descriptor is left open. The session start's
+// tests take the lock.
 
 #include "platform/disk.h"
 #include "support/files.h"
@@ -25,8 +26,6 @@ private slots:
     void refusals();
     void failedWrite_data();
     void failedWrite();
-    void lock_data();
-    void lock();
 };
 
 void TestDisk::protocol() {
@@ -164,34 +163,6 @@ void TestDisk::failedWrite() {
     QVERIFY2(!s.isOk() && s.message().contains(path) && s.message().contains(reason),
              qPrintable(s.message()));
     QCOMPARE(readFile(path), fault == "append" ? first : QByteArray("<missing>"));
-}
-
-void TestDisk::lock_data() {
-    // What a crash or another program may have left where the lock goes.
-    QTest::addColumn<QByteArray>("left");
-    QTest::newRow("nothing") << QByteArray("<missing>");
-    QTest::newRow("empty file, torn at creation") << QByteArray();
-    QTest::newRow("a living process's number, no lock held") << QByteArray("1\nelsewhere\nPictor\n");
-}
-
-void TestDisk::lock() {
-    QFETCH(QByteArray, left);
-    QTemporaryDir dir;
-    const QString path = dir.filePath("0001session.lock");
-    if (left != "<missing>") writeFile(path, left);
-    PosixDisk disk;
-    const int descriptors = openDescriptors();
-    LockAttempt first = disk.lock(path);
-    QVERIFY2(first.held, qPrintable(first.error.message()));
-    // Held on the open file, so even a second opening in this process finds it busy.
-    const LockAttempt second = disk.lock(path);
-    QVERIFY(second.busy && !second.held);
-    QCOMPARE(second.holder,
-             QStringLiteral("process %1 on \"%2\"").arg(::getpid()).arg(QSysInfo::machineHostName()));
-    first.held.reset();
-    QVERIFY(!QFile::exists(path));
-    QCOMPARE(openDescriptors(), descriptors);
-    QVERIFY(disk.lock(path).held);
 }
 
 PICTOR_TEST(TestDisk);
