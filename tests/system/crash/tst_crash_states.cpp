@@ -15,10 +15,8 @@
 #include "support/recording_calls.h"
 #include "support/test_main.h"
 
-#include <QDir>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QTimer>
 
 #include <sys/stat.h>
 
