@@ -34,8 +34,7 @@ SessionSettings settingsFor(SessionMode mode, const QString& folder) {
 
 // A scripted session of two trials, ended early after the first when `done` is 1.
 void runSession(DataDisk& disk, const QString& folder, SessionMode mode, int done, Outcome start) {
-    const SessionSettings s = settingsFor(mode, folder);
-    SessionStart starting(disk, s);
+    SessionStart starting(disk, settingsFor(mode, folder));
     QCOMPARE(starting.decide().outcome, start);
     Status failure;
     const std::unique_ptr<ActiveSession> session = starting.begin({}, "9.9", &failure);
@@ -56,7 +55,7 @@ void runSession(DataDisk& disk, const QString& folder, SessionMode mode, int don
         }
         view.awaiting.takeFirst()(FramePresentation{});  // no frame is known here
     }
-    if (done < s.trials) run->abandon();
+    if (done < 2) run->abandon();
 }
 
 // The folder as a crash left it: its names, and per file its bytes and mode.
