@@ -1,13 +1,7 @@
 #!/usr/bin/env bash
-# Checks of what gets installed. Usage: check.sh CHECK BUILD_DIR SOURCE_DIR
-#   options   pictor and pictor-data answer --help and --version without a
-#             display, and refuse an unknown option with status 2; pictor
-#             refuses an unknown screen with the list of screens
-#   desktop   desktop-file-validate passes on the desktop entry
-#   metainfo  appstreamcli validate --no-net passes on the metainfo
-#   package   the .deb builds, unpacks, runs from where it unpacked, and
-#             lintian finds no errors in it
-# A check whose tool cannot be had says so and is skipped (status 77).
+# Checks of what gets installed. Usage: package_check.sh CHECK BUILD_DIR SOURCE_DIR
+# (options, desktop, metainfo or package). A check whose tool cannot be had
+# says so and is skipped (status 77).
 set -euo pipefail
 check=$1 build=$2 source=$3
 need() { command -v "$1" >/dev/null || { echo "SKIP: $1 is not installed (Debian package $2)"; exit 77; }; }
@@ -16,19 +10,14 @@ version=$(sed -n 's/^inline constexpr char kPictorVersion\[\] = "\(.*\)";/\1/p' 
 
 case $check in
 options)
-    # No display at all: the answers must not need one.
-    export -n DISPLAY WAYLAND_DISPLAY QT_QPA_PLATFORM 2>/dev/null || true
-    unset DISPLAY WAYLAND_DISPLAY QT_QPA_PLATFORM
-    [ "$("$build/src/pictor" --version)" = "pictor $version" ] || fail "pictor --version"
-    "$build/src/pictor" --help | grep -q '^Usage: pictor' || fail "pictor --help"
-    [ "$("$build/src/pictor-data" --version)" = "pictor-data $version" ] || fail "pictor-data --version"
-    "$build/src/pictor-data" --help | grep -q '^Usage:' || fail "pictor-data --help"
+    unset DISPLAY WAYLAND_DISPLAY QT_QPA_PLATFORM  # --help and --version must not need a display
     for program in pictor pictor-data; do
+        [ "$("$build/src/$program" --version)" = "$program $version" ] || fail "$program --version"
+        "$build/src/$program" --help | grep -Pqz "^Usage:\s+$program " || fail "$program --help"
         status=0
         err=$("$build/src/$program" --frobnicate 2>&1 >/dev/null) || status=$?
-        [ "$status" = 2 ] || fail "$program --frobnicate ended with $status, not 2"
-        [ "$(printf '%s\n' "$err" | wc -l)" = 1 ] || fail "$program --frobnicate said more than one line: $err"
-        printf '%s\n' "$err" | grep -q -- '--frobnicate' || fail "$program does not name the option: $err"
+        [ "$status" = 2 ] && [ "$(wc -l <<<"$err")" = 1 ] && grep -q -- --frobnicate <<<"$err" ||
+            fail "$program --frobnicate ended with $status, saying: $err"
     done
     status=0
     err=$(QT_QPA_PLATFORM=offscreen "$build/src/pictor" --screen 9 2>&1 >/dev/null) || status=$?
@@ -63,10 +52,8 @@ package)
              usr/share/man/man1/pictor-data.1.gz usr/share/doc/pictor/copyright; do
         [ -f "$work/root/$f" ] || fail "$f is not in the package"
     done
-    status=0
-    lintian --fail-on error "$deb" >"$work/lintian" 2>&1 || status=$?
-    grep -v 'root privileges' "$work/lintian" || true
-    [ "$status" = 0 ] || fail "lintian found errors"
+    lintian --fail-on error "$deb" >"$work/lintian" 2>&1 ||
+        fail "lintian found errors: $(grep -v 'root privileges' "$work/lintian")"
     ;;
 *) fail "unknown check $check" ;;
 esac

@@ -1,13 +1,10 @@
-// A subject and an experimenter for the real pictor binary, loaded into it
-// with LD_PRELOAD by the crash campaign. It works the windows through their
-// object names, as the widget tests do, and kills the process with SIGKILL
-// at the moment the campaign chose: a time after a phase of a trial began.
-// Its settings come from the environment: PICTOR_ROBOT (make or judge),
-// _FOLDER (with its trailing separator), _CODE, _TRIALS, _DELAY (seconds),
-// _FORCED (three 0/1 digits: the scales rated), _SEED (the subject's response
-// times and choices), _KILL (phase:trial:microseconds, the phase one of
-// drawing, delay, options, between) and _FIXED_TIME (1: the wall clock stands
-// still, so the composer's seeds, and with them the pictures, repeat).
+// Experimenter and subject for the real pictor binary, preloaded by the crash
+// campaign: works the windows through their object names and kills the process
+// with SIGKILL a time after a phase of a trial began. Environment: PICTOR_ROBOT
+// (make or judge), _FOLDER (with its separator), _CODE, _TRIALS, _DELAY, _FORCED
+// (three 0/1 digits), _SEED, _KILL (phase:trial:microseconds; drawing, delay,
+// options or between) and _FIXED_TIME (1: the wall clock stands still, so the
+// pictures repeat).
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -44,6 +41,8 @@ QByteArray env(const char* name) { return qgetenv(QByteArray("PICTOR_ROBOT") + n
 class Robot : public QObject {
 public:
     Robot() : m_seed(env("_SEED").toUInt()), m_random(m_seed), m_judge(env("") == "judge") {
+        // Options take no clicks for a double-click interval: a short one is quick.
+        QGuiApplication::styleHints()->setMouseDoubleClickInterval(40);
         connect(&m_tick, &QTimer::timeout, this, &Robot::tick);
         m_tick.start(5);
     }
@@ -54,13 +53,8 @@ private:
             if (w->objectName() == QLatin1String(name) && w->isVisible()) return w;
         return nullptr;
     }
-    template <typename T = QWidget>
-    static T* child(QWidget* w, const QString& name) {
-        return w->findChild<T*>(name);
-    }
     static void click(QWidget* w) { QTest::mouseClick(w, Qt::LeftButton); }
-    // Reports that `phase` of `trial` began, in one write so a kill never
-    // cuts the line, and arms the chosen kill.
+    // Reports the phase in one write, which a kill cannot cut, and arms the kill.
     void phase(const char* name, int trial) {
         const QByteArray line = "robot " + QByteArray(name) + ' ' + QByteArray::number(trial) + '\n';
         (void)!::write(STDOUT_FILENO, line.constData(), static_cast<size_t>(line.size()));
@@ -78,11 +72,6 @@ private:
         return true;
     }
     int think() { return 20 + static_cast<int>(m_random.bounded(180)); }
-    // The subject's n-th choice: the same for the same seed, however the
-    // timing of the run went.
-    quint32 choice(int n) const {
-        return QRandomGenerator(m_seed + static_cast<quint32>(n) * 7919u).generate();
-    }
 
     void tick() {
         if (window("pictorMessage")) {  // none comes in a session that goes well
@@ -90,32 +79,34 @@ private:
             m_tick.stop();
             return QApplication::exit(3);
         }
-        if (QWidget* title = window("Startup")) return click(child(title, "Begin"));
+        if (QWidget* title = window("Startup")) return click(title->findChild<QWidget*>("Begin"));
         if (QWidget* setup = window("ArtTest")) return fillSetup(setup);
         if (QWidget* main = window("Mainn")) return work(main);
     }
 
     void fillSetup(QWidget* setup) {
         if (std::exchange(m_setupDone, true)) return;
-        child<QLineEdit>(setup, "Text1")->setText(QString::fromLocal8Bit(env("_CODE")));
-        child<QLineEdit>(setup, "DataDir")->setText(QString::fromLocal8Bit(env("_FOLDER")));
-        child<QScrollBar>(setup, "HScroll1")->setValue(qMax(1, env("_TRIALS").toInt()));
-        child<QScrollBar>(setup, "HScroll2")->setValue(env("_DELAY").toInt());
+        setup->findChild<QLineEdit*>("Text1")->setText(QString::fromLocal8Bit(env("_CODE")));
+        setup->findChild<QLineEdit*>("DataDir")->setText(QString::fromLocal8Bit(env("_FOLDER")));
+        setup->findChild<QScrollBar*>("HScroll1")->setValue(qMax(1, env("_TRIALS").toInt()));
+        setup->findChild<QScrollBar*>("HScroll2")->setValue(env("_DELAY").toInt());
         const QByteArray forced = env("_FORCED").leftJustified(3, '1');
         for (int k = 0; k < 3; ++k)
-            child<QAbstractButton>(setup, QStringLiteral("Check%1").arg(k + 1))->setChecked(forced[k] == '1');
-        if (m_judge) click(child(setup, "JudgeArtOption"));
-        click(child(setup, m_judge ? "Command2" : "Command1"));
+            setup->findChild<QAbstractButton*>("Check" + QString::number(k + 1))
+                ->setChecked(forced[k] == '1');
+        if (m_judge) click(setup->findChild<QWidget*>("JudgeArtOption"));
+        click(setup->findChild<QWidget*>(m_judge ? "Command2" : "Command1"));
     }
 
     void work(QWidget* main) {
-        auto* start = child(main, m_judge ? "Command2" : "Command1");  // "View Picture" or "Make Picture"
-        auto* rate = child(main, "Command3");
-        auto* prompt = child<QLabel>(main, "Label10");
+        // "View Picture" or "Make Picture"
+        auto* start = main->findChild<QWidget*>(m_judge ? "Command2" : "Command1");
+        auto* rate = main->findChild<QWidget*>("Command3");
+        auto* prompt = main->findChild<QLabel*>("Label10");
         if (!m_inTrial) {
             if (m_trial > 0 && !waited(think())) return;
             if (!m_judge && !start->isVisible()) {  // a setting change brings "Make Picture" back
-                auto* slider = child<QScrollBar>(main, "HScroll1");
+                auto* slider = main->findChild<QScrollBar*>("HScroll1");
                 return slider->setValue(slider->value() == 12 ? 11 : 12);
             }
             if (!start->isVisible() || !start->isEnabled()) return;
@@ -132,8 +123,10 @@ private:
         }
         for (int k = 0; k < 3; ++k) {
             const char* scales[] = {"Ple", "Int", "Com"};
-            const int index = 1 + static_cast<int>(choice(m_trial * 3 + k) % 7);
-            auto* option = child(main, QStringLiteral("%1%2").arg(scales[k]).arg(index));
+            // The same choices for the same seed, whatever the timing.
+            const quint32 seed = m_seed + static_cast<quint32>(m_trial * 3 + k) * 7919u;
+            const int index = 1 + static_cast<int>(QRandomGenerator(seed).generate() % 7);
+            auto* option = main->findChild<QWidget*>(QStringLiteral("%1%2").arg(scales[k]).arg(index));
             if (!option || !option->isVisible()) continue;
             if (waited(60 + think())) click(option);  // past the double-click interval
             return;
@@ -156,12 +149,7 @@ private:
 
 void startRobot() {
     if (env("").isEmpty()) return;
-    // Options take no clicks for a double-click interval after they
-    // appear; a short one keeps the campaign quick.
-    QTimer::singleShot(0, [] {
-        QGuiApplication::styleHints()->setMouseDoubleClickInterval(40);
-        new Robot;
-    });
+    QTimer::singleShot(0, [] { new Robot; });
 }
 
 }  // namespace

@@ -1,14 +1,10 @@
-// Every state a crash could leave, checked with the program's own code. The
-// disk's calls are recorded during three scripted sessions (Make Art, an
-// unfinished session replaced by a new one, Judge Art); a model builds what
-// each kind of crash could leave after every call: killed (all issued calls
-// survive), ordered (ext4's ordered mode: what was synced and any prefix of
-// what followed) and weakest (a change survives for sure only once its file,
-// or for a name its folder, was synced; any other may be lost, in any
-// combination, and an unsynced line may be cut or zero-filled). In each
-// state the next start in each mode, declined, changes nothing and neither
-// offers a finished session for Replace nor blocks the subject; the data tool
-// invents nothing and loses no synced trial; old and new are never mixed.
+// Every state a crash could leave, checked with the program's own code: the
+// disk calls of three scripted sessions (Make Art, an unfinished one replaced,
+// Judge Art) are recorded and, after every call, each state a model allows is
+// checked. Killed: all issued calls survive; ordered (ext4): what was synced
+// and any prefix of what followed; weakest: a change is sure only once its
+// file, or for a name its folder, was synced, and an unsynced line may be
+// lost, cut or zero-filled.
 
 #include "analysis/subject_data.h"
 #include "core/session_start.h"
@@ -19,10 +15,8 @@
 #include "support/recording_calls.h"
 #include "support/test_main.h"
 
-#include <QDir>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QTimer>
 
 #include <sys/stat.h>
 
@@ -30,21 +24,17 @@ namespace crash_states_test {
 
 using Outcome = StartDecision::Outcome;
 
-// The subject's screen: the runs show nothing; the sliders are fixed.
 SessionSettings settingsFor(SessionMode mode, const QString& folder) {
-    SessionSettings s;
-    s.mode = mode;
-    s.subjectCode = "0001";
-    s.dataFolder = folder;
-    return s;
+    return {.mode = mode,
+            .subjectCode = "0001",
+            .dataFolder = folder,
+            .trials = 2,
+            .scales = {{{"Nice", "Ugly", true}, {"Odd", "Plain", false}, {"Busy", "Calm", true}}}};
 }
 
 // A scripted session of two trials, ended early after the first when `done` is 1.
 void runSession(DataDisk& disk, const QString& folder, SessionMode mode, int done, Outcome start) {
-    SessionSettings s = settingsFor(mode, folder);
-    s.trials = 2;
-    s.scales = {{{"Nice", "Ugly", true}, {"Odd", "Plain", false}, {"Busy", "Calm", true}}};
-    SessionStart starting(disk, s);
+    SessionStart starting(disk, settingsFor(mode, folder));
     QCOMPARE(starting.decide().outcome, start);
     Status failure;
     const std::unique_ptr<ActiveSession> session = starting.begin({}, "9.9", &failure);
@@ -65,7 +55,7 @@ void runSession(DataDisk& disk, const QString& folder, SessionMode mode, int don
         }
         view.awaiting.takeFirst()(FramePresentation{});  // no frame is known here
     }
-    if (done < s.trials) run->abandon();
+    if (done < 2) run->abandon();
 }
 
 // The folder as a crash left it: its names, and per file its bytes and mode.
@@ -100,9 +90,8 @@ bool persisted(const QList<FileOp>& ops, qsizetype i, qsizetype k) {
     return false;
 }
 
-// The lines of the results file `name` made after the first `oldFiles`
-// files that are sure to be on the disk after the first k ops: the trials no
-// crash may lose.
+// The trials no crash may lose after the first k ops: the lines sure to be on
+// the disk of the results file `name`, if made after the first `oldFiles` files.
 int syncedLines(const QList<FileOp>& ops, qsizetype k, const QString& name, qsizetype oldFiles) {
     State s;
     for (qsizetype i = 0; i < k; ++i)
@@ -111,11 +100,9 @@ int syncedLines(const QList<FileOp>& ops, qsizetype k, const QString& name, qsiz
     return file > oldFiles ? static_cast<int>(s.data[file].count('\n')) : 0;
 }
 
-// Every state the model allows after the first k ops. The killed states at
-// k and the ordered ones up to k are the same set, so ordered adds the
-// prefixes from the last sync on that end before k. In the weakest model
-// each op not yet persisted is kept (choice 0), lost (1), or for a line also
-// cut (2) or zero-filled (3).
+// Every state the model allows after the first k ops. Ordered adds the
+// prefixes since the last sync (the killed states of earlier k); weakest keeps
+// (0), loses (1), or for a line cuts (2) or zero-fills (3) each unsynced op.
 QList<State> statesAt(const QList<FileOp>& ops, qsizetype k, const QString& model) {
     qsizetype from = k;
     while (model == "ordered" && from > 0 && !isSync(ops[from - 1])) --from;
@@ -162,8 +149,7 @@ void TestCrashStates::states_data() {
 void TestCrashStates::states() {
     QFETCH(QString, scenario);
     QFETCH(QString, model);
-    // The scenario's system calls, recorded over a real folder. Judge Art
-    // replays a finished Make Art session, whose states are the make scenario's.
+    // Judge Art replays a finished Make Art session, whose states are the make scenario's.
     QTemporaryDir recorded;
     const QString folder = recorded.path() + "/";
     RecordingCalls calls;
