@@ -66,11 +66,6 @@ void TestFormats::writing() {
     QCOMPARE(row.encode(), QByteArray("12,3,1,12,11,10,,4,,0.0001234568\r\n"));
     QCOMPARE((JudgeRow{"1,1,6,6,6,6,5,,2,8.328125", {{4, 6, 1}, 10.5f}}.encode()),
              QByteArray("1,1,6,6,6,6,5,,2,8.328125,4,6,1,10.5\r\n"));
-    // What is written reads back to the same values.
-    QString problem;
-    const std::optional<ResultsRow> back = ResultsRow::parse(row.encode().chopped(2), &problem);
-    QVERIFY2(back && back->settings == row.settings, qPrintable(problem));
-    QCOMPARE(back->rated, (TrialRatings{row.rated.ratings, 0.0001234568f}));
     // A timing line: moments in nanoseconds, the lag in milliseconds.
     TimingRow timed{
         7, {90'000'000'001, {std::nullopt, 90'500'000'000, 2}, {std::nullopt, 91'000'000'003, 4}}, {}};
@@ -121,8 +116,8 @@ void TestFormats::reading_data() {
     row("res: written by a session", "res", kResults, "ok 42,1,2,11,10,9,6,,1,1.25");
     row("res: lines after the last trial ignored", "res", kResults + "junk\r\n",
         "ok 42,1,2,11,10,9,6,,1,1.25");
-    row("res: unfinished, fewer lines", "res", "42,1,2,11,10,9,,5,,0.5\r\n", "ok 42,1,2,11,10,9,,5,,0.5",
-        true);
+    row("res: unfinished, fewer lines", "res", "42,1,2,11,10,9,,5,,0.0001234568\r\n",
+        "ok 42,1,2,11,10,9,,5,,0.0001234568", true);
     row("res: too short", "res", "42,1,2,11,10,9,6,,1,1.25\r\n", "holds 1 lines");
     row("res: more lines than pictures", "res", kResults + second, "only 2 complete pictures", true);
     row("res: nine fields", "res", "42,1,2,11,10,9,6,,1\r\n" + second, "line 1: it has 9 fields");
