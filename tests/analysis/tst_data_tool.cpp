@@ -123,8 +123,7 @@ private slots:
 };
 
 void TestDataTool::pictures() {
-    // A subject whose results are damaged: what is intact is drawn, the same PNGs every time, twice as
-    // large at scale 2: the same share covered, as far from the centre.
+    // Damaged results: what is intact is drawn, the same every time; at scale 2 twice as large, alike.
     QTemporaryDir dir;
     const QString png = dir.filePath("0005-trial001.png");
     write(dir.path(), {"0005art.dat", "2\r\n2\r\n6,100,120,45,255\r\n2,200,50,9.1,32382\r\n0\r\n",
@@ -388,10 +387,8 @@ void TestDataTool::imageMeasures() {
 }
 
 void TestDataTool::drawingsAgree() {
-    // A picture as Make Art draws it, stored and drawn again "as made", is the same pixels; "as replayed",
-    // kinds 2, 3, 4, 11 and 12 come back smaller. The table measures a picture from its objects drawn alone
-    // and put together: that is the picture drawn whole, each object's own pixels are its pixels drawn
-    // alone, and what is seen of them is the mask. Contours counted on runs are those counted pixel by pixel.
+    // Make Art's picture, stored and drawn "as made", is the same pixels; "as replayed" some kinds shrink.
+    // Measures from objects drawn alone and put together are those of the picture drawn whole.
     StdRandomSource random;
     random.reseed(2026);
     Composer composer(random);
@@ -441,13 +438,8 @@ void TestDataTool::drawingsAgree() {
 }
 
 void TestDataTool::psychDs() {
-    // The rules of the Psych-DS standard (1.x) checked here: 1. dataset_description.json is a JSON object
-    // with "@context" schema.org, "@type" "Dataset", the required "name", "description", "variableMeasured"
-    // (names, or PropertyValues with one); 2. the data files lie under data/, named by keyword-value pairs
-    // (keywords lower-case letters, values letters and digits) joined by "_", ending in "_data.csv"; 3. each
-    // begins with a header row of unique names, and every row has as many fields; 4. variableMeasured
-    // describes every column; 5. UTF-8 without a byte order mark. And the lab's files lie unchanged under
-    // raw_data/, their SHA-256 sums in a manifest that checks out as the dataset's README says.
+    // A Psych-DS 1.x dataset: its description, data files named by keyword-value pairs with unique, described
+    // columns, in UTF-8 without a byte order mark; the lab's files unchanged under raw_data/, with sums.
     QTemporaryDir dir;
     const QString lab = dir.filePath("lab"), set = dir.filePath("set/");
     QDir().mkdir(lab);
@@ -488,7 +480,7 @@ void TestDataTool::psychDs() {
 }
 
 void TestDataTool::interruption() {
-    // Ctrl-C during a long table: the program ends at once, with nothing left behind.
+    // Ctrl-C during a long table ends the program at once, leaving nothing behind.
     QTemporaryDir dir;
     const QString out = dir.filePath("out");
     for (int code = 1001; code <= 1008; ++code)

