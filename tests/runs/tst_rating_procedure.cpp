@@ -24,7 +24,7 @@ struct Rig {
 
     // The subject presses "Rate !" and then chooses `index`.
     void rate(int scale, int index) {
-        clock.advance(0.001);  // a delay of 0 ends once the clock has moved on
+        clock.advance(0.125);  // a delay of 0 ends once the clock has moved on
         timer->fire();
         procedure.ratePressed();
         procedure.optionSelected(scale, index);
@@ -38,41 +38,57 @@ private slots:
     void forcedScalesInOrder_data();
     void forcedScalesInOrder();
     void delayIsNeverShort();
-    void ratingTimeRunsFromThePicture();
     void strayInputIsIgnored();
 };
 
 void TestRatingProcedure::forcedScalesInOrder_data() {
     QTest::addColumn<QList<bool>>("forced");
     QTest::addColumn<QStringList>("log");
-    QTest::newRow("all three")
-        << QList<bool>{true, true, true}
-        << QStringList{
-               "prompt Consider How Nice", "rate Rate How Nice", "hide rate", "options 1", "clear options 1",
-               "prompt Consider How Odd",  "rate Rate How Odd",  "hide rate", "options 2", "clear options 2",
-               "prompt Consider How Busy", "rate Rate How Busy", "hide rate", "options 3", "clear options 3"};
+    QTest::addColumn<float>("time");  // from the picture to the run's end of the trial
+    QTest::newRow("all three") << QList<bool>{true, true, true} << QStringList{"prompt Consider How Nice",
+                                                                               "rate Rate How Nice",
+                                                                               "hide rate",
+                                                                               "options 1",
+                                                                               "clear options 1",
+                                                                               "prompt Consider How Odd",
+                                                                               "rate Rate How Odd",
+                                                                               "hide rate",
+                                                                               "options 2",
+                                                                               "clear options 2",
+                                                                               "prompt Consider How Busy",
+                                                                               "rate Rate How Busy",
+                                                                               "hide rate",
+                                                                               "options 3",
+                                                                               "clear options 3"}
+                               << 1.25f;
     QTest::newRow("only scale 2") << QList<bool>{false, true, false}
                                   << QStringList{"prompt Consider How Odd", "rate Rate How Odd", "hide rate",
-                                                 "options 2", "clear options 2"};
-    QTest::newRow("none") << QList<bool>{false, false, false} << QStringList{};
+                                                 "options 2", "clear options 2"}
+                                  << 1.0f;
+    QTest::newRow("none") << QList<bool>{false, false, false} << QStringList{} << 0.875f;
 }
 
 void TestRatingProcedure::forcedScalesInOrder() {
     QFETCH(QList<bool>, forced);
     QFETCH(QStringList, log);
+    QFETCH(float, time);
     Rig r;
     for (int k = 0; k < 3; ++k) r.settings.scales[static_cast<std::size_t>(k)].forced = forced[k];
     r.procedure.takeStartTime();
+    r.clock.advance(0.75);  // the run hides its button, the prompt stands
     r.procedure.presentScales();
     const int choices[] = {0, 2, 5, 7};
     for (int k = 1; k <= 3; ++k)
         if (forced[k - 1]) r.rate(k, choices[k]);
     QCOMPARE(r.view.log, log);
     QCOMPARE(r.done, 1);
+    r.clock.advance(0.125);  // the run's own end-of-trial steps
+    r.procedure.finishTime();
     const std::optional<int> expected[] = {std::nullopt, 2, 5, 7};
     for (int k = 1; k <= 3; ++k)
         QCOMPARE(r.procedure.result().ratings[static_cast<std::size_t>(k - 1)],
                  forced[k - 1] ? expected[k] : std::nullopt);
+    QCOMPARE(r.procedure.result().time, time);
     // The next picture starts with no ratings.
     r.procedure.takeStartTime();
     QCOMPARE(r.procedure.result(), TrialRatings{});
@@ -96,20 +112,6 @@ void TestRatingProcedure::delayIsNeverShort() {
     r.clock.advance(0.0001);
     QVERIFY(r.timer->fire());
     QCOMPARE(r.view.log.last(), QString("rate Rate How Nice"));
-}
-
-void TestRatingProcedure::ratingTimeRunsFromThePicture() {
-    Rig r;
-    r.settings.scales[0].forced = r.settings.scales[2].forced = false;
-    r.procedure.takeStartTime();
-    r.clock.advance(0.75);  // the run hides its button, the prompt stands
-    r.procedure.presentScales();
-    r.clock.advance(1.5);
-    r.rate(2, 3);
-    QCOMPARE(r.done, 1);
-    r.clock.advance(0.124);  // the run's own end-of-trial steps
-    r.procedure.finishTime();
-    QCOMPARE(r.procedure.result().time, 2.375f);
 }
 
 void TestRatingProcedure::strayInputIsIgnored() {
