@@ -42,55 +42,36 @@ private slots:
 };
 
 void TestRatingProcedure::forcedScalesInOrder_data() {
-    QTest::addColumn<QList<bool>>("forced");
+    QTest::addColumn<TrialRatings>("result");  // the forced scales are those rated
     QTest::addColumn<QStringList>("log");
-    QTest::addColumn<float>("time");  // from the picture to the run's end of the trial
-    QTest::newRow("all three") << QList<bool>{true, true, true} << QStringList{"prompt Consider How Nice",
-                                                                               "rate Rate How Nice",
-                                                                               "hide rate",
-                                                                               "options 1",
-                                                                               "clear options 1",
-                                                                               "prompt Consider How Odd",
-                                                                               "rate Rate How Odd",
-                                                                               "hide rate",
-                                                                               "options 2",
-                                                                               "clear options 2",
-                                                                               "prompt Consider How Busy",
-                                                                               "rate Rate How Busy",
-                                                                               "hide rate",
-                                                                               "options 3",
-                                                                               "clear options 3"}
-                               << 1.25f;
-    QTest::newRow("only scale 2") << QList<bool>{false, true, false}
+    QTest::newRow("all three")
+        << TrialRatings{{2, 5, 7}, 1.25f}
+        << QStringList{
+               "prompt Consider How Nice", "rate Rate How Nice", "hide rate", "options 1", "clear options 1",
+               "prompt Consider How Odd",  "rate Rate How Odd",  "hide rate", "options 2", "clear options 2",
+               "prompt Consider How Busy", "rate Rate How Busy", "hide rate", "options 3", "clear options 3"};
+    QTest::newRow("only scale 2") << TrialRatings{{std::nullopt, 5, std::nullopt}, 1.0f}
                                   << QStringList{"prompt Consider How Odd", "rate Rate How Odd", "hide rate",
-                                                 "options 2", "clear options 2"}
-                                  << 1.0f;
-    QTest::newRow("none") << QList<bool>{false, false, false} << QStringList{} << 0.875f;
+                                                 "options 2", "clear options 2"};
+    QTest::newRow("none") << TrialRatings{{}, 0.875f} << QStringList{};
 }
 
 void TestRatingProcedure::forcedScalesInOrder() {
-    QFETCH(QList<bool>, forced);
+    QFETCH(TrialRatings, result);
     QFETCH(QStringList, log);
-    QFETCH(float, time);
     Rig r;
-    for (int k = 0; k < 3; ++k) r.settings.scales[static_cast<std::size_t>(k)].forced = forced[k];
+    for (std::size_t k = 0; k < 3; ++k) r.settings.scales[k].forced = result.ratings[k].has_value();
     r.procedure.takeStartTime();
     r.clock.advance(0.75);  // the run hides its button, the prompt stands
     r.procedure.presentScales();
-    const int choices[] = {0, 2, 5, 7};
-    for (int k = 1; k <= 3; ++k)
-        if (forced[k - 1]) r.rate(k, choices[k]);
+    for (std::size_t k = 0; k < 3; ++k)
+        if (result.ratings[k]) r.rate(static_cast<int>(k) + 1, *result.ratings[k]);
     QCOMPARE(r.view.log, log);
     QCOMPARE(r.done, 1);
-    r.clock.advance(0.125);  // the run's own end-of-trial steps
+    r.clock.advance(0.125);  // the run's own end-of-trial steps: the time runs from the picture to here
     r.procedure.finishTime();
-    const std::optional<int> expected[] = {std::nullopt, 2, 5, 7};
-    for (int k = 1; k <= 3; ++k)
-        QCOMPARE(r.procedure.result().ratings[static_cast<std::size_t>(k - 1)],
-                 forced[k - 1] ? expected[k] : std::nullopt);
-    QCOMPARE(r.procedure.result().time, time);
-    // The next picture starts with no ratings.
-    r.procedure.takeStartTime();
+    QCOMPARE(r.procedure.result(), result);
+    r.procedure.takeStartTime();  // the next picture starts with no ratings
     QCOMPARE(r.procedure.result(), TrialRatings{});
 }
 
