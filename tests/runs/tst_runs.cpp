@@ -84,7 +84,6 @@ private slots:
     void makeArtSessionEnds_data();
     void makeArtSessionEnds();
     void makeArtStopsOnWriteFailure();
-    void timingFileFailureLosesNoRatings();
     void judgeArtTrials();
 };
 
@@ -125,20 +124,33 @@ void TestRuns::makeArtTrial() {
 }
 
 void TestRuns::makeArtSessionEnds_data() {
-    QTest::addColumn<bool>("closed");
-    QTest::newRow("the last frame reported") << false;
-    QTest::newRow("window closed before the last frame") << true;
+    QTest::addColumn<int>("end");                   // after the first frame
+    QTest::addColumn<QList<QByteArray>>("timing");  // the lines after the header; none: no file
+    QTest::addColumn<OnsetSummary>("onset");
+    const QByteArray first = "1,100000000000,100018000000,100020000000,20,700,copy,,,,,,\r";
+    QTest::newRow("the last frame never known")
+        << 0 << QList<QByteArray>{first, "2,100000000000,100003000000,,,,unknown,,,,,,\r", ""}
+        << OnsetSummary{"X11 Present", 1, {}, {"copy"}, {}};
+    QTest::newRow("window closed before the last frame")
+        << 1 << QList<QByteArray>{first, "2,100000000000,,,,,unknown,,,,,,\r", ""}
+        << OnsetSummary{"X11 Present", 1, {}, {"copy"}, {}};
+    QTest::newRow("timing file full: the ratings stay")  // 6 frames in 60 ms
+        << 2 << QList<QByteArray>{}
+        << OnsetSummary{"X11 Present", 2, 10.0, {"copy"}, "/d/0042timing.csv: No space left on device"};
 }
 
 void TestRuns::makeArtSessionEnds() {
-    QFETCH(bool, closed);
+    QFETCH(int, end);
+    QFETCH(QList<QByteArray>, timing);
+    QFETCH(OnsetSummary, onset);
     Rig r(SessionMode::MakeArt);
     r.settings.scales[0].forced = false;  // nothing rated: the picture stays
     r.settings.forceSettingChange = false;
     r.settings.hideSettings = false;
     r.random.script = kPicture;
     r.start();
-    QSignalSpy finished(r.run.get(), &TrialRun::finished);
+    r.disk.failAt = end == 2 ? 12 : 0;  // the first timing line, after the two trials' eleven writes
+    QSignalSpy finished(r.run.get(), &TrialRun::finished), timingFailed(r.run.get(), &TrialRun::timingFailed);
     r.run->startTrial();
     QCOMPARE(r.view.log.mid(r.view.log.size() - 5),
              (QStringList{"make hidden", "sliders shown", "labels shown", "make shown", "instruction "}));
@@ -151,19 +163,16 @@ void TestRuns::makeArtSessionEnds() {
     r.present(100'020'000'000, 700);
     QCOMPARE(finished.size(), 0);
     QVERIFY(!r.run->isUnderWay());  // every trial is saved: closing now asks nothing
-    if (closed)
+    if (end == 1)
         r.run->abandon();  // the session still finishes
     else
-        r.present(100'003'000'000, -1);
+        r.present(end ? 100'080'000'000 : 100'003'000'000, end ? 706 : -1);
     QCOMPARE(finished.size(), 1);
-    QCOMPARE(r.file("timing.csv").split('\n').mid(1),
-             (QList<QByteArray>{"1,100000000000,100018000000,100020000000,20,700,copy,,,,,,\r",
-                                closed ? "2,100000000000,,,,,unknown,,,,,,\r"
-                                       : "2,100000000000,100003000000,,,,unknown,,,,,,\r",
-                                ""}));
-    const QJsonObject onset = r.json()["onset"].toObject();
-    QCOMPARE(onset["trials_with_known_onset"].toInt(), 1);
-    QCOMPARE(onset["source"].toString(), QString("X11 Present"));
+    QCOMPARE(timingFailed.size(), end == 2 ? 1 : 0);
+    QCOMPARE(r.file("timing.csv").split('\n').mid(1), timing);
+    QString problem;
+    QCOMPARE(RecordContents::fromJson(r.file("session.json"), &problem).value_or(RecordContents{}).onset,
+             onset);
     for (const char* name : {"timing.csv", "art.dat", "res.dat", "session.json"})
         QVERIFY2(!r.disk.inspect(QStringLiteral("/d/0042") + name).writable, name);
     QCOMPARE(r.json()["status"].toString(), QString("finished"));
@@ -182,29 +191,6 @@ void TestRuns::makeArtStopsOnWriteFailure() {
     QCOMPARE(failed.size(), 1);
     QCOMPARE(r.file("art.dat"), QByteArray("2\r\n2\r\n"));
     QVERIFY(!r.view.log.join(' ').contains("prompt") && !r.run->isUnderWay());
-}
-
-void TestRuns::timingFileFailureLosesNoRatings() {
-    Rig r(SessionMode::MakeArt);
-    r.settings.scales[0].forced = false;
-    r.settings.forceSettingChange = false;
-    r.random.script = kPicture;
-    r.start();
-    QSignalSpy finished(r.run.get(), &TrialRun::finished), timing(r.run.get(), &TrialRun::timingFailed);
-    r.disk.failAt = 6;  // after three lines of the picture store, the results line and the record
-    for (int trial = 1; trial <= 2; ++trial) {
-        r.run->startTrial();
-        r.present(100'000'000'000 + 60'000'000 * trial, 6 * trial);
-    }
-    QCOMPARE(timing.size(), 1);
-    QVERIFY(timing.first().first().value<Status>().message().contains("/d/0042timing.csv: No space"));
-    QCOMPARE(r.file("res.dat"), QByteArray("42,1,2,11,10,9,,,,0\r\n42,2,2,11,10,9,,,,0\r\n"));
-    QVERIFY(!r.disk.files.contains("/d/0042timing.csv"));
-    QCOMPARE(finished.size(), 1);
-    QCOMPARE(r.json()["status"].toString(), QString("finished"));
-    const QJsonObject onset = r.json()["onset"].toObject();
-    QVERIFY(onset["timing_file_problem"].toString().contains("No space"));
-    QCOMPARE(onset["refresh_interval_ms"].toDouble(), 10.0);  // 6 frames in 60 ms
 }
 
 void TestRuns::judgeArtTrials() {
