@@ -83,7 +83,6 @@ private slots:
     void makeArtTrial();
     void makeArtSessionEnds_data();
     void makeArtSessionEnds();
-    void makeArtStopsOnWriteFailure();
     void judgeArtTrials();
 };
 
@@ -179,18 +178,6 @@ void TestRuns::makeArtSessionEnds() {
     QCOMPARE(r.json()["trials_completed"].toInt(), 2);
     r.run->startTrial();  // the session is over
     QCOMPARE(r.run->trialNo(), 2);
-}
-
-void TestRuns::makeArtStopsOnWriteFailure() {
-    Rig r(SessionMode::MakeArt);
-    r.random.script = kPicture;
-    r.start();
-    QSignalSpy failed(r.run.get(), &TrialRun::failed);
-    r.disk.failAt = 2;  // the first object's line, after the picture's header
-    r.run->startTrial();
-    QCOMPARE(failed.size(), 1);
-    QCOMPARE(r.file("art.dat"), QByteArray("2\r\n2\r\n"));
-    QVERIFY(!r.view.log.join(' ').contains("prompt") && !r.run->isUnderWay());
 }
 
 void TestRuns::judgeArtTrials() {

@@ -129,14 +129,15 @@ void TestSessions::writeFailureStopsTheSession() {
     QFETCH(QStringList, said);
     TestSession t;
     t.openSetup();
-    for (QCheckBox* c : {t.setup().Check1, t.setup().Check2, t.setup().Check3}) c->setChecked(false);
+    for (QCheckBox* c : {t.setup().Check1, t.setup().Check2, t.setup().Check3})
+        c->setChecked(!judge && c == t.setup().Check1);  // Make Art fails before its rating
     if (judge) {
         writeFile(t.file("art.dat"), "2\r\n0\r\n1\r\n9,40,50,13,255\r\n");
         writeFile(t.file("res.dat"), "1,1,0,12,11,10,1,4,7,2.5\r\n1,2,1,9,8,7,1,4,7,2.5\r\n");
     }
     judge ? t.startJudgeArt() : t.startMakeArt();
     QPushButton* trial = judge ? t.main()->ui().Command2 : t.main()->ui().Command1;
-    QTest::mouseClick(trial, Qt::LeftButton);  // nothing is rated: the trial is saved at once
+    if (judge) QTest::mouseClick(trial, Qt::LeftButton);  // nothing is rated: the trial is saved at once
     const QString own = t.file(judge ? "res2.dat" : "art.dat");
     const QByteArray before = readFile(own);
     {
@@ -147,7 +148,9 @@ void TestSessions::writeFailureStopsTheSession() {
     QMessageBox* box = TestSession::message(t.main());
     QVERIFY(box);
     for (const QString& part : said) QVERIFY2(box->text().contains(part), qPrintable(box->text()));
-    QVERIFY(!t.main()->ui().Command1->isVisible() && !t.main()->ui().Command2->isVisible());
+    const MainWidgets& u = t.main()->ui();
+    QVERIFY(!u.Command1->isVisible() && !u.Command2->isVisible() && !u.Label10->text().contains("Consider"));
+    QVERIFY(!t.main()->run().isUnderWay());  // closing now asks nothing
     // Whole lines only: Make Art keeps the new picture's header, not half an object.
     QCOMPARE(readFile(own), judge ? QByteArray("<missing>") : before + "6\r\n");  // nothing made anew
     QCOMPARE(t.ended->size(), 0);
