@@ -58,8 +58,7 @@ void TestRealWindows::everyShownControlPaints_data() {
 }
 
 void TestRealWindows::everyShownControlPaints() {
-    // What the screen shows of the window after a trial must be what a full
-    // repaint shows.
+    // What the screen shows of the window after a trial is what a full repaint shows.
     QFETCH(bool, judge);
     QFETCH(bool, hideSettings);
     TestSession t;
@@ -67,20 +66,12 @@ void TestRealWindows::everyShownControlPaints() {
     t.openSetup();
     t.setup().Check5->setChecked(hideSettings);
     t.setup().HScroll1->setValue(2);
-    if (judge) {
-        writeFile(t.folder() + "0001art.dat", "2\r\n1\r\n6,100,120,45,255\r\n0\r\n");
-        writeFile(t.folder() + "0001res.dat", "1,1,1,2,3,4,1,1,1,1\r\n1,2,0,5,6,7,1,1,1,1\r\n");
-        t.startJudgeArt();
-    } else {
-        t.startMakeArt();
-    }
+    if (judge) writeFile(t.file("art.dat"), "2\r\n1\r\n6,100,120,45,255\r\n0\r\n");
+    if (judge) writeFile(t.file("res.dat"), "1,1,1,2,3,4,1,1,1,1\r\n1,2,0,5,6,7,1,1,1,1\r\n");
+    judge ? t.startJudgeArt() : t.startMakeArt();
     QVERIFY(t.main() && QTest::qWaitForWindowExposed(t.main()));
-    if (judge) {
-        QTest::mouseClick(t.main()->ui().Command2, Qt::LeftButton);
-    } else {
-        t.setSliders(1, 12, 12, 12);
-        t.makePicture();
-    }
+    if (!judge) t.setSliders(1, 12, 12, 12);
+    QTest::mouseClick(judge ? t.main()->ui().Command2 : t.main()->ui().Command1, Qt::LeftButton);
     QVERIFY(t.rate({1, 4, 7}));
     const auto grab = [&t] {
         QTest::qWait(100);
