@@ -102,8 +102,7 @@ void TestSessions::makeThenJudge() {
     QCOMPARE(t.ended->size(), 1);
     QCOMPARE(readFile(folder + "0001res2.dat"), judged);  // the last trial's ratings are lost, no more
     QVERIFY(!isReadOnly(folder + "0001res2.dat"));
-    // Each session left a record beside its data, naming the program, the
-    // display, and for Judge Art the record it replayed.
+    // Each record names the program, the display, and for Judge Art the record it replayed.
     const QJsonObject made = recordOf(folder + "0001session.json"),
                       judging = recordOf(folder + "0001session2.json");
     const QJsonObject env = judging["environment"].toObject();
