@@ -195,9 +195,8 @@ void TestRuns::judgeArtTrials() {
         r.present(100'000'000'000 + trial, trial);
         const QStringList drawn = trial == 1 ? QStringList{"draw 16776960", "draw 32382"}
                                              : QStringList{"draw 255", "draw 255", "draw 255"};
-        const QStringList expected = QStringList{"clear", "instruction shown"} + drawn +
-                                     QStringList{"view hidden", "prompt Consider How Nice"};
-        QCOMPARE(r.view.log, expected);
+        QCOMPARE(r.view.log, (QStringList{"clear", "instruction shown"} + drawn +
+                              QStringList{"view hidden", "prompt Consider How Nice"}));
         r.rate(1, 8 - trial, 0.5);
         r.rate(3, trial, 2.0);
         QCOMPARE(r.view.log.mid(r.view.log.size() - 3),

@@ -3,7 +3,6 @@
 
 #include "support/test_session.h"
 
-#include "core/session_record.h"
 #include "core/version.h"
 #include "screens/title_screen.h"
 #include "support/test_main.h"
@@ -11,7 +10,6 @@
 #include "widgets/wrapping_radio_button.h"
 
 #include <QAccessible>
-#include <QApplication>
 #include <QButtonGroup>
 #include <QDir>
 #include <QJsonDocument>
