@@ -24,7 +24,7 @@ struct Rig {
 
     // The subject presses "Rate !" and then chooses `index`.
     void rate(int scale, int index) {
-        clock.advance(0.001);  // a delay of 0 ends once the clock has moved on
+        clock.advance(0.125);  // a delay of 0 ends once the clock has moved on
         timer->fire();
         procedure.ratePressed();
         procedure.optionSelected(scale, index);
@@ -37,44 +37,40 @@ class TestRatingProcedure : public QObject {
 private slots:
     void forcedScalesInOrder_data();
     void forcedScalesInOrder();
-    void delayIsNeverShort();
-    void ratingTimeRunsFromThePicture();
-    void strayInputIsIgnored();
+    void delayIsNeverShort();  // and input out of turn is ignored
 };
 
 void TestRatingProcedure::forcedScalesInOrder_data() {
-    QTest::addColumn<QList<bool>>("forced");
+    QTest::addColumn<TrialRatings>("result");  // the forced scales are those rated
     QTest::addColumn<QStringList>("log");
     QTest::newRow("all three")
-        << QList<bool>{true, true, true}
+        << TrialRatings{{2, 5, 7}, 1.25f}
         << QStringList{
                "prompt Consider How Nice", "rate Rate How Nice", "hide rate", "options 1", "clear options 1",
                "prompt Consider How Odd",  "rate Rate How Odd",  "hide rate", "options 2", "clear options 2",
                "prompt Consider How Busy", "rate Rate How Busy", "hide rate", "options 3", "clear options 3"};
-    QTest::newRow("only scale 2") << QList<bool>{false, true, false}
+    QTest::newRow("only scale 2") << TrialRatings{{std::nullopt, 5, std::nullopt}, 1.0f}
                                   << QStringList{"prompt Consider How Odd", "rate Rate How Odd", "hide rate",
                                                  "options 2", "clear options 2"};
-    QTest::newRow("none") << QList<bool>{false, false, false} << QStringList{};
+    QTest::newRow("none") << TrialRatings{{}, 0.875f} << QStringList{};
 }
 
 void TestRatingProcedure::forcedScalesInOrder() {
-    QFETCH(QList<bool>, forced);
+    QFETCH(TrialRatings, result);
     QFETCH(QStringList, log);
     Rig r;
-    for (int k = 0; k < 3; ++k) r.settings.scales[static_cast<std::size_t>(k)].forced = forced[k];
+    for (std::size_t k = 0; k < 3; ++k) r.settings.scales[k].forced = result.ratings[k].has_value();
     r.procedure.takeStartTime();
+    r.clock.advance(0.75);  // the run hides its button, the prompt stands
     r.procedure.presentScales();
-    const int choices[] = {0, 2, 5, 7};
-    for (int k = 1; k <= 3; ++k)
-        if (forced[k - 1]) r.rate(k, choices[k]);
+    for (std::size_t k = 0; k < 3; ++k)
+        if (result.ratings[k]) r.rate(static_cast<int>(k) + 1, *result.ratings[k]);
     QCOMPARE(r.view.log, log);
     QCOMPARE(r.done, 1);
-    const std::optional<int> expected[] = {std::nullopt, 2, 5, 7};
-    for (int k = 1; k <= 3; ++k)
-        QCOMPARE(r.procedure.result().ratings[static_cast<std::size_t>(k - 1)],
-                 forced[k - 1] ? expected[k] : std::nullopt);
-    // The next picture starts with no ratings.
-    r.procedure.takeStartTime();
+    r.clock.advance(0.125);  // the run's own end-of-trial steps: the time runs from the picture to here
+    r.procedure.finishTime();
+    QCOMPARE(r.procedure.result(), result);
+    r.procedure.takeStartTime();  // the next picture starts with no ratings
     QCOMPARE(r.procedure.result(), TrialRatings{});
 }
 
@@ -85,10 +81,13 @@ void TestRatingProcedure::delayIsNeverShort() {
     r.procedure.takeStartTime();
     r.procedure.presentScales();
     QCOMPARE(r.timer->lastInterval, 2000);
-    // A timer that fires early, and one that fires exactly on time, only re-arm.
+    // A timer that fires early, and one that fires exactly on time, only
+    // re-arm; "Rate !" or an option meanwhile records nothing.
     for (double at : {1.5, 2.0}) {
         r.clock.advance(at - (r.clock.now() - 5000.0));
         QVERIFY(r.timer->fire());
+        r.procedure.ratePressed();
+        r.procedure.optionSelected(1, 4);
         QCOMPARE(r.view.log, QStringList{"prompt Consider How Nice"});
         QVERIFY(r.timer->running);
     }
@@ -96,32 +95,7 @@ void TestRatingProcedure::delayIsNeverShort() {
     r.clock.advance(0.0001);
     QVERIFY(r.timer->fire());
     QCOMPARE(r.view.log.last(), QString("rate Rate How Nice"));
-}
-
-void TestRatingProcedure::ratingTimeRunsFromThePicture() {
-    Rig r;
-    r.settings.scales[0].forced = r.settings.scales[2].forced = false;
-    r.procedure.takeStartTime();
-    r.clock.advance(0.75);  // the run hides its button, the prompt stands
-    r.procedure.presentScales();
-    r.clock.advance(1.5);
-    r.rate(2, 3);
-    QCOMPARE(r.done, 1);
-    r.clock.advance(0.124);  // the run's own end-of-trial steps
-    r.procedure.finishTime();
-    QCOMPARE(r.procedure.result().time, 2.375f);
-}
-
-void TestRatingProcedure::strayInputIsIgnored() {
-    Rig r;
-    r.procedure.takeStartTime();
-    r.procedure.presentScales();
-    // "Rate !" before the rate phase, an option of another scale, or any
-    // option before "Rate !" was pressed, records nothing.
-    r.procedure.ratePressed();
-    r.procedure.optionSelected(1, 4);
-    r.clock.advance(0.001);
-    r.timer->fire();
+    // An option before "Rate !", or of another scale after it, records nothing.
     r.procedure.optionSelected(1, 4);
     QCOMPARE(r.view.log.size(), 2);
     r.procedure.ratePressed();

@@ -1,10 +1,8 @@
-// The three screens as the experimenter and the subject see them: what each
-// shows, what the setup screen hands to a start, how refusals and questions
-// reach the experimenter, and the main screen's controls.
+// The three screens as the experimenter and the subject see them: what each shows,
+// what a start is handed, refusals and questions, and the main screen's controls.
 
 #include "support/test_session.h"
 
-#include "core/session_record.h"
 #include "core/version.h"
 #include "screens/title_screen.h"
 #include "support/test_main.h"
@@ -12,7 +10,6 @@
 #include "widgets/wrapping_radio_button.h"
 
 #include <QAccessible>
-#include <QApplication>
 #include <QButtonGroup>
 #include <QDir>
 #include <QJsonDocument>
@@ -59,10 +56,8 @@ void TestScreens::setupAsTyped_data() {
 }
 
 void TestScreens::setupAsTyped() {
-    // Beside the start button, as the experimenter types: the first data
-    // file as the session will write it, and every term of a rated scale too
-    // long for the main screen, with the width it needs. Then what a start
-    // over an earlier session's files refuses or asks.
+    // As the experimenter types: the first data file, and each rated term too long
+    // for the main screen. Then what a start over earlier files refuses or asks.
     QFETCH(bool, judge);
     QFETCH(QString, folder);
     QFETCH(QString, code);
@@ -131,11 +126,8 @@ void TestScreens::fromTitleToMainScreen_data() {
 }
 
 void TestScreens::fromTitleToMainScreen() {
-    // Enter at once opens the setup screen and starts Make Art. Every field
-    // reaches the start, each with a value that could not be taken for
-    // another's, whatever mode was shown in between, and the record (all a
-    // session killed now leaves) holds the settings used. Then the main
-    // screen as the subject first sees it, and a key on a slider.
+    // Enter opens the setup screen and starts Make Art: every field, each distinct,
+    // reaches the record whatever mode was shown; then the main screen and a slider key.
     QFETCH(bool, forced);
     QFETCH(bool, check4);
     QFETCH(int, slider);
@@ -188,8 +180,7 @@ void TestScreens::fromTitleToMainScreen() {
     QCOMPARE(u.Label10->text(), changeFirst ? QString("Change Setting(s)") : QString());
     for (QAbstractButton* option : u.scaleGroup->buttons()) QVERIFY(!option->isVisible());
     QCOMPARE(clippedCaptions(t.main()), QStringList());
-    // Only the windows take the layout's colours; every slider, button and
-    // text box looks as the style draws it.
+    // Only the windows take the layout's colours; the controls keep the style's.
     for (const auto& [window, colour] :
          {std::pair<QWidget*, QColor>{setup, QColor(255, 255, 192)}, {t.main(), QColor(128, 128, 128)}}) {
         QCOMPARE(window->grab().toImage().pixelColor(4, window->height() - 4), colour);

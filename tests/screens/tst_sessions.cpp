@@ -26,6 +26,8 @@ int settingsShown(const MainWidgets& u) {
     return shown;
 }
 
+QJsonObject recordOf(const QString& path) { return QJsonDocument::fromJson(readFile(path)).object(); }
+
 // Closes the main window and answers the question; returns the question.
 QString closeAndAnswer(TestSession& t, const char* answer) {
     t.main()->close();
@@ -100,10 +102,9 @@ void TestSessions::makeThenJudge() {
     QCOMPARE(t.ended->size(), 1);
     QCOMPARE(readFile(folder + "0001res2.dat"), judged);  // the last trial's ratings are lost, no more
     QVERIFY(!isReadOnly(folder + "0001res2.dat"));
-    // Each session left a record beside its data, naming the program, the
-    // display, and for Judge Art the record it replayed.
-    const QJsonObject made = QJsonDocument::fromJson(readFile(folder + "0001session.json")).object();
-    const QJsonObject judging = QJsonDocument::fromJson(readFile(folder + "0001session2.json")).object();
+    // Each record names the program, the display, and for Judge Art the record it replayed.
+    const QJsonObject made = recordOf(folder + "0001session.json"),
+                      judging = recordOf(folder + "0001session2.json");
     const QJsonObject env = judging["environment"].toObject();
     QCOMPARE((QStringList{made["status"].toString(), judging["status"].toString(),
                           judging["program_version"].toString(), env["window_manager"].toString(),
@@ -127,14 +128,15 @@ void TestSessions::writeFailureStopsTheSession() {
     QFETCH(QStringList, said);
     TestSession t;
     t.openSetup();
-    for (QCheckBox* c : {t.setup().Check1, t.setup().Check2, t.setup().Check3}) c->setChecked(false);
+    for (QCheckBox* c : {t.setup().Check1, t.setup().Check2, t.setup().Check3})
+        c->setChecked(!judge && c == t.setup().Check1);  // Make Art fails before its rating
     if (judge) {
         writeFile(t.file("art.dat"), "2\r\n0\r\n1\r\n9,40,50,13,255\r\n");
         writeFile(t.file("res.dat"), "1,1,0,12,11,10,1,4,7,2.5\r\n1,2,1,9,8,7,1,4,7,2.5\r\n");
     }
     judge ? t.startJudgeArt() : t.startMakeArt();
     QPushButton* trial = judge ? t.main()->ui().Command2 : t.main()->ui().Command1;
-    QTest::mouseClick(trial, Qt::LeftButton);  // nothing is rated: the trial is saved at once
+    if (judge) QTest::mouseClick(trial, Qt::LeftButton);  // nothing is rated: the trial is saved at once
     const QString own = t.file(judge ? "res2.dat" : "art.dat");
     const QByteArray before = readFile(own);
     {
@@ -145,13 +147,19 @@ void TestSessions::writeFailureStopsTheSession() {
     QMessageBox* box = TestSession::message(t.main());
     QVERIFY(box);
     for (const QString& part : said) QVERIFY2(box->text().contains(part), qPrintable(box->text()));
-    QVERIFY(!t.main()->ui().Command1->isVisible() && !t.main()->ui().Command2->isVisible());
+    const MainWidgets& u = t.main()->ui();
+    QVERIFY(!u.Command1->isVisible() && !u.Command2->isVisible() && !u.Label10->text().contains("Consider"));
+    QVERIFY(!t.main()->run().isUnderWay());  // closing now asks nothing
     // Whole lines only: Make Art keeps the new picture's header, not half an object.
     QCOMPARE(readFile(own), judge ? QByteArray("<missing>") : before + "6\r\n");  // nothing made anew
     QCOMPARE(t.ended->size(), 0);
     box->accept();
     QTRY_COMPARE(QList<QVariantList>(*t.ended), QList<QVariantList>{{1}});
     QVERIFY(!isReadOnly(own));
+    if (!judge) return;  // a full disk may keep the record from saying so
+    const QJsonObject record = recordOf(t.file("session2.json"));
+    QCOMPARE(record["status"].toString() + QString::number(record["trials_completed"].toInt()), "failed1");
+    QVERIFY2(record["failure"].toString().contains(said[1]), qPrintable(record["failure"].toString()));
 }
 
 PICTOR_TEST(TestSessions);

@@ -51,17 +51,15 @@ QStringList clippedCaptions(QWidget* window) {
     for (QWidget* w : window->findChildren<QWidget*>()) {
         const auto* label = qobject_cast<QLabel*>(w);
         const auto* button = qobject_cast<QAbstractButton*>(w);
-        int needed = 0, has = w->width();
-        if (label && label->wordWrap() && !label->text().isEmpty()) {
-            needed = label->heightForWidth(has);
-            has = w->height();
-        } else if (label && !label->text().isEmpty()) {
-            needed = label->sizeHint().width();
-        } else if (qobject_cast<QPushButton*>(w)) {
+        const bool wraps = label && label->wordWrap();
+        const int has = wraps ? w->height() : w->width();
+        int needed = 0;
+        if (label && !label->text().isEmpty())
+            needed = wraps ? label->heightForWidth(w->width()) : label->sizeHint().width();
+        else if (qobject_cast<QPushButton*>(w))
             needed = button->fontMetrics().horizontalAdvance(button->text()) + 6;
-        } else if (button && !qobject_cast<WrappingRadioButton*>(w)) {  // scale options wrap by design
+        else if (button && !qobject_cast<WrappingRadioButton*>(w))  // scale options wrap by design
             needed = button->sizeHint().width();
-        }
         if (needed > has) clipped << QStringLiteral("%1 (%2 > %3)").arg(w->objectName()).arg(needed).arg(has);
     }
     return clipped;

@@ -41,8 +41,7 @@ public:
     // A data file of subject 0001 in the folder, e.g. file("art.dat").
     QString file(const char* name) const { return folder() + "0001" + name; }
 
-    // Title screen "Begin": the setup screen is created and shown.
-    SetupScreen* openSetup();
+    SetupScreen* openSetup();  // "Begin" on the title screen
     const SetupWidgets& setup() { return session->setupScreen()->ui(); }
     MainScreen* main() const { return session->mainScreen(); }
 

@@ -1,10 +1,6 @@
-// Checks that only real windows can show: what the X server displays after
-// a trial, where the window manager's frame ends up, the backdrop, the
-// screen saver, the screens, the desktop's scale factor, and when the X
-// server's Present says each picture was shown. Run on a virtual X server
-// by with_x.sh (WITH_X_SCREEN may name two screens; ctest runs this at
-// several values of QT_SCALE_FACTOR); the offscreen platform repaints too
-// eagerly and has no frames.
+// What only real windows show, on a virtual X server (with_x.sh; ctest varies
+// the screens and QT_SCALE_FACTOR): the screen after a trial, the frames, the
+// backdrop, the screen saver, the scale, and the frames Present reports.
 
 #include "support/test_session.h"
 
@@ -15,14 +11,10 @@
 #include "widgets/canvas_widget.h"
 
 #include <QtGui/qguiapplication_platform.h>
-#include <QCheckBox>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
-#include <QPushButton>
 #include <QScreen>
-#include <QScrollBar>
-#include <QTest>
 #include <QTimer>
 
 #include <xcb/screensaver.h>
@@ -35,12 +27,23 @@ QSize serverScreen(int n) {
     return QSize(size[0].toInt(), size[1].toInt());
 }
 
+// Framed if the window manager (of the first screen) runs there; the frame's
+// centre on the centre of its screen's available area.
+bool centred(QWidget* w) {
+    const bool framed = !qEnvironmentVariableIsEmpty("PICTOR_TEST_WINDOW_MANAGER") &&
+                        w->screen() == QGuiApplication::screens().first();
+    return QTest::qWaitForWindowExposed(w) && QTest::qWaitFor([&] {
+               const QPoint off = w->frameGeometry().center() - w->screen()->availableGeometry().center();
+               return (w->frameGeometry().size() != w->size()) == framed && qAbs(off.x()) <= 1 &&
+                      qAbs(off.y()) <= 1;
+           });
+}
+
 class TestRealWindows : public QObject {
     Q_OBJECT
 private slots:
     void everyShownControlPaints_data();
     void everyShownControlPaints();
-    void framesAreCentred();
     void labSession_data();
     void labSession();
     void onsetsFollowTheFrameClock();
@@ -55,8 +58,7 @@ void TestRealWindows::everyShownControlPaints_data() {
 }
 
 void TestRealWindows::everyShownControlPaints() {
-    // What the screen shows of the window after a trial must be what a full
-    // repaint shows.
+    // What the screen shows of the window after a trial is what a full repaint shows.
     QFETCH(bool, judge);
     QFETCH(bool, hideSettings);
     TestSession t;
@@ -64,48 +66,21 @@ void TestRealWindows::everyShownControlPaints() {
     t.openSetup();
     t.setup().Check5->setChecked(hideSettings);
     t.setup().HScroll1->setValue(2);
-    if (judge) {
-        writeFile(t.folder() + "0001art.dat", "2\r\n1\r\n6,100,120,45,255\r\n0\r\n");
-        writeFile(t.folder() + "0001res.dat", "1,1,1,2,3,4,1,1,1,1\r\n1,2,0,5,6,7,1,1,1,1\r\n");
-        t.startJudgeArt();
-    } else {
-        t.startMakeArt();
-    }
-    QVERIFY(t.main());
-    QVERIFY(QTest::qWaitForWindowExposed(t.main()));
-    if (judge) {
-        QTest::mouseClick(t.main()->ui().Command2, Qt::LeftButton);
-    } else {
-        t.setSliders(1, 12, 12, 12);
-        t.makePicture();
-    }
+    if (judge) writeFile(t.file("art.dat"), "2\r\n1\r\n6,100,120,45,255\r\n0\r\n");
+    if (judge) writeFile(t.file("res.dat"), "1,1,1,2,3,4,1,1,1,1\r\n1,2,0,5,6,7,1,1,1,1\r\n");
+    judge ? t.startJudgeArt() : t.startMakeArt();
+    QVERIFY(t.main() && QTest::qWaitForWindowExposed(t.main()));
+    if (!judge) t.setSliders(1, 12, 12, 12);
+    QTest::mouseClick(judge ? t.main()->ui().Command2 : t.main()->ui().Command1, Qt::LeftButton);
     QVERIFY(t.rate({1, 4, 7}));
-    QTest::qWait(100);
-    QScreen* screen = t.main()->screen();
-    const QImage shown = screen->grabWindow(t.main()->winId()).toImage();
-    t.main()->repaint();
-    QTest::qWait(100);
-    const QImage repainted = screen->grabWindow(t.main()->winId()).toImage();
-    QCOMPARE(shown.size(), t.main()->size());
-    QVERIFY(shown == repainted);
-}
-
-void TestRealWindows::framesAreCentred() {
-    if (qEnvironmentVariableIsEmpty("PICTOR_TEST_WINDOW_MANAGER"))
-        QSKIP("no window manager to frame the windows");
-    TestSession t;
-    auto centred = [](QWidget* w) {
-        if (!QTest::qWaitForWindowExposed(w)) return false;
-        // Framed, and the frame's centre on the centre of the available area.
-        return QTest::qWaitFor([w] {
-            const QRect frame = w->frameGeometry();
-            const QPoint off = frame.center() - w->screen()->availableGeometry().center();
-            return frame.size() != w->size() && std::abs(off.x()) <= 1 && std::abs(off.y()) <= 1;
-        });
+    const auto grab = [&t] {
+        QTest::qWait(100);
+        return t.main()->screen()->grabWindow(t.main()->winId()).toImage();
     };
-    QVERIFY(centred(t.openSetup()));
-    t.startMakeArt();
-    QVERIFY(centred(t.main()));
+    const QImage shown = grab();
+    QCOMPARE(shown.size(), t.main()->size());
+    t.main()->repaint();
+    QVERIFY(shown == grab());
 }
 
 void TestRealWindows::labSession_data() {
@@ -115,13 +90,11 @@ void TestRealWindows::labSession_data() {
 }
 
 void TestRealWindows::labSession() {
-    // With a backdrop, on the chosen screen: every screen shows the backdrop
-    // and the main screen only; the screen saver, whose timeout is shorter
-    // than the judgement delay, stays off until the session ends; the
-    // record says what showed the session. At the desktop's scale factor
-    // the windows keep their layout with nothing cut off, and the screen
-    // shows the picture's image, of the screen's own resolution, pixel for
-    // pixel.
+    // With a backdrop, on the chosen screen: the windows centred, the screens
+    // show the backdrop and the main screen only, the screen saver stays off
+    // until the session ends, and the record says what showed the session. At
+    // the scale factor nothing is cut off and the screen shows the picture's
+    // image, of the screen's own resolution, pixel for pixel.
     QFETCH(int, screen);
     const QList<QScreen*> screens = QGuiApplication::screens();
     if (screen >= screens.size()) QSKIP("the server has one screen");
@@ -141,13 +114,13 @@ void TestRealWindows::labSession() {
     SystemDisplay system;
     const QColor backdrop(0x33, 0x55, 0x77);
     TestSession t({&system, screens[screen], {backdrop, QString::number(screen)}});
-    t.openSetup();
+    QVERIFY(centred(t.openSetup()));
     t.setup().HScroll1->setValue(1);
     t.setup().HScroll2->setValue(3);
     t.setup().Check2->setChecked(false);
     t.setup().Check3->setChecked(false);
     t.startMakeArt();
-    QVERIFY(QTest::qWaitForWindowExposed(t.main()));
+    QVERIFY(centred(t.main()));
     QCOMPARE(t.main()->screen(), screens[screen]);
     t.setSliders(12, 12, 12, 12);
     t.makePicture();
@@ -165,8 +138,6 @@ void TestRealWindows::labSession() {
         screens[screen]->grabWindow(t.main()->winId()).toImage().copy(QRect(corner, canvas->image().size()));
     picture.setDevicePixelRatio(1);
     QCOMPARE(picture.convertToFormat(QImage::Format_RGB32), canvas->image());
-    const QPoint centre = t.main()->frameGeometry().center() - screens[screen]->availableGeometry().center();
-    QVERIFY(qAbs(centre.x()) <= 1 && qAbs(centre.y()) <= 1);              // centred on its screen
     QProcess::execute("xdotool", {"mousemove", "3", "3", "click", "1"});  // on the backdrop
     QTest::qWait(300);
     for (QScreen* shown : screens) {
@@ -185,10 +156,10 @@ void TestRealWindows::labSession() {
         QJsonDocument::fromJson(readFile(t.file("session.json"))).object()["environment"].toObject();
     QCOMPARE(
         QStringList({env["platform"].toString(), env["screen_option"].toString(), env["backdrop"].toString(),
-                     env["window_manager"].toString().toLower(), env["compositor"].toVariant().toString()}),
+                     env["window_manager"].toString().toLower(), env["compositor"].toVariant().toString(),
+                     env["screen_device_pixel_ratio"].toVariant().toString()}),
         QStringList({"xcb", QString::number(screen), "#335577",
-                     qEnvironmentVariable("PICTOR_TEST_WINDOW_MANAGER"), "false"}));
-    QCOMPARE(env["screen_device_pixel_ratio"].toDouble(), ratio);
+                     qEnvironmentVariable("PICTOR_TEST_WINDOW_MANAGER"), "false", QString::number(ratio)}));
     const QSizeF off =
         QSizeF(env["screen_geometry"]["width"].toInt(), env["screen_geometry"]["height"].toInt()) * ratio -
         QSizeF(serverScreen(screen));
@@ -201,12 +172,10 @@ void TestRealWindows::labSession() {
 }
 
 void TestRealWindows::onsetsFollowTheFrameClock() {
-    // The virtual X server's Present counts frames at 60 Hz: frame n is due
-    // at n x 16666 us on the monotonic clock. Its timer fires up to 2 ms
-    // early, and late when the machine is busy: so late, now and then, that
-    // it counts the frame as the next one. Every picture of 100 gets a frame
-    // after its flush, stamped near when that frame was due, and nearly
-    // every picture the first frame due after its flush: none skipped.
+    // The virtual server's Present counts 60 Hz frames (frame n due at n x
+    // 16666 us, monotonic), firing up to 2 ms early or, when busy, late enough
+    // to count the next frame. Every picture gets a frame after its flush,
+    // stamped near when it was due, and nearly every one the first such frame.
     SteadyClock clock;
     const std::unique_ptr<PresentationFeedback> presentation = makePresentationFeedback(clock);
     TestSession t({}, &clock, presentation.get());
@@ -243,11 +212,8 @@ void TestRealWindows::onsetsFollowTheFrameClock() {
                      std::abs(p.presentedNs - due) < frameNs,
                  qPrintable(QString::number(r.trial)));
         if (due - frameNs > p.flushedNs + early)
-            skipped << QStringLiteral("trial %1: flushed %2 ns, frame %3 due %4 ns")
-                           .arg(r.trial)
-                           .arg(p.flushedNs)
-                           .arg(p.frame)
-                           .arg(due);
+            skipped << QString::asprintf("trial %d: flushed %lld ns, frame %llu due %lld ns", r.trial,
+                                         p.flushedNs, p.frame, due);
         lags.push_back(*r.onsetLagMs());
     }
     std::sort(lags.begin(), lags.end());
