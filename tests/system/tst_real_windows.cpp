@@ -42,46 +42,10 @@ bool centred(QWidget* w) {
 class TestRealWindows : public QObject {
     Q_OBJECT
 private slots:
-    void everyShownControlPaints_data();
-    void everyShownControlPaints();
     void labSession_data();
     void labSession();
     void onsetsFollowTheFrameClock();
 };
-
-void TestRealWindows::everyShownControlPaints_data() {
-    QTest::addColumn<bool>("judge");
-    QTest::addColumn<bool>("hideSettings");
-    QTest::newRow("Make Art, settings hidden while rating") << false << true;
-    QTest::newRow("Make Art") << false << false;
-    QTest::newRow("Judge Art") << true << false;
-}
-
-void TestRealWindows::everyShownControlPaints() {
-    // What the screen shows of the window after a trial is what a full repaint shows.
-    QFETCH(bool, judge);
-    QFETCH(bool, hideSettings);
-    TestSession t;
-    t.random.script = {pick12(6), pick12(12), pick12(3), pick200(50), pick200(60)};
-    t.openSetup();
-    t.setup().Check5->setChecked(hideSettings);
-    t.setup().HScroll1->setValue(2);
-    if (judge) writeFile(t.file("art.dat"), "2\r\n1\r\n6,100,120,45,255\r\n0\r\n");
-    if (judge) writeFile(t.file("res.dat"), "1,1,1,2,3,4,1,1,1,1\r\n1,2,0,5,6,7,1,1,1,1\r\n");
-    judge ? t.startJudgeArt() : t.startMakeArt();
-    QVERIFY(t.main() && QTest::qWaitForWindowExposed(t.main()));
-    if (!judge) t.setSliders(1, 12, 12, 12);
-    QTest::mouseClick(judge ? t.main()->ui().Command2 : t.main()->ui().Command1, Qt::LeftButton);
-    QVERIFY(t.rate({1, 4, 7}));
-    const auto grab = [&t] {
-        QTest::qWait(100);
-        return t.main()->screen()->grabWindow(t.main()->winId()).toImage();
-    };
-    const QImage shown = grab();
-    QCOMPARE(shown.size(), t.main()->size());
-    t.main()->repaint();
-    QVERIFY(shown == grab());
-}
 
 void TestRealWindows::labSession_data() {
     QTest::addColumn<int>("screen");
@@ -90,11 +54,8 @@ void TestRealWindows::labSession_data() {
 }
 
 void TestRealWindows::labSession() {
-    // With a backdrop, on the chosen screen: the windows centred, the screens
-    // show the backdrop and the main screen only, the screen saver stays off
-    // until the session ends, and the record says what showed the session. At
-    // the scale factor nothing is cut off and the screen shows the picture's
-    // image, of the screen's own resolution, pixel for pixel.
+    // With a backdrop, on the chosen screen, at the scale factor: every window's
+    // captions fit, the picture is shown pixel for pixel at the screen's resolution.
     QFETCH(int, screen);
     const QList<QScreen*> screens = QGuiApplication::screens();
     if (screen >= screens.size()) QSKIP("the server has one screen");
@@ -115,7 +76,8 @@ void TestRealWindows::labSession() {
     const QColor backdrop(0x33, 0x55, 0x77);
     TestSession t({&system, screens[screen], {backdrop, QString::number(screen)}});
     QVERIFY(centred(t.openSetup()));
-    t.setup().HScroll1->setValue(1);
+    t.setup().HScroll1->setValue(2);
+    t.setup().Check5->setChecked(true);  // the sliders hidden while rating
     t.setup().HScroll2->setValue(3);
     t.setup().Check2->setChecked(false);
     t.setup().Check3->setChecked(false);
@@ -167,15 +129,26 @@ void TestRealWindows::labSession() {
     const double inches = env["screen_physical_size_mm"]["width"].toDouble() / 25.4;
     QVERIFY(qAbs(env["screen_physical_dpi"].toDouble() * inches - serverScreen(screen).width()) < 3);
     QVERIFY(t.rate({4}));
+    // What the screen shows after a trial is what a full repaint shows.
+    const auto grab = [&t] {
+        QTest::qWait(100);
+        return t.main()->screen()->grabWindow(t.main()->winId()).toImage();
+    };
+    const QImage shown = grab();
+    t.main()->repaint();
+    QVERIFY(shown == grab());
+    t.setSliders(11, 12, 12, 12);
+    t.makePicture();
+    t.clock.advance(3);
+    QVERIFY(t.rate({4}));
     QTRY_COMPARE(t.ended->size(), 1);
     QTRY_VERIFY_WITH_TIMEOUT(saverOn(), 5000);  // released with the session
 }
 
 void TestRealWindows::onsetsFollowTheFrameClock() {
-    // The virtual server's Present counts 60 Hz frames (frame n due at n x
-    // 16666 us, monotonic), firing up to 2 ms early or, when busy, late enough
-    // to count the next frame. Every picture gets a frame after its flush,
-    // stamped near when it was due, and nearly every one the first such frame.
+    // The virtual server's Present counts 60 Hz frames (frame n due at n x 16666 us), firing up to
+    // 2 ms early or, when busy, late enough to count the next: every picture gets a frame after its
+    // flush, stamped near when it was due, and nearly every one the first such frame.
     SteadyClock clock;
     const std::unique_ptr<PresentationFeedback> presentation = makePresentationFeedback(clock);
     TestSession t({}, &clock, presentation.get());
@@ -185,8 +158,7 @@ void TestRealWindows::onsetsFollowTheFrameClock() {
     for (QCheckBox* c : {t.setup().Check2, t.setup().Check3, t.setup().Check4}) c->setChecked(false);
     t.startMakeArt();
     QVERIFY(QTest::qWaitForWindowExposed(t.main()));
-    // Qt Test's waits sleep between events; an event loop of its own
-    // paints and flushes at once, as the program does.
+    // Unlike Qt Test's waits, an event loop paints and flushes at once, as the program does.
     auto spin = [](int ms) {
         QEventLoop loop;
         QTimer::singleShot(ms, &loop, &QEventLoop::quit);
@@ -203,23 +175,16 @@ void TestRealWindows::onsetsFollowTheFrameClock() {
     QVERIFY(readTiming(readFile(t.file("timing.csv")), "timing.csv", 100, &rows).isOk());
     QCOMPARE(rows.size(), 100);
     const qint64 frameNs = 16'666'000, early = 2'000'000;
-    std::vector<double> lags;
-    QStringList skipped;
+    int skipped = 0;
     for (const TimingRow& r : rows) {
         const FramePresentation& p = r.presented;
         const qint64 due = static_cast<qint64>(p.frame) * frameNs;
         QVERIFY2(p.known && r.moments.completeNs <= p.flushedNs && p.flushedNs <= p.presentedNs &&
                      std::abs(p.presentedNs - due) < frameNs,
                  qPrintable(QString::number(r.trial)));
-        if (due - frameNs > p.flushedNs + early)
-            skipped << QString::asprintf("trial %d: flushed %lld ns, frame %llu due %lld ns", r.trial,
-                                         p.flushedNs, p.frame, due);
-        lags.push_back(*r.onsetLagMs());
+        skipped += due - frameNs > p.flushedNs + early;
     }
-    std::sort(lags.begin(), lags.end());
-    qInfo("onset lag %.3f to %.3f ms, median %.3f ms; %lld skipped", lags.front(), lags.back(), lags[50],
-          static_cast<long long>(skipped.size()));
-    QVERIFY2(skipped.size() <= 5, qPrintable(skipped.join("; ")));
+    QVERIFY(skipped <= 5);
 }
 
 PICTOR_TEST(TestRealWindows);
