@@ -97,7 +97,6 @@ void TestRatingProcedure::delayIsNeverShort() {
     QCOMPARE(r.view.log.last(), QString("rate Rate How Nice"));
     // An option before "Rate !", or of another scale after it, records nothing.
     r.procedure.optionSelected(1, 4);
-    QCOMPARE(r.view.log.size(), 2);
     r.procedure.ratePressed();
     r.procedure.optionSelected(2, 6);
     QCOMPARE(r.procedure.result(), TrialRatings{});

@@ -28,7 +28,6 @@ int settingsShown(const MainWidgets& u) {
 
 QJsonObject recordOf(const QString& path) { return QJsonDocument::fromJson(readFile(path)).object(); }
 
-// Closes the main window and answers the question; returns the question.
 QString closeAndAnswer(TestSession& t, const char* answer) {
     t.main()->close();
     QMessageBox* box = TestSession::message(t.main());
