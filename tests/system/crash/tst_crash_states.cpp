@@ -178,9 +178,7 @@ void TestCrashStates::states() {
                 ::chmod(QFile::encodeName(f + it.key()).constData(), s.modes[*it]);
             }
             const QMap<QString, QByteArray> before = folderSnapshot(f);
-            const QString where = QString("op %1 of %2 (%3)")
-                                      .arg(QString::number(k - first), QString::number(ops.size() - first),
-                                           before.keys().join(' '));
+            const QString where = QString("op %1 (%2)").arg(k - first).arg(before.keys().join(' '));
             bool old = false, fresh = false;
             for (int file : s.names) (file <= oldFiles ? old : fresh) = true;
             QVERIFY2(!(old && fresh) || judge, qPrintable("mixed sessions at " + where));
@@ -207,9 +205,8 @@ void TestCrashStates::states() {
             const Status loaded = loadSubject(disk, found[0], &data);
             QVERIFY2(loaded.isOk(), qPrintable(where + ": " + loaded.message()));
             const qsizetype rated = judge ? data.judged.size() : data.results.size();
-            QVERIFY2(
-                rated >= synced,
-                qPrintable(QStringLiteral("%1 of %2 synced trials at %3").arg(rated).arg(synced).arg(where)));
+            QVERIFY2(rated >= synced,
+                     qPrintable(QString("%1 of %2 synced trials at ").arg(rated).arg(synced) + where));
             for (qsizetype t = 0; t < rated; ++t)
                 QVERIFY2(
                     results.value(t) + '\n' == (judge ? data.judged[t].encode() : data.results[t].encode()),
