@@ -3,8 +3,7 @@
 // with SIGKILL a time after a phase of a trial began. Environment: PICTOR_ROBOT
 // (make or judge), _FOLDER (with its separator), _CODE, _TRIALS, _DELAY, _FORCED
 // (three 0/1 digits), _SEED, _KILL (phase:trial:microseconds; drawing, delay,
-// options or between) and _FIXED_TIME (1: the wall clock stands still, so the
-// pictures repeat).
+// options or between), _FIXED_TIME (1: a still wall clock repeats the pictures).
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -86,8 +85,7 @@ private:
         setup->findChild<QScrollBar*>("HScroll2")->setValue(env("_DELAY").toInt());
         const QByteArray forced = env("_FORCED").leftJustified(3, '1');
         for (int k = 0; k < 3; ++k)
-            setup->findChild<QAbstractButton*>("Check" + QString::number(k + 1))
-                ->setChecked(forced[k] == '1');
+            setup->findChild<QAbstractButton*>(QString("Check%1").arg(k + 1))->setChecked(forced[k] == '1');
         if (m_judge) click(setup->findChild<QWidget*>("JudgeArtOption"));
         click(setup->findChild<QWidget*>(m_judge ? "Command2" : "Command1"));
     }

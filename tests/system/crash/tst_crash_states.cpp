@@ -1,10 +1,9 @@
 // Every state a crash could leave, checked with the program's own code: the
 // disk calls of three scripted sessions (Make Art, an unfinished one replaced,
-// Judge Art) are recorded and, after every call, each state a model allows is
+// Judge Art) are recorded; after each call, every state a model allows is
 // checked. Killed: all issued calls survive; ordered (ext4): what was synced
-// and any prefix of what followed; weakest: a change is sure only once its
-// file, or for a name its folder, was synced, and an unsynced line may be
-// lost, cut or zero-filled.
+// and any prefix of the rest; weakest: a change is sure once its file (for a
+// name, its folder) was synced; an unsynced line may be lost, cut or zeroed.
 
 #include "analysis/subject_data.h"
 #include "core/session_start.h"
