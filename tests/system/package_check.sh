@@ -33,8 +33,6 @@ metainfo)
     appstreamcli validate --no-net "$build/packaging/org.pictorlab.Pictor.metainfo.xml"
     ;;
 package)
-    need cpack cmake
-    need dpkg-deb dpkg
     need dpkg-shlibdeps dpkg-dev
     need lintian lintian
     work=$(mktemp -d)

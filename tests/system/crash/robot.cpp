@@ -3,8 +3,7 @@
 // with SIGKILL a time after a phase of a trial began. Environment: PICTOR_ROBOT
 // (make or judge), _FOLDER (with its separator), _CODE, _TRIALS, _DELAY, _FORCED
 // (three 0/1 digits), _SEED, _KILL (phase:trial:microseconds; drawing, delay,
-// options or between) and _FIXED_TIME (1: the wall clock stands still, so the
-// pictures repeat).
+// options or between), _FIXED_TIME (1: a still wall clock repeats the pictures).
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -54,10 +53,8 @@ private:
         return nullptr;
     }
     static void click(QWidget* w) { QTest::mouseClick(w, Qt::LeftButton); }
-    // Reports the phase in one write, which a kill cannot cut, and arms the kill.
+    // A phase of a trial begins: arms the kill if it is the one _KILL names.
     void phase(const char* name, int trial) {
-        const QByteArray line = "robot " + QByteArray(name) + ' ' + QByteArray::number(trial) + '\n';
-        (void)!::write(STDOUT_FILENO, line.constData(), static_cast<size_t>(line.size()));
         const QList<QByteArray> kill = env("_KILL").split(':');
         if (kill.size() != 3 || kill[0] != name || kill[1].toInt() != trial) return;
         std::thread([microseconds = kill[2].toLong()] {
@@ -74,11 +71,7 @@ private:
     int think() { return 20 + static_cast<int>(m_random.bounded(180)); }
 
     void tick() {
-        if (window("pictorMessage")) {  // none comes in a session that goes well
-            phase("message", 0);
-            m_tick.stop();
-            return QApplication::exit(3);
-        }
+        if (window("pictorMessage")) return QApplication::exit(3);  // none comes in a session that goes well
         if (QWidget* title = window("Startup")) return click(title->findChild<QWidget*>("Begin"));
         if (QWidget* setup = window("ArtTest")) return fillSetup(setup);
         if (QWidget* main = window("Mainn")) return work(main);
@@ -92,8 +85,7 @@ private:
         setup->findChild<QScrollBar*>("HScroll2")->setValue(env("_DELAY").toInt());
         const QByteArray forced = env("_FORCED").leftJustified(3, '1');
         for (int k = 0; k < 3; ++k)
-            setup->findChild<QAbstractButton*>("Check" + QString::number(k + 1))
-                ->setChecked(forced[k] == '1');
+            setup->findChild<QAbstractButton*>(QString("Check%1").arg(k + 1))->setChecked(forced[k] == '1');
         if (m_judge) click(setup->findChild<QWidget*>("JudgeArtOption"));
         click(setup->findChild<QWidget*>(m_judge ? "Command2" : "Command1"));
     }

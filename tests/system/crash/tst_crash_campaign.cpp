@@ -1,10 +1,9 @@
 // Kills the real program, driven by robot.cpp preloaded into it, with SIGKILL
 // at seeded random moments of Make Art and Judge Art sessions, several at once,
 // and checks the data files and the next start after each kill. Environment:
-// PICTOR_CRASH_KILLS (default 60), PICTOR_CRASH_SEED, PICTOR_CRASH_JOBS (6).
+// PICTOR_CRASH_KILLS (default 60) and PICTOR_CRASH_SEED.
 
 #include "core/session_start.h"
-#include "core/subject_files.h"
 #include "core/timing_file.h"
 #include "support/files.h"
 #include "support/recording_calls.h"
@@ -52,12 +51,11 @@ QProcess* startPictor(const Config& c, const QString& folder, const QString& kil
     return p;
 }
 
-// 1 killed, 0 ended normally, -1 otherwise; *events: what the robot reported.
-int waitFor(QProcess* p, QString* events) {
+// 1 killed, 0 ended normally, -1 otherwise.
+int waitFor(QProcess* p) {
     const bool ended = p->waitForFinished(60000);
     if (!ended) p->kill();
     p->waitForFinished();
-    *events = QString::fromLatin1(p->readAllStandardOutput()).split('\n').filter("robot ").join(", ");
     const int ending = !ended                                   ? -1
                        : p->exitStatus() == QProcess::CrashExit ? (p->exitCode() == SIGKILL ? 1 : -1)
                                                                 : (p->exitCode() == 0 ? 0 : -1);
@@ -66,7 +64,7 @@ int waitFor(QProcess* p, QString* events) {
 }
 
 // The checks after a run; `outcomes` counts the next starts by Outcome.
-void checkAfter(const QString& folder, bool judge, bool killed, int outcomes[3]) {
+void checkAfter(const QString& folder, bool judge, int outcomes[3]) {
     const QString base = folder + kCode, art = base + "art.dat",
                   timing = base + (judge ? "timing2.csv" : "timing.csv");
     PictureStore store;
@@ -93,7 +91,6 @@ void checkAfter(const QString& folder, bool judge, bool killed, int outcomes[3])
                                        : lines == 0,
              qPrintable(QString("%1: %2 trials in the record, %3 results lines %4")
                             .arg(recordPath, QString::number(trials), QString::number(lines), problem)));
-    if (!killed) QVERIFY2(record && record->status == SessionStatus::Finished, qPrintable(recordPath));
     const QString own = base + (judge ? "res2.dat" : "art.dat");
     const bool finished = isReadOnly(own);
     const bool any =
@@ -108,7 +105,6 @@ void checkAfter(const QString& folder, bool judge, bool killed, int outcomes[3])
     const StartDecision d = start.decide();
     start.cancel();
     QVERIFY2(d.outcome == expected, qPrintable(folder + ": " + d.refusal.message()));
-    if (finished) QVERIFY2(d.refusal.message().contains("finished"), qPrintable(d.refusal.message()));
     ++outcomes[static_cast<int>(expected)];
     QCOMPARE(folderSnapshot(folder), before);
 }
@@ -120,29 +116,22 @@ private slots:
 };
 
 void TestCrashCampaign::campaign() {
-    auto setting = [](const char* name, int fallback) {
-        return qEnvironmentVariableIsSet(name) ? qEnvironmentVariableIntValue(name) : fallback;
-    };
-    const int kills = setting("PICTOR_CRASH_KILLS", 60), jobs = qMax(1, setting("PICTOR_CRASH_JOBS", 6));
-    const auto seed = static_cast<quint32>(setting("PICTOR_CRASH_SEED", 20261206));
+    const int kills = qEnvironmentVariable("PICTOR_CRASH_KILLS", "60").toInt();
+    const quint32 seed = qEnvironmentVariable("PICTOR_CRASH_SEED", "20261206").toUInt();
     QRandomGenerator random(seed);
     // A finished Make Art session of 3 trials, for Judge Art runs to replay.
     QTemporaryDir dir;
-    const QString made = dir.filePath("made/");
-    QVERIFY(QDir().mkpath(made));
-    QString events;
-    QVERIFY2(waitFor(startPictor({"make", 3, 0, "111"}, made, "", 1, this), &events) == 0,
-             qPrintable(events));
-    int outcomes[3] = {};                      // by Outcome: refused, asked, ready
-    checkAfter(made, false, false, outcomes);  // Make Art, ended normally
+    const QString made = dir.path() + "/";  // the runs' folders are under it
+    QVERIFY(waitFor(startPictor({"make", 3, 0, "111"}, made, "", 1, this)) == 0);
+    int outcomes[3] = {};  // by Outcome: refused, asked, ready
+    checkAfter(made, false, outcomes);
     if (QTest::currentTestFailed()) return;
     QList<std::tuple<Config, QString, QProcess*>> runs;  // config, kill, run
-    QMap<QString, int> byPhase;
     int killed = 0;
     for (int i = 0; i < kills; ++i) {
-        // Up to `jobs` runs at once, each killed at a time into a phase of
+        // Up to six runs at once, each killed at a time into a phase of
         // a trial; the oldest is checked first.
-        while (runs.size() < qMin(kills, i + jobs)) {
+        while (runs.size() < qMin(kills, i + 6)) {
             const Config& c = kConfigs[static_cast<int>(random.bounded(kConfigs.size()))];
             QString phase = QStringList{"drawing", "delay", "options", "between"}[random.bounded(qint64(4))];
             const int trial = 1 + static_cast<int>(random.bounded(c.trials));
@@ -158,16 +147,15 @@ void TestCrashCampaign::campaign() {
             runs << std::tuple(c, kill, startPictor(c, folder, kill, random.generate(), this));
         }
         const auto& [c, kill, process] = runs[i];
-        const int ending = waitFor(process, &events);
-        const QString what = QStringLiteral("kill %1 (%2, %3): %4").arg(i).arg(c.mode, kill, events);
+        const int ending = waitFor(process);
+        const QString what = QStringLiteral("kill %1 (%2, %3)").arg(i).arg(c.mode, kill);
         QVERIFY2(ending >= 0, qPrintable(what));
-        if (ending == 1) ++killed, ++byPhase[c.mode + " " + kill.section(':', 0, 0)];
-        checkAfter(dir.filePath(QStringLiteral("kill%1/").arg(i)), c.mode == "judge", ending == 1, outcomes);
+        killed += ending;
+        checkAfter(dir.filePath(QStringLiteral("kill%1/").arg(i)), c.mode == "judge", outcomes);
         if (QTest::currentTestFailed()) return qWarning("%s", qPrintable(what));
     }
     qInfo("seed %u: %d of %d runs killed; next starts asked %d, refused %d, ready %d", seed, killed, kills,
           outcomes[1], outcomes[0], outcomes[2]);
-    qInfo() << "killed in" << byPhase;
     QVERIFY(killed >= kills * 3 / 4);
 }
 

@@ -1,10 +1,9 @@
 // Every state a crash could leave, checked with the program's own code: the
 // disk calls of three scripted sessions (Make Art, an unfinished one replaced,
-// Judge Art) are recorded and, after every call, each state a model allows is
+// Judge Art) are recorded; after each call, every state a model allows is
 // checked. Killed: all issued calls survive; ordered (ext4): what was synced
-// and any prefix of what followed; weakest: a change is sure only once its
-// file, or for a name its folder, was synced, and an unsynced line may be
-// lost, cut or zero-filled.
+// and any prefix of the rest; weakest: a change is sure once its file (for a
+// name, its folder) was synced; an unsynced line may be lost, cut or zeroed.
 
 #include "analysis/subject_data.h"
 #include "core/session_start.h"
@@ -178,9 +177,7 @@ void TestCrashStates::states() {
                 ::chmod(QFile::encodeName(f + it.key()).constData(), s.modes[*it]);
             }
             const QMap<QString, QByteArray> before = folderSnapshot(f);
-            const QString where = QString("op %1 of %2 (%3)")
-                                      .arg(QString::number(k - first), QString::number(ops.size() - first),
-                                           before.keys().join(' '));
+            const QString where = QString("op %1 (%2)").arg(k - first).arg(before.keys().join(' '));
             bool old = false, fresh = false;
             for (int file : s.names) (file <= oldFiles ? old : fresh) = true;
             QVERIFY2(!(old && fresh) || judge, qPrintable("mixed sessions at " + where));
@@ -207,9 +204,8 @@ void TestCrashStates::states() {
             const Status loaded = loadSubject(disk, found[0], &data);
             QVERIFY2(loaded.isOk(), qPrintable(where + ": " + loaded.message()));
             const qsizetype rated = judge ? data.judged.size() : data.results.size();
-            QVERIFY2(
-                rated >= synced,
-                qPrintable(QStringLiteral("%1 of %2 synced trials at %3").arg(rated).arg(synced).arg(where)));
+            QVERIFY2(rated >= synced,
+                     qPrintable(QString("%1 of %2 synced trials at ").arg(rated).arg(synced) + where));
             for (qsizetype t = 0; t < rated; ++t)
                 QVERIFY2(
                     results.value(t) + '\n' == (judge ? data.judged[t].encode() : data.results[t].encode()),
