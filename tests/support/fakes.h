@@ -40,7 +40,6 @@ public:
         lastInterval = ms;
     }
     void stop() override { running = false; }
-    // Fires if it is running; returns whether it was.
     bool fire() {
         if (!running) return false;
         running = false;
@@ -76,7 +75,6 @@ inline std::uint32_t storedColourOf(QRgb rgb) {
            static_cast<std::uint32_t>(qBlue(rgb)) << 16;
 }
 
-// Colours are logged as the data files store them.
 class RecordingCanvas final : public Canvas {
 public:
     QStringList calls;

@@ -10,7 +10,6 @@ QByteArray readFile(const QString& path);  // "<missing>" when it cannot be read
 void writeFile(const QString& path, const QByteArray& data);
 // An existing entry without any write permission bit.
 bool isReadOnly(const QString& path);
-// How many descriptors this process has open.
 int openDescriptors();
 
 // While it lives, a write that would make a file longer than `bytes`

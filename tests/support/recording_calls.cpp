@@ -10,14 +10,10 @@
 #include <unistd.h>
 #include <cerrno>
 
-namespace {
-
-qint64 inodeOf(int fd) {
+static qint64 inodeOf(int fd) {
     struct stat st {};
     return ::fstat(fd, &st) == 0 ? static_cast<qint64>(st.st_ino) : 0;
 }
-
-}  // namespace
 
 int RecordingCalls::fileOf(int fd) const { return m_files.value(inodeOf(fd)); }
 QString RecordingCalls::nameOf(const char* path) {

@@ -53,7 +53,6 @@ public:
     QStringList texts() const;
 
 private:
-    // Writes down a call that succeeded.
     template <typename Result>
     Result note(Result result, FileOp::Kind kind, int file, const QString& path = {}, const QString& to = {},
                 qint64 offset = 0, const QByteArray& data = {}, unsigned mode = 0) {

@@ -11,14 +11,10 @@ using Application = QApplication;
 using Application = QGuiApplication;
 #endif
 
-namespace {
-
-QList<std::function<std::unique_ptr<QObject>()>>& testClasses() {
+static QList<std::function<std::unique_ptr<QObject>()>>& testClasses() {
     static QList<std::function<std::unique_ptr<QObject>()>> classes;
     return classes;
 }
-
-}  // namespace
 
 int registerTestClass(std::function<std::unique_ptr<QObject>()> make) {
     testClasses().append(std::move(make));
