@@ -30,7 +30,7 @@ bool TestSession::rate(const QList<int>& choices) {
     // option that appears beneath, must choose nothing.
     const MainWidgets& u = main()->ui();
     for (int choice : choices) {
-        if (!QTest::qWaitFor([&] { return u.Command3->isVisible() && u.Command3->isEnabled(); }, 5000))
+        if (!QTest::qWaitFor([&] { return u.Command3->isVisible() && u.Command3->isEnabled(); }, 15000))
             return false;
         QTest::mouseClick(u.Command3, Qt::LeftButton);
         WrappingRadioButton* option = nullptr;
@@ -41,7 +41,7 @@ bool TestSession::rate(const QList<int>& choices) {
         if (option->isChecked() || !option->isVisible()) return false;
         QTest::qWait(kDoubleClickMs + 10);  // the options take clicks after
         QTest::mouseClick(option, Qt::LeftButton);
-        if (!QTest::qWaitFor([&] { return !option->isVisible(); }, 5000)) return false;
+        if (!QTest::qWaitFor([&] { return !option->isVisible(); }, 15000)) return false;
     }
     return true;
 }
