@@ -102,10 +102,10 @@ void TestFormats::reading_data() {
         "the colour of object 1 of picture 1 is \"16777216\"; it must be a whole number from 0 to 16777215");
     row("art: fractional kind", "art", "1\r\n1\r\n2.5,40,50,13,255\r\n", "whole number");
     row("res: written by a session", "res", kResults, "ok 42,1,2,11,10,9,6,,1,1.25");
-    row("res: lines after the last trial ignored", "res", kResults + "junk\r\n",
-        "ok 42,1,2,11,10,9,6,,1,1.25");
+    row("res: junk after the last trial", "res", kResults + "junk\r\n", "ok 42,1,2,11,10,9,6,,1,1.25");
     row("res: unfinished, fewer lines", "res", "42,1,2,11,10,9,,5,,0.0001234568\r\n",
         "ok 42,1,2,11,10,9,,5,,0.0001234568", true);
+    row("res: too short", "res", "42,1,2,11,10,9,6,,1,1.25\r\n", "holds 1 lines");
     row("res: more lines than pictures", "res", kResults + second, "only 2 complete pictures", true);
     row("res: nine fields", "res", "42,1,2,11,10,9,6,,1\r\n" + second, "line 1: it has 9 fields");
     row("res: shapes 13", "res", "42,1,2,13,10,9,6,,1,1.25\r\n" + second,
