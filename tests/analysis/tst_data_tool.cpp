@@ -166,7 +166,6 @@ void TestDataTool::runs_data() {
             "says the session finished, but the files hold 1 of its 3 trials",
             {"0001art.dat", "3\r\n" + kPicture, "0001res.dat", kRes1, "0001session.json", kMade},
             {row(kTrial1 + terms, "incomplete,")});
-    // The frame of trial 1 came 9.5 ms after its picture; trial 2's is not known.
     const TimingRow first{1, {2'000'000'000, {}, {}}, {true, 2'009'500'000, 2'001'000'000, 120, "copy", ""}},
         second{2, {3'000'000'000, {}, {}}, {}};
     reading("onset lags", 0, "",
@@ -207,6 +206,7 @@ void TestDataTool::runs_data() {
            "--scale takes a number from");
     output("--out twice", "nothing", table + QStringList{"--out", "%"}, 2, "--out is given twice");
     output("no command", "nothing", {}, 2, "say what to do");
+    output("unknown option", "nothing", {"table", "@", "--colour"}, 2, "unknown option \"--colour\"");
     output("missing folder", "nothing", {"table", "@/nowhere"}, 2, "does not exist");
     output("no subjects", "nothing", {"table", "@/../out"}, 2, "no subjects found");
     output("no such subject", "nothing", {"render", "@", "0009"}, 2, "no subject 0009");
