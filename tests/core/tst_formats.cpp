@@ -1,7 +1,5 @@
-// The data files' formats: how a picture store, a results row and a judge
-// row are written, and how reading back checks every value; the subject
-// number; the session record; a corpus of real, damaged and once
-// troublesome files; and the program's command line.
+// The data files written and read back with every value checked; the subject
+// number; the session record; a corpus of files; the program's command line.
 
 #include "core/lab_options.h"
 #include "core/picture_store.h"
@@ -57,21 +55,17 @@ private slots:
 void TestFormats::writing() {
     // Whole numbers plain, 32-bit floats to 7 significant digits, doubles to
     // 15, no trailing zeros, an empty field for a scale not asked.
-    QCOMPARE(trialsLine(500), QByteArray("500\r\n"));
     QCOMPARE(objectLine({11, 149.0f, 97.0f, 93.0 * 0.9, 8257662}), QByteArray("11,149,97,83.7,8257662\r\n"));
     QCOMPARE(objectLine({2, -1.5f, 0.1f, 13 * 0.7, 255}), QByteArray("2,-1.5,0.1,9.1,255\r\n"));
     ResultsRow row{12, 3, {1, 12, 11, 10}, {{7, std::nullopt, 1}, 123.456789f}, {}};
     QCOMPARE(row.encode(), QByteArray("12,3,1,12,11,10,7,,1,123.4568\r\n"));
     row.rated = {{std::nullopt, 4, std::nullopt}, 0.0001234567891f};
     QCOMPARE(row.encode(), QByteArray("12,3,1,12,11,10,,4,,0.0001234568\r\n"));
-    QCOMPARE((JudgeRow{"1,1,6,6,6,6,5,,2,8.328125", {{4, 6, 1}, 10.5f}}.encode()),
-             QByteArray("1,1,6,6,6,6,5,,2,8.328125,4,6,1,10.5\r\n"));
     // A timing line: moments in nanoseconds, the lag in milliseconds.
-    TimingRow timed{
-        7, {90'000'000'001, {std::nullopt, 90'500'000'000, 2}, {std::nullopt, 91'000'000'003, 4}}, {}};
-    QCOMPARE(timed.encode(), QByteArray("7,90000000001,,,,,unknown,,,90500000000,91000000003,2,4\r\n"));
-    timed.presented = {true, 90'016'250'002, 90'000'400'000, 18'446'744'073'709'551'615u, "suboptimal copy",
-                       ""};
+    const TimingRow timed{
+        7,
+        {90'000'000'001, {std::nullopt, 90'500'000'000, 2}, {std::nullopt, 91'000'000'003, 4}},
+        {true, 90'016'250'002, 90'000'400'000, 18'446'744'073'709'551'615u, "suboptimal copy", ""}};
     QCOMPARE(timed.encode(),
              QByteArray("7,90000000001,90000400000,90016250002,16.250001,18446744073709551615,"
                         "suboptimal copy,,,90500000000,91000000003,2,4\r\n"));
@@ -82,8 +76,7 @@ void TestFormats::writing() {
 }
 
 void TestFormats::reading_data() {
-    // Each file in turn, against a store of 2 and 1 objects and its results for subject 42. The corpus
-    // below holds more refusals.
+    // Each file against a store of 2 and 1 objects and its results for subject 42; more in the corpus.
     QTest::addColumn<QByteArray>("file");
     QTest::addColumn<QByteArray>("text");
     QTest::addColumn<bool>("partial");
@@ -95,27 +88,21 @@ void TestFormats::reading_data() {
     const QByteArray second = "42,2,1,3,4,5,,,,0\r\n", judged = "42,1,2,11,10,9,6,,1,1.25,7,,2,3.5\r\n";
     const QByteArray timed = "2,1,,,,,unknown,,,,,,\r\n";
     row("art: written by a session", "art", kStore, "ok 2 1");
-    row("art: LF and lone CR", "art", "1\n1\r9,40,50,13,255\n", "ok 1");
     row("art: values after the last picture ignored", "art", "1\r\n0\r\n5\r\nrubbish", "ok 0");
     row("art: unfinished, the picture cut short is left out", "art",
         "3\r\n1\r\n9,40,50,13,255\r\n2\r\n9,40,50,13,255\r\n", "ok 1", true);
     row("art: unfinished, only the count", "art", "4\r\n", "ok", true);
-    row("art: cut off mid record", "art", "1\r\n1\r\n9,40,5",
-        "line 3: it has no line end, so it may have been cut off");
     row("art: 13 objects", "art", "1\r\n13\r\n", "whole number from 0 to 12");
     row("art: 501 trials", "art", "501\r\n", "whole number from 1 to 500");
     row("art: too few pictures", "art", "3\r\n0\r\n0\r\n", "ends after 2 of the 3 pictures");
-    row("art: x far outside", "art", "1\r\n1\r\n9,1e308,50,13,255\r\n",
-        "the x of object 1 of picture 1 is \"1e308\"; it must lie between -1000000");
-    row("art: y far outside", "art", "1\r\n1\r\n9,50,-2e6,13,255\r\n", "the y of object 1 of picture 1");
-    row("art: kind 2 too small for a pen", "art", "1\r\n1\r\n2,40,50,1.5,255\r\n",
-        "the size of object 1 of picture 1 is \"1.5\"; it must be above 1.5");
+    row("art: x far outside", "art", "1\r\n1\r\n9,1e308,50,13,255\r\n", "the x of object 1 of picture 1");
+    row("art: y far outside", "art", "1\r\n1\r\n9,50,-2e6,13,255\r\n", "must lie between -1000000");
+    row("art: kind 2 too small for a pen", "art", "1\r\n1\r\n2,40,50,1.5,255\r\n", "must be above 1.5");
     row("art: colour too large", "art", "1\r\n1\r\n9,40,50,13,16777216\r\n",
         "the colour of object 1 of picture 1 is \"16777216\"; it must be a whole number from 0 to 16777215");
     row("art: fractional kind", "art", "1\r\n1\r\n2.5,40,50,13,255\r\n", "whole number");
     row("res: written by a session", "res", kResults, "ok 42,1,2,11,10,9,6,,1,1.25");
-    row("res: lines after the last trial ignored", "res", kResults + "junk\r\n",
-        "ok 42,1,2,11,10,9,6,,1,1.25");
+    row("res: junk after the last trial", "res", kResults + "junk\r\n", "ok 42,1,2,11,10,9,6,,1,1.25");
     row("res: unfinished, fewer lines", "res", "42,1,2,11,10,9,,5,,0.0001234568\r\n",
         "ok 42,1,2,11,10,9,,5,,0.0001234568", true);
     row("res: too short", "res", "42,1,2,11,10,9,6,,1,1.25\r\n", "holds 1 lines");
@@ -124,28 +111,21 @@ void TestFormats::reading_data() {
     row("res: shapes 13", "res", "42,1,2,13,10,9,6,,1,1.25\r\n" + second,
         "field 4 (the shapes) is \"13\"; it must be a whole number from 1 to 12");
     row("res: colours 0", "res", "42,1,2,11,10,0,6,,1,1.25\r\n" + second, "field 6 (the colours)");
-    row("res: a time of 1e300 seconds", "res", "42,1,2,11,10,9,6,,1,1e300\r\n" + second,
-        "field 10 (the rating time) is \"1e300\"");
+    row("res: time 1e300 s", "res", "42,1,2,11,10,9,6,,1,1e300\r\n" + second, "field 10 (the rating time)");
     row("res2: both trials", "res2", judged + "42,2,1,3,4,5,,,,0,,,,0\r\n", "ok " + judged.trimmed());
     row("res2: one trial so far", "res2", judged, "ok " + judged.trimmed());
-    row("res2: another results line", "res2", "42,1,2,11,10,9,5,,1,1.25,7,,2,3.5\r\n",
-        "line 1: it does not begin with its line of the results");
-    row("res2: judge rating 0", "res2", "42,1,2,11,10,9,6,,1,1.25,0,,2,3.5\r\n",
-        "field 11 (judge rating 1) is \"0\"");
+    row("res2: another results line", "res2", "42,1,2,11,10,9,5,,1,1.25,7,,2,3.5\r\n", "not begin with its");
+    row("res2: judge rating 0", "res2", "42,1,2,11,10,9,6,,1,1.25,0,,2,3.5\r\n", "field 11 (judge rating 1)");
     row("res2: five judge fields", "res2", "42,1,2,11,10,9,6,,1,1.25,7,,2,3.5,1\r\n", "5 judge fields");
     row("res2: three lines", "res2", judged.repeated(3), "holds 3 lines, but the results file holds only 2");
     row("timing: written by a session", "timing", kTiming + timed, "ok 0.012 -");
-    row("timing: another header", "timing", "trial\r\n" + timed,
-        "line 1: it is not the header of a timing file");
+    row("timing: another header", "timing", "trial\r\n" + timed, "not the header of a timing file");
     row("timing: a frame where the mode is unknown", "timing", kTiming + "2,1,2,5,,,unknown,,,,,,\r\n",
         "line 3: field 4 (the frame presented) is \"5\"; it must be empty when the mode is unknown");
-    row("timing: an option chosen at 1.5 ns", "timing", timingHeader() + "1,5,,,,,unknown,,1.5,,,,\r\n",
-        "field 9 (the option chosen on scale 1)");
-    row("timing: mode unheard of", "timing", kTiming + "2,1,2,5,4,6,fast,,,,,,\r\n",
-        "field 7 (the present mode) is \"fast\"");
+    row("timing: chosen at 1.5 ns", "timing", timingHeader() + "1,5,,,,,unknown,,1.5,,,,\r\n", "field 9");
+    row("timing: no such mode", "timing", kTiming + "2,1,2,5,4,6,fast,,,,,,\r\n", "field 7");
     row("timing: trials out of order", "timing", timingHeader() + timed, "line 2: it is numbered trial 2");
-    row("timing: more trials than results", "timing", kTiming + timed + "3,1,,,,,unknown,,,,,,\r\n",
-        "holds 3 trials, but the results file holds only 2");
+    row("timing: 3 trials", "timing", kTiming + timed + "3,1,,,,,unknown,,,,,,\r\n", "holds 3 trials");
     row("timing: cut off", "timing", kTiming + timed.chopped(2), "line 3: it has no line end");
 }
 
@@ -186,7 +166,6 @@ void TestFormats::subjectNumber_data() {
     QTest::newRow("one digit") << "5" << 5.0 << true;
     QTest::newRow("five digits") << "12345" << 12345.0 << false;
     QTest::newRow("letter inside") << "12a4" << 12.0 << false;
-    QTest::newRow("no digits") << "abc" << 0.0 << false;
     QTest::newRow("empty") << "" << 0.0 << false;
     QTest::newRow("a path") << "../1" << 0.0 << false;
     QTest::newRow("a blank after") << "12 " << 12.0 << false;
@@ -210,8 +189,7 @@ void TestFormats::record() {
     QCOMPARE(isoWithOffset(QDateTime(day, time, QTimeZone(-5 * 3600 - 1800))),
              QString("2026-12-06T20:12:24.250-05:30"));
     QCOMPARE(isoWithOffset(QDateTime(day, time, QTimeZone(3600))), QString("2026-12-06T20:12:24.250+01:00"));
-    // What the writer puts in, the reader takes out; a Judge Art record
-    // leaves out what plays no part in Judge Art.
+    // Read back whole; a Judge Art record leaves out what plays no part in Judge Art.
     RecordContents r;
     r.programVersion = "2.0";
     r.settings = {SessionMode::JudgeArt,
@@ -252,15 +230,12 @@ void TestFormats::record() {
         RecordContents::fromJson(QJsonDocument(json).toJson(), &problem);
     QVERIFY2(back, qPrintable(problem));
     QCOMPARE(back->toJson(), json);
-    QCOMPARE(back->started, r.started);
-    QCOMPARE(back->onset, r.onset);
     QVERIFY(!RecordContents::fromJson("{\"mode\": \"Make Art\", \"status\": \"done\"}", &problem));
     QCOMPARE(problem, QString("its status is \"done\""));
 }
 
 void TestFormats::corpus_data() {
-    // Files the program wrote, nasty files and every input that once broke the check: each is accepted
-    // and sound (those named ok-...), or refused with a message that names the file.
+    // Written, nasty and once troublesome files: accepted and sound (ok-...), or refused naming the file.
     QTest::addColumn<QString>("path");
     QTest::addColumn<bool>("accepted");
     const QDir dir(QStringLiteral(PICTOR_TEST_DATA "/corpus"));
@@ -287,14 +262,13 @@ void TestFormats::corpus() {
 void TestFormats::commandLine_data() {
     QTest::addColumn<QStringList>("arguments");
     QTest::addColumn<QString>("outcome");  // what the program does, or the line it refuses with
-    const QString screens = "; the screens are 0 \"HDMI-1\", 1 \"DP-2\".";
-    QTest::newRow("nothing") << QStringList{} << "run";
-    QTest::newRow("backdrop") << QStringList{"--backdrop"} << "run, backdrop #808080";
+    QTest::newRow("backdrop, screen number")
+        << QStringList{"--backdrop", "--screen=0"} << "run, backdrop #808080, screen 0";
     QTest::newRow("backdrop colour, screen name in any case")
         << QStringList{"--backdrop=#335577", "--screen", "dp-2"} << "run, backdrop #335577, screen 1";
-    QTest::newRow("screen number") << QStringList{"--screen=0"} << "run, screen 0";
     QTest::newRow("no such screen number")
-        << QStringList{"--screen", "-1"} << "pictor: there is no screen \"-1\"" + screens;
+        << QStringList{"--screen", "-1"}
+        << "pictor: there is no screen \"-1\"; the screens are 0 \"HDMI-1\", 1 \"DP-2\".";
     QTest::newRow("screen missing") << QStringList{"--screen"}
                                     << "pictor: --screen needs the name or number of a screen.";
     QTest::newRow("not a colour")
