@@ -17,6 +17,7 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <csignal>
 
 namespace data_tool_test {
 
@@ -117,6 +118,7 @@ private slots:
     void imageMeasures();
     void drawingsAgree();
     void psychDs();
+    void interruption();
 };
 
 void TestDataTool::pictures() {
@@ -135,6 +137,7 @@ void TestDataTool::pictures() {
                         once = measureImage(renderPicture(picture, Drawn::Replayed), QColor(kPictureGrey));
     QVERIFY(QImage(png).size() == QSize(942, 750) && std::abs(twice.coverage / once.coverage - 1) < 0.02);
     QVERIFY(std::abs(*twice.balance - *once.balance) < 0.01);
+    QVERIFY(tool({"table", "--help"}).out.startsWith("Usage:\n  pictor-data table FOLDER... [--long]"));
 }
 
 void TestDataTool::runs_data() {
@@ -451,6 +454,24 @@ void TestDataTool::psychDs() {
     sums.setWorkingDirectory(set + "raw_data");
     sums.start("sha256sum", {"-c", "manifest-sha256.txt"});
     QVERIFY(sums.waitForFinished() && sums.exitCode() == 0 && sums.readAll().count(": OK\n") == files.size());
+    QVERIFY(QFile::exists(set + "README"));
+}
+
+void TestDataTool::interruption() {
+    // Ctrl-C during a long table ends the program at once, leaving nothing behind.
+    QTemporaryDir dir;
+    const QString out = dir.filePath("out");
+    for (int code = 1001; code <= 1008; ++code)
+        writeFile(dir.filePath(QStringLiteral("%1art.dat").arg(code)),
+                  "500\r\n" + ("12\r\n" + objectLine({6, 100, 120, 45, 255}).repeated(12)).repeated(500));
+    QVERIFY(QDir().mkdir(out));
+    QProcess p;
+    p.start(PICTOR_DATA, {"table", dir.path(), "--measures", "--out", out + "/t.csv"});
+    QVERIFY(QTest::qWaitFor([&] { return !QDir(out).isEmpty(QDir::Files | QDir::Hidden); }, 20000));
+    ::kill(static_cast<pid_t>(p.processId()), SIGINT);
+    QVERIFY(p.waitForFinished(120000) && p.exitCode() == 130);
+    QVERIFY(p.readAllStandardError().contains("stopped by Ctrl-C; nothing was written.") &&
+            QDir(out).isEmpty(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot));
 }
 
 PICTOR_TEST(TestDataTool);

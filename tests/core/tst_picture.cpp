@@ -33,17 +33,12 @@ void TestPicture::drawing_data() {
     };
     row("kind 1 size 21", 1, 21, 21,
         "pen 2 | segment (50,50) (50,71) | segment (50,71) (60.5,60.5) | segment (60.5,60.5) (50,50)");
-    row("kind 2 size 101", 2, 101, 70.7,
-        "pen 34 | segment (50,50) (50,120.7) | segment (50,120.7) (85.35,85.35) | segment (85.35,85.35) "
-        "(50,50)");
     row("kind 2 replayed from 9.1", 2, 9.1, 6.37,
         "pen 3 | segment (50,50) (50,56.37) | segment (50,56.37) (53.185,53.185) | segment (53.185,53.185) "
         "(50,50)");
     row("kind 2 replayed from 31.5: a real tie goes to even", 2, 31.5, 22.05,
         "pen 10 | segment (50,50) (50,72.05) | segment (50,72.05) (61.025,61.025) | segment (61.025,61.025) "
         "(50,50)");
-    row("kind 4 size 13", 4, 13, 6.5,
-        "pen 7 | segment (50,50) (56.5,50) | continue (46.75,43.5) | continue (37,50) | continue (50,50)");
     row("kind 4 size 101", 4, 101, 50.5,
         "pen 56 | segment (50,50) (100.5,50) | continue (24.75,-0.5) | continue (-51,50) | continue (50,50)");
     row("kind 9 size 13 sets its fill", 9, 13, 13,
