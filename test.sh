@@ -35,7 +35,7 @@ echo "== Build with sanitizers"
 build_tree "$PICTOR_ROOT/build-asan" "${common[@]}" -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG=-g1 \
     -DPICTOR_SANITIZE=ON
 echo "== Test with sanitizers"
-ctest --test-dir "$PICTOR_ROOT/build-asan" --output-on-failure -j 2 -LE timing
+ctest --test-dir "$PICTOR_ROOT/build-asan" --output-on-failure -j 4 -LE timing
 
 echo "== Crash campaign, real windows and package of the normal build"
 status=0

@@ -165,7 +165,7 @@ void TestRealWindows::onsetsFollowTheFrameClock() {
         loop.exec();
     };
     for (int trial = 1; trial <= 100; ++trial) {
-        spin(trial % 2 ? 0 : 300);  // a subject slower than the notices asked for the last picture
+        spin(trial % 10 ? 0 : 300);  // now and then a subject slower than the notices asked ahead
         t.makePicture();
         spin(40);
         QVERIFY(t.rate({1 + trial % 7}));
