@@ -72,13 +72,10 @@ QByteArray ResultsRow::encode() const {
 }
 
 std::optional<ResultsRow> ResultsRow::parse(const QByteArray& line, QString* problem) {
-    const QList<QByteArray> fields = line.split(',');
-    if (fields.size() != kResultsFieldCount) {
-        *problem = QStringLiteral("it has %1 fields; a results line has %2")
-                       .arg(fields.size())
-                       .arg(kResultsFieldCount);
-        return std::nullopt;
-    }
+    const std::optional<QList<QByteArray>> split =
+        splitFields(line, kResultsFieldCount, "a results line", problem);
+    if (!split) return std::nullopt;
+    const QList<QByteArray>& fields = *split;
     FieldChecker check(fields, kResultsColumns.data(), 1);
     ResultsRow r;
     r.text = line;

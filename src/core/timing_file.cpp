@@ -54,13 +54,10 @@ QByteArray TimingRow::encode() const {
 }
 
 std::optional<TimingRow> TimingRow::parse(const QByteArray& line, QString* problem) {
-    const QList<QByteArray> fields = line.split(',');
-    if (fields.size() != kTimingFieldCount) {
-        *problem = QStringLiteral("it has %1 fields; a timing line has %2")
-                       .arg(fields.size())
-                       .arg(kTimingFieldCount);
-        return std::nullopt;
-    }
+    const std::optional<QList<QByteArray>> split =
+        splitFields(line, kTimingFieldCount, "a timing line", problem);
+    if (!split) return std::nullopt;
+    const QList<QByteArray>& fields = *split;
     auto refuse = [&](int i, const QString& rule) {
         *problem = QStringLiteral("field %1 (%2) is %3; %4")
                        .arg(i + 1)

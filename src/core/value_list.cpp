@@ -57,6 +57,17 @@ QList<TextLine> splitLines(const QByteArray& text) {
     return lines;
 }
 
+std::optional<QList<QByteArray>> splitFields(const QByteArray& line, qsizetype count, const char* lineKind,
+                                             QString* problem) {
+    QList<QByteArray> fields = line.split(',');
+    if (fields.size() == count) return fields;
+    *problem = QStringLiteral("it has %1 fields; %2 has %3")
+                   .arg(fields.size())
+                   .arg(QLatin1String(lineKind))
+                   .arg(count);
+    return std::nullopt;
+}
+
 QString quotedValue(const QByteArray& text) {
     QString shown = QString::fromLatin1(text.left(40));
     for (QChar& c : shown)

@@ -44,6 +44,11 @@ struct TextLine {
 };
 QList<TextLine> splitLines(const QByteArray& text);
 
+// The comma-separated fields of a line of `count` fields; nothing, and why,
+// when it has another number ("it has 9 fields; a results line has 10").
+std::optional<QList<QByteArray>> splitFields(const QByteArray& line, qsizetype count, const char* lineKind,
+                                             QString* problem);
+
 // A value as messages quote it: at most 40 characters, anything unprintable as "?".
 QString quotedValue(const QByteArray& text);
 // A bound as a person writes it: 16777215, 1.5, 1000000.
