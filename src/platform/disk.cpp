@@ -12,26 +12,26 @@
 #include <cstdio>
 #include <cstring>
 
-namespace {
-
 QString systemReason(int error) { return QString::fromLocal8Bit(std::strerror(error)); }
+
+QByteArray nativePath(const QString& path) { return QFile::encodeName(path); }
+
+QString folderOf(const QString& path) {
+    const QString dir = QFileInfo(path).path();
+    return dir.isEmpty() ? QStringLiteral(".") : dir;
+}
+
+namespace {
 
 Status failure(const QString& what, const QString& path, const QString& reason) {
     return Status::error(
         QStringLiteral("Pictor could not %1 the data file \"%2\": %3.").arg(what, path, reason));
 }
 
-QByteArray nativePath(const QString& path) { return QFile::encodeName(path); }
-
 bool writableByBits(const struct stat& st) {
     // The kernel lets root write anything, so the permission bits are read
     // here; for other users the kernel's own check decides in open().
     return (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) != 0;
-}
-
-QString folderOf(const QString& path) {
-    const QString dir = QFileInfo(path).path();
-    return dir.isEmpty() ? QStringLiteral(".") : dir;
 }
 
 EntryKind kindOf(mode_t mode) {

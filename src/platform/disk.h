@@ -158,3 +158,9 @@ private:
 // that is not valid UTF-8 cannot be named again through a QString: it comes
 // back in *undecodable, its bytes as they are.
 Status listFolder(const QString& folder, QStringList* names, QList<QByteArray>* undecodable);
+
+// A path as the system takes it, the system's words for an error number, and
+// the folder that holds a path's entry ("." for a bare name).
+QByteArray nativePath(const QString& path);
+QString systemReason(int error);
+QString folderOf(const QString& path);

@@ -33,16 +33,8 @@ struct OutputFiles::Output {
 
 namespace {
 
-QByteArray native(const QString& path) { return QFile::encodeName(path); }
-QString reason(int error) { return QString::fromLocal8Bit(std::strerror(error)); }
-
 Status cannotWrite(const QString& path, const QString& why) {
     return Status::error(QStringLiteral("cannot write \"%1\": %2.").arg(path, why));
-}
-
-QString parentOf(const QString& path) {
-    const QString dir = QFileInfo(path).path();
-    return dir.isEmpty() ? QStringLiteral(".") : dir;
 }
 
 bool writeFully(int fd, const QByteArray& data) {
@@ -65,9 +57,9 @@ int createTemporary(const QString& path, bool folder, QString* temporary, int* f
     const QString base = QFileInfo(path).fileName().left(180);
     for (int attempt = 0; attempt < 100; ++attempt) {
         *temporary = QStringLiteral("%1/.%2.%3.part")
-                         .arg(parentOf(path), base)
+                         .arg(folderOf(path), base)
                          .arg(QRandomGenerator::global()->generate(), 8, 16, QChar(u'0'));
-        const QByteArray name = native(*temporary);
+        const QByteArray name = nativePath(*temporary);
         const int made = folder ? ::mkdir(name.constData(), 0777)
                                 : (*fd = ::open(name.constData(),
                                                 O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666));
@@ -78,8 +70,8 @@ int createTemporary(const QString& path, bool folder, QString* temporary, int* f
 }
 
 bool exchange(const QString& a, const QString& b) {
-    return ::renameat2(AT_FDCWD, native(a).constData(), AT_FDCWD, native(b).constData(), RENAME_EXCHANGE) ==
-           0;
+    return ::renameat2(AT_FDCWD, nativePath(a).constData(), AT_FDCWD, nativePath(b).constData(),
+                       RENAME_EXCHANGE) == 0;
 }
 
 }  // namespace
@@ -92,7 +84,7 @@ OutputFiles::~OutputFiles() {
         delete o;
     }
     for (auto it = m_madeFolders.crbegin(); it != m_madeFolders.crend(); ++it)
-        ::rmdir(native(*it).constData());
+        ::rmdir(nativePath(*it).constData());
 }
 
 OutputFiles::Output* OutputFiles::find(const QString& path) {
@@ -111,7 +103,7 @@ Status OutputFiles::claim(const QString& path, bool replace) {
     auto o = std::make_unique<Output>();
     o->path = path;
     struct stat st {};
-    if (::lstat(native(path).constData(), &st) == 0) {
+    if (::lstat(nativePath(path).constData(), &st) == 0) {
         if (!replace)
             return Status::error(
                 QStringLiteral("\"%1\" exists already; give --force to replace it.").arg(path));
@@ -121,18 +113,19 @@ Status OutputFiles::claim(const QString& path, bool replace) {
                                      .arg(path, describeEntry(entry)));
         if (!entry.writable)
             return Status::error(QStringLiteral("\"%1\" is not replaced: it is read-only.").arg(path));
-        if (::access(native(path).constData(), W_OK) != 0)
-            return Status::error(QStringLiteral("\"%1\" is not replaced: %2.").arg(path, reason(errno)));
+        if (::access(nativePath(path).constData(), W_OK) != 0)
+            return Status::error(
+                QStringLiteral("\"%1\" is not replaced: %2.").arg(path, systemReason(errno)));
         o->existed = true;
         o->device = st.st_dev;
         o->inode = st.st_ino;
     } else if (errno != ENOENT) {
-        return cannotWrite(path, reason(errno));
+        return cannotWrite(path, systemReason(errno));
     }
     if (const int error = createTemporary(path, false, &o->temporary, &o->fd)) {
         if (error == ENOENT)
-            return cannotWrite(path, QStringLiteral("the folder \"%1\" does not exist").arg(parentOf(path)));
-        return cannotWrite(path, reason(error));
+            return cannotWrite(path, QStringLiteral("the folder \"%1\" does not exist").arg(folderOf(path)));
+        return cannotWrite(path, systemReason(error));
     }
     if (::fstat(o->fd, &st) == 0) o->ourInode = st.st_ino;
     m_outputs << o.release();
@@ -142,7 +135,7 @@ Status OutputFiles::claim(const QString& path, bool replace) {
 Status OutputFiles::claimFolder(const QString& path) {
     if (find(path)) return Status::error(QStringLiteral("\"%1\" is named twice as an output.").arg(path));
     struct stat st {};
-    if (::lstat(native(path).constData(), &st) == 0)
+    if (::lstat(nativePath(path).constData(), &st) == 0)
         return Status::error(
             QStringLiteral("\"%1\" exists already; pictor-data makes a new folder and replaces none.")
                 .arg(path));
@@ -151,8 +144,8 @@ Status OutputFiles::claimFolder(const QString& path) {
     o->folder = true;
     if (const int error = createTemporary(o->path, true, &o->temporary, &o->fd)) {
         if (error == ENOENT)
-            return cannotWrite(path, QStringLiteral("the folder \"%1\" does not exist").arg(parentOf(path)));
-        return cannotWrite(path, reason(error));
+            return cannotWrite(path, QStringLiteral("the folder \"%1\" does not exist").arg(folderOf(path)));
+        return cannotWrite(path, systemReason(error));
     }
     m_outputs << o.release();
     return Status::ok();
@@ -160,14 +153,14 @@ Status OutputFiles::claimFolder(const QString& path) {
 
 Status OutputFiles::prepareFolder(const QString& path) {
     struct stat st {};
-    if (::stat(native(path).constData(), &st) == 0) {
+    if (::stat(nativePath(path).constData(), &st) == 0) {
         if (S_ISDIR(st.st_mode)) return Status::ok();
         return cannotWrite(path, QStringLiteral("it is not a folder"));
     }
-    if (::mkdir(native(path).constData(), 0777) != 0) {
+    if (::mkdir(nativePath(path).constData(), 0777) != 0) {
         if (errno == ENOENT)
-            return cannotWrite(path, QStringLiteral("the folder \"%1\" does not exist").arg(parentOf(path)));
-        return cannotWrite(path, reason(errno));
+            return cannotWrite(path, QStringLiteral("the folder \"%1\" does not exist").arg(folderOf(path)));
+        return cannotWrite(path, systemReason(errno));
     }
     m_madeFolders << path;
     return Status::ok();
@@ -185,24 +178,25 @@ Status OutputFiles::write(const QString& path, const QByteArray& data) {
         QString dir = o->temporary;
         for (qsizetype i = 0; i + 1 < parts.size(); ++i) {
             dir += u'/' + parts[i];
-            if (::mkdir(native(dir).constData(), 0777) != 0 && errno != EEXIST)
-                return cannotWrite(path, reason(errno));
+            if (::mkdir(nativePath(dir).constData(), 0777) != 0 && errno != EEXIST)
+                return cannotWrite(path, systemReason(errno));
         }
-        fd = ::open(native(inside).constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
-        if (fd < 0) return cannotWrite(path, reason(errno));
+        fd = ::open(nativePath(inside).constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
+                    0666);
+        if (fd < 0) return cannotWrite(path, systemReason(errno));
     }
     if (!o->folder) o->fd = -1;
     bool ok = writeFully(fd, data);
     int error = errno;
     if (ok && ::fsync(fd) != 0 && errno != EINVAL) ok = false, error = errno;
     if (::close(fd) != 0 && ok) ok = false, error = errno;
-    if (!ok) return cannotWrite(path, reason(error));
+    if (!ok) return cannotWrite(path, systemReason(error));
     o->written = true;
     return Status::ok();
 }
 
 Status OutputFiles::place(Output& o) {
-    const QByteArray from = native(o.temporary), to = native(o.path);
+    const QByteArray from = nativePath(o.temporary), to = nativePath(o.path);
     const QString appeared =
         QStringLiteral(
             "\"%1\" appeared while pictor-data worked, made by another program; it is left as it "
@@ -220,13 +214,15 @@ Status OutputFiles::place(Output& o) {
                                                 "put in place.")
                                      .arg(o.path));
         }
-        if (errno != ENOENT && errno != EINVAL && errno != ENOSYS) return cannotWrite(o.path, reason(errno));
+        if (errno != ENOENT && errno != EINVAL && errno != ENOSYS)
+            return cannotWrite(o.path, systemReason(errno));
         if (errno == EINVAL || errno == ENOSYS) {
             // No exchange on this file system: replace if it is still the file checked.
             struct stat st {};
             if (::lstat(to.constData(), &st) != 0 || st.st_ino != o.inode || st.st_dev != o.device)
                 return Status::error(appeared);
-            if (::rename(from.constData(), to.constData()) != 0) return cannotWrite(o.path, reason(errno));
+            if (::rename(from.constData(), to.constData()) != 0)
+                return cannotWrite(o.path, systemReason(errno));
             o.placed = true;
             return Status::ok();
         }
@@ -237,16 +233,16 @@ Status OutputFiles::place(Output& o) {
         return Status::ok();
     }
     if (errno == EEXIST || errno == ENOTEMPTY) return Status::error(appeared);
-    if (errno != EINVAL && errno != ENOSYS) return cannotWrite(o.path, reason(errno));
+    if (errno != EINVAL && errno != ENOSYS) return cannotWrite(o.path, systemReason(errno));
     // No exclusive rename on this file system: a new link is exclusive too.
     if (!o.folder) {
         if (::link(from.constData(), to.constData()) != 0)
-            return errno == EEXIST ? Status::error(appeared) : cannotWrite(o.path, reason(errno));
+            return errno == EEXIST ? Status::error(appeared) : cannotWrite(o.path, systemReason(errno));
         ::unlink(from.constData());
     } else {
         struct stat st {};
         if (::lstat(to.constData(), &st) == 0) return Status::error(appeared);
-        if (::rename(from.constData(), to.constData()) != 0) return cannotWrite(o.path, reason(errno));
+        if (::rename(from.constData(), to.constData()) != 0) return cannotWrite(o.path, systemReason(errno));
     }
     o.placed = true;
     return Status::ok();
@@ -260,11 +256,11 @@ void OutputFiles::undo(Output& o) {
     }
     struct stat st {};
     if (o.folder) {
-        if (::renameat2(AT_FDCWD, native(o.path).constData(), AT_FDCWD, native(o.temporary).constData(),
-                        RENAME_NOREPLACE) == 0)
+        if (::renameat2(AT_FDCWD, nativePath(o.path).constData(), AT_FDCWD,
+                        nativePath(o.temporary).constData(), RENAME_NOREPLACE) == 0)
             o.placed = false;
-    } else if (::lstat(native(o.path).constData(), &st) == 0 && st.st_ino == o.ourInode) {
-        ::unlink(native(o.path).constData());
+    } else if (::lstat(nativePath(o.path).constData(), &st) == 0 && st.st_ino == o.ourInode) {
+        ::unlink(nativePath(o.path).constData());
         o.placed = false;
     }
 }
@@ -277,7 +273,7 @@ void OutputFiles::discard(Output& o) {
     if (o.folder)
         QDir(o.temporary).removeRecursively();
     else
-        ::unlink(native(o.temporary).constData());
+        ::unlink(nativePath(o.temporary).constData());
 }
 
 Status OutputFiles::commit() {
@@ -292,31 +288,26 @@ Status OutputFiles::commit() {
     // The new names reach the disk before the replaced files go.
     QSet<QString> folders;
     for (const Output* o : m_outputs)
-        if (o->placed) folders.insert(parentOf(o->path));
+        if (o->placed) folders.insert(folderOf(o->path));
     for (const QString& folder : folders) {
-        const int fd = ::open(native(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        const int fd = ::open(nativePath(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
         if (fd < 0 || (::fsync(fd) != 0 && errno != EINVAL)) {
             const int error = errno;
             if (fd >= 0) ::close(fd);
             for (qsizetype j = m_outputs.size() - 1; j >= 0; --j) undo(*m_outputs[j]);
             return Status::error(
                 QStringLiteral("cannot sync the folder \"%1\": %2; nothing of this run was put in place.")
-                    .arg(folder, reason(error)));
+                    .arg(folder, systemReason(error)));
         }
         ::close(fd);
     }
     for (Output* o : m_outputs)
         if (o->exchanged) {
-            ::unlink(native(o->temporary).constData());
+            ::unlink(nativePath(o->temporary).constData());
             o->exchanged = false;
         }
     m_madeFolders.clear();
     return Status::ok();
-}
-
-Status writeAll(int fd, const QByteArray& data, const QString& name) {
-    if (writeFully(fd, data)) return Status::ok();
-    return Status::error(QStringLiteral("cannot write %1: %2.").arg(name, reason(errno)));
 }
 
 namespace {

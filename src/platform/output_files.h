@@ -59,9 +59,6 @@ private:
     QStringList m_madeFolders;
 };
 
-// Writes everything to a descriptor (standard output), checking each write.
-Status writeAll(int fd, const QByteArray& data, const QString& name);
-
 // Ctrl-C and SIGTERM: the first asks the work to stop (it then removes its
 // temporaries and ends); a second one ends the program at once.
 void catchInterrupts();
