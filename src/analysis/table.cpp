@@ -3,6 +3,7 @@
 #include "core/timing_file.h"
 
 #include "core/figure.h"
+#include "core/subject_files.h"
 #include "core/value_list.h"
 #include "core/version.h"
 
@@ -216,7 +217,7 @@ Columns<TrialRow> trialColumns(const TableOptions& o) {
             }};
     for (const bool judge : {false, true}) {
         const QString session = judge ? QStringLiteral("Judge Art") : QStringLiteral("Make Art");
-        const QString file = judge ? QStringLiteral("res2.dat") : QStringLiteral("res.dat");
+        const QString file = QLatin1String(judge ? kJudgeResultsFile : kResultsFile);
         auto ratings = [judge](const TrialRow& r) -> const TrialRatings* {
             if (judge) return r.judged() ? &r.judged()->judged : nullptr;
             return r.made() ? &r.made()->rated : nullptr;
@@ -255,9 +256,9 @@ Columns<TrialRow> trialColumns(const TableOptions& o) {
                                   }};
         }
     }
-    addTermColumns<TrialRow>(c, "", "Make Art", "session.json",
+    addTermColumns<TrialRow>(c, "", "Make Art", kMakeRecordFile,
                              [](const TrialRow& r) -> const SessionState& { return r.data().make; });
-    addTermColumns<TrialRow>(c, "judge_", "Judge Art", "session2.json",
+    addTermColumns<TrialRow>(c, "judge_", "Judge Art", kJudgeRecordFile,
                              [](const TrialRow& r) -> const SessionState& { return r.data().judge; });
     c << Column<TrialRow>{{"make_status", "how the Make Art session stands, from its files and its record",
                            "text", "", kStatusLevels, "", "art.dat, res.dat and session.json"},
@@ -275,11 +276,10 @@ Columns<TrialRow> trialColumns(const TableOptions& o) {
                  .arg(judge ? "Judge Art" : "Make Art"),
              "number", "milliseconds", "0 or more",
              QStringLiteral("no timing file, or the window system could not tell when the frame was shown"),
-             judge ? "timing2.csv" : "timing.csv"},
+             judge ? kJudgeTimingFile : kTimingFile},
             [judge](const TrialRow& r) {
                 const QList<TimingRow>& rows = judge ? r.data().judgeTiming : r.data().timing;
-                const std::optional<double> lag = r.i < rows.size() ? rows[r.i].onsetLagMs() : std::nullopt;
-                return lag ? QString::number(*lag, 'g', 8) : QString();
+                return real(r.i < rows.size() ? rows[r.i].onsetLagMs() : std::nullopt);
             }};
     if (o.withMeasures) {
         addStoredColumns<TrialRow>(c, [](const TrialRow& r) { return r.measures(); });
