@@ -405,9 +405,7 @@ private:
                 raw.last().second.append({name, data});
             }
         }
-        const QString name = o.values.value(
-            QStringLiteral("--name"),
-            QFileInfo(QDir::cleanPath(QFileInfo(o.positional.first()).absoluteFilePath())).fileName());
+        const QString name = o.values.value(QStringLiteral("--name"), folderName(o.positional.first()));
         const QString command = QStringLiteral("pictor-data export %1").arg(o.positional.join(u' '));
         for (const DatasetFile& file : psychDsDataset(name, subjects, raw, command))
             if (Status st = m_outputs.write(QDir::cleanPath(dir) + u'/' + file.path, file.data); !st.isOk())

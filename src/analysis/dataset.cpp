@@ -13,6 +13,10 @@
 #include <QSet>
 #include <algorithm>
 
+QString folderName(const QString& folder) {
+    return QFileInfo(QDir::cleanPath(QFileInfo(folder).absoluteFilePath())).fileName();
+}
+
 QString datasetName(const QString& name) {
     QString kept;
     for (const QChar c : name)
@@ -83,8 +87,7 @@ QList<DatasetFile> psychDsDataset(const QString& name, const QList<MeasuredSubje
     QByteArray manifest;
     QSet<QString> labels;
     for (const auto& [folder, read] : raw) {
-        const QString base =
-            datasetName(QFileInfo(QDir::cleanPath(QFileInfo(folder).absoluteFilePath())).fileName());
+        const QString base = datasetName(folderName(folder));
         QString label = base;
         for (int n = 2; labels.contains(label); ++n) label = QStringLiteral("%1-%2").arg(base).arg(n);
         labels.insert(label);

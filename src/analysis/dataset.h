@@ -26,6 +26,8 @@ struct DatasetFile {
 
 // A study name as a keyword value: letters and digits only.
 QString datasetName(const QString& name);
+// The last name of a folder as typed ("study/" and "./study" are "study").
+QString folderName(const QString& folder);
 
 // `raw`: per folder given, the files read from it (name and bytes).
 QList<DatasetFile> psychDsDataset(const QString& name, const QList<MeasuredSubject>& subjects,
