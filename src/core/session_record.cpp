@@ -126,16 +126,12 @@ QJsonObject RecordContents::toJson() const {
     const QJsonValue refresh = onset.refreshIntervalMs ? QJsonValue(*onset.refreshIntervalMs) : QJsonValue();
     record.insert(
         QStringLiteral("onset"),
-        QJsonObject{
-            {QStringLiteral("source"), onset.source},
-            {QStringLiteral("trials_with_known_onset"), onset.trialsKnown},
-            {QStringLiteral("refresh_interval_ms"), refresh},
-            {QStringLiteral("present_modes_seen"), QJsonArray::fromStringList(onset.modesSeen)},
-            {QStringLiteral("timing_file_problem"),
-             onset.timingFileProblem.isEmpty() ? QJsonValue() : QJsonValue(onset.timingFileProblem)}});
-    if (s.mode == SessionMode::JudgeArt)
-        record.insert(QStringLiteral("replays_record"),
-                      replays.isEmpty() ? QJsonValue() : QJsonValue(replays));
+        QJsonObject{{QStringLiteral("source"), onset.source},
+                    {QStringLiteral("trials_with_known_onset"), onset.trialsKnown},
+                    {QStringLiteral("refresh_interval_ms"), refresh},
+                    {QStringLiteral("present_modes_seen"), QJsonArray::fromStringList(onset.modesSeen)},
+                    {QStringLiteral("timing_file_problem"), textOrNull(onset.timingFileProblem)}});
+    if (s.mode == SessionMode::JudgeArt) record.insert(QStringLiteral("replays_record"), textOrNull(replays));
     return record;
 }
 

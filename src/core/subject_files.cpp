@@ -52,9 +52,9 @@ Status SubjectFiles::appendJudgeResults(int trial, const JudgeRow& row) {
 
 Status SubjectFiles::finishJudgeArt() { return m_disk.makeReadOnly(path(kJudgeResultsFile)); }
 
-Status SubjectFiles::appendTiming(SessionMode mode, const TimingRow& row, bool first) {
+Status SubjectFiles::appendTiming(SessionMode mode, const TimingRow& row) {
     const char* name = timingFileOf(mode);
-    return first ? createNew(name, timingHeader() + row.encode()) : append(name, row.encode());
+    return row.trial == 1 ? createNew(name, timingHeader() + row.encode()) : append(name, row.encode());
 }
 
 Status SubjectFiles::finishTiming(SessionMode mode) {

@@ -74,9 +74,9 @@ public:
     Status appendJudgeResults(int trial, const JudgeRow& row);
     Status finishJudgeArt();
 
-    // Both modes: the first line of a session starts its timing file with
-    // the header; later lines add to it.
-    Status appendTiming(SessionMode mode, const TimingRow& row, bool first);
+    // Both modes: trial 1 starts the timing file with its header; later
+    // trials add to it.
+    Status appendTiming(SessionMode mode, const TimingRow& row);
     // The timing file, if the session wrote one, becomes read-only.
     Status finishTiming(SessionMode mode);
 

@@ -10,8 +10,6 @@
 
 namespace {
 
-const char* const kModes[] = {"copy", "flip", "skip", "suboptimal copy", kUnknownMode};
-
 FieldValue nanosecondsField(const std::optional<qint64>& ns) {
     return ns ? FieldValue(static_cast<long long>(*ns)) : FieldValue(EmptyValue{});
 }
@@ -83,7 +81,8 @@ std::optional<TimingRow> TimingRow::parse(const QByteArray& line, QString* probl
             return refuse(kScaleMomentsField + k, nanoseconds);
     }
     const QByteArray mode = fields[kModeField];
-    if (std::find(std::begin(kModes), std::end(kModes), mode) == std::end(kModes))
+    if (mode != kUnknownMode &&
+        std::find(std::begin(kPresentModes), std::end(kPresentModes), mode) == std::end(kPresentModes))
         return refuse(kModeField, QStringLiteral("it must be copy, flip, skip, suboptimal copy or unknown"));
     r.presented.known = mode != kUnknownMode;
     const std::optional<double> lag = parseNumber(fields[kOnsetLagField]);

@@ -45,8 +45,6 @@ private:
 
 #ifdef PICTOR_USE_X11_PRESENT
 
-const char* const kModes[] = {"copy", "flip", "skip", "suboptimal copy"};
-
 // X11 Present. While a flush is expected or waits for its frame, a notice
 // is asked for each of the window's frames, well ahead: kChains chains, one
 // per remainder of the frame counter divided by kChains, each asking again
@@ -105,8 +103,8 @@ public:
         frame.known = true;
         frame.presentedNs = static_cast<qint64>(notice->ust) * 1000;
         frame.frame = notice->msc;
-        frame.mode = notice->mode < std::size(kModes) ? QLatin1String(kModes[notice->mode])
-                                                      : QStringLiteral("mode %1").arg(notice->mode);
+        frame.mode = notice->mode < std::size(kPresentModes) ? QLatin1String(kPresentModes[notice->mode])
+                                                             : QStringLiteral("mode %1").arg(notice->mode);
         frame.source = QStringLiteral("X11 Present");
         // The frame shows every flush the server had carried out before it.
         QList<Waiting> shown;

@@ -19,12 +19,15 @@
 
 class QWindow;
 
+// How a frame was presented, by the X11 Present extension's mode number.
+inline constexpr const char* kPresentModes[] = {"copy", "flip", "skip", "suboptimal copy"};
+
 struct FramePresentation {
     bool known = false;
     qint64 presentedNs = 0;  // on the Clock's scale
     qint64 flushedNs = 0;    // when the window system had the content; 0 if it never did
     quint64 frame = 0;       // the display's frame counter
-    QString mode;            // "copy", "flip", "skip" or "suboptimal copy"
+    QString mode;            // one of kPresentModes
     QString source;          // "X11 Present" when known; otherwise why it is unknown
 };
 

@@ -76,8 +76,7 @@ void TrialRun::writeTiming() {
     while (!m_pending.isEmpty() && m_pending.first().saved && m_pending.first().presented) {
         m_timed.append(m_pending.takeFirst().row);
         if (!m_timingProblem.isEmpty()) continue;
-        const Status s =
-            m_session.files.appendTiming(m_session.settings.mode, m_timed.last(), m_timed.size() == 1);
+        const Status s = m_session.files.appendTiming(m_session.settings.mode, m_timed.last());
         if (!s.isOk()) timingProblem(s);
     }
     OnsetSummary summary = summariseOnsets(m_timed, m_onsetSource);
