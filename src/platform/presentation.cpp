@@ -71,11 +71,12 @@ public:
 
     void afterFlush(QWindow* window, Done done) override {
         if (!follow(window)) return answerLater(std::move(done), unknown(QStringLiteral("no window"), 0));
-        // A round trip: once the server answers, it has carried out the
-        // drawing sent before, so the flush is on the server, not in a buffer.
-        std::free(xcb_get_input_focus_reply(m_connection, xcb_get_input_focus(m_connection), nullptr));
+        // The server numbers our requests and stamps each notice with the
+        // last one it had carried out when the frame came: once it has
+        // carried out this one, it has drawn everything sent before it.
         const int id = ++m_lastWaiting;
-        m_waiting.append({id, m_clock.nanoseconds(), std::move(done)});
+        const qint64 flushedNs = m_clock.nanoseconds();
+        m_waiting.append({id, flushedNs, xcb_no_operation(m_connection).sequence, std::move(done)});
         askForFrames();
         QTimer::singleShot(kPresentationWaitMs, this, [this, id] {
             for (qsizetype i = 0; i < m_waiting.size(); ++i) {
@@ -109,7 +110,7 @@ public:
         // The frame shows every flush the server had carried out before it.
         QList<Waiting> shown;
         for (qsizetype i = 0; i < m_waiting.size();) {
-            if (m_waiting[i].flushedNs <= frame.presentedNs)
+            if (static_cast<int32_t>(notice->full_sequence - m_waiting[i].request) >= 0)
                 shown.append(m_waiting.takeAt(i));
             else
                 ++i;
@@ -126,6 +127,7 @@ private:
     struct Waiting {
         int id;
         qint64 flushedNs;
+        unsigned int request;  // the sequence number of the request sent after the flush
         Done done;
     };
 

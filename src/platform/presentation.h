@@ -25,7 +25,7 @@ inline constexpr const char* kPresentModes[] = {"copy", "flip", "skip", "subopti
 struct FramePresentation {
     bool known = false;
     qint64 presentedNs = 0;  // on the Clock's scale
-    qint64 flushedNs = 0;    // when the window system had the content; 0 if it never did
+    qint64 flushedNs = 0;    // when the content was handed to the window system; 0 if it never was
     quint64 frame = 0;       // the display's frame counter
     QString mode;            // one of kPresentModes
     QString source;          // "X11 Present" when known; otherwise why it is unknown

@@ -146,9 +146,10 @@ void TestRealWindows::labSession() {
 }
 
 void TestRealWindows::onsetsFollowTheFrameClock() {
-    // The virtual server's Present counts 60 Hz frames (frame n due at n x 16666 us), firing up to
-    // 2 ms early or, when busy, late enough to count the next: every picture gets a frame after its
-    // flush, stamped near when it was due, and nearly every one the first such frame.
+    // The virtual server's Present counts 60 Hz frames (frame n due at n x 16666 us), firing a
+    // millisecond or two early or late: every picture gets a frame after its flush, stamped within a
+    // quarter frame of when it was due (so any two trials' frame counters and times agree to half a
+    // frame), and nearly every one within a refresh and 2 ms of being complete.
     SteadyClock clock;
     const std::unique_ptr<PresentationFeedback> presentation = makePresentationFeedback(clock);
     TestSession t({}, &clock, presentation.get());
@@ -174,17 +175,17 @@ void TestRealWindows::onsetsFollowTheFrameClock() {
     QList<TimingRow> rows;
     QVERIFY(readTiming(readFile(t.file("timing.csv")), "timing.csv", 100, &rows).isOk());
     QCOMPARE(rows.size(), 100);
-    const qint64 frameNs = 16'666'000, early = 2'000'000;
-    int skipped = 0;
+    const qint64 frameNs = 16'666'000;
+    int late = 0;
     for (const TimingRow& r : rows) {
         const FramePresentation& p = r.presented;
         const qint64 due = static_cast<qint64>(p.frame) * frameNs;
         QVERIFY2(p.known && r.moments.completeNs <= p.flushedNs && p.flushedNs <= p.presentedNs &&
-                     std::abs(p.presentedNs - due) < frameNs,
+                     std::abs(p.presentedNs - due) < frameNs / 4,
                  qPrintable(QString::number(r.trial)));
-        skipped += due - frameNs > p.flushedNs + early;
+        late += p.presentedNs - r.moments.completeNs > frameNs + 2'000'000;
     }
-    QVERIFY(skipped <= 5);
+    QVERIFY(late <= 2);
 }
 
 PICTOR_TEST(TestRealWindows);
