@@ -1,6 +1,5 @@
-// What only real windows show, on a virtual X server (with_x.sh; ctest varies
-// the screens and QT_SCALE_FACTOR): the screen after a trial, the frames, the
-// backdrop, the screen saver, the scale, and the frames Present reports.
+// What only real windows show, on a virtual X server (with_x.sh; ctest varies the screens and
+// QT_SCALE_FACTOR): window frames, the backdrop, the screen saver, the scale, Present's frames.
 
 #include "support/test_session.h"
 
@@ -54,8 +53,7 @@ void TestRealWindows::labSession_data() {
 }
 
 void TestRealWindows::labSession() {
-    // With a backdrop, on the chosen screen, at the scale factor: every window's
-    // captions fit, the picture is shown pixel for pixel at the screen's resolution.
+    // With a backdrop, on the chosen screen and scale: captions fit, the picture is pixel for pixel.
     QFETCH(int, screen);
     const QList<QScreen*> screens = QGuiApplication::screens();
     if (screen >= screens.size()) QSKIP("the server has one screen");
@@ -146,10 +144,9 @@ void TestRealWindows::labSession() {
 }
 
 void TestRealWindows::onsetsFollowTheFrameClock() {
-    // The virtual server's Present counts 60 Hz frames (frame n due at n x 16666 us), firing a
-    // millisecond or two early or late: every picture gets a frame after its flush, stamped within a
-    // quarter frame of when it was due (so any two trials' frame counters and times agree to half a
-    // frame), and nearly every one within a refresh and 2 ms of being complete.
+    // The virtual server's Present counts 60 Hz frames (frame n due at n x 16666 us), firing a ms or
+    // two early or late: every picture's frame follows its flush, within a quarter frame of its due
+    // time (so trials agree to half a frame), nearly every one within a refresh + 2 ms of complete.
     SteadyClock clock;
     const std::unique_ptr<PresentationFeedback> presentation = makePresentationFeedback(clock);
     TestSession t({}, &clock, presentation.get());
