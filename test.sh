@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds Pictor and runs every test headless,
-# warnings as errors: the unit tests with the address and undefined-behaviour
-# sanitizers, leaks checked; the tests of the program as shipped (the crash
-# campaign, real windows, the package, the frame timing) in a normal build.
+# warnings as errors: the unit tests and one session in real windows with the
+# address and undefined-behaviour sanitizers, leaks checked; the tests of the
+# program as shipped (the crash campaign, real windows on several screens and
+# scales, the package, the frame timing) in a normal build.
 # Nothing is built or run twice. Exits non-zero on any failure.
 #
 # The normal build's tests mostly wait; they run while the sanitizer build
@@ -32,7 +33,7 @@ trap 'kill "$slow" 2>/dev/null || true; rm -f "$log"' EXIT
 echo "== Build with sanitizers"
 build_tree "$PICTOR_ROOT/build-asan" "${common[@]}" -DPICTOR_SYSTEM_TESTS=OFF -DCMAKE_BUILD_TYPE=Debug \
     -DCMAKE_CXX_FLAGS_DEBUG=-g1 -DPICTOR_SANITIZE=ON
-echo "== Unit tests with sanitizers"
+echo "== Unit tests and a real-window session with sanitizers"
 ctest --test-dir "$PICTOR_ROOT/build-asan" --output-on-failure -j 4
 
 echo "== Crash campaign, real windows and package of the normal build"
