@@ -49,7 +49,7 @@ public:
     }
 
     ~WaylandPresentation() override {
-        for (qsizetype i = m_waiting.size() - 1; i >= 0; --i) m_waiting.takeAt(i).forget();
+        for (Waiting& w : m_waiting) w.forget();
         if (m_presentation) wp_presentation_destroy(m_presentation);
     }
 
@@ -63,11 +63,10 @@ public:
         w.flushedNs = m_clock.nanoseconds();
         m_waiting.append(std::move(w));
         QTimer::singleShot(kPresentationWaitMs, this, [this, id = m_lastWaiting] {
+            const QString why = QStringLiteral("the Wayland compositor presented no frame within %1 ms")
+                                    .arg(kPresentationWaitMs);
             for (qsizetype i = 0; i < m_waiting.size(); ++i)
-                if (m_waiting[i].id == id)
-                    return answer(i, unknown(QStringLiteral("the Wayland compositor presented no frame within %1 ms")
-                                                 .arg(kPresentationWaitMs),
-                                             0));
+                if (m_waiting[i].id == id) return answer(i, unknown(why, 0));
         });
     }
 
@@ -93,10 +92,11 @@ private:
     // an update that changes nothing, so that a feedback still waiting for
     // Qt's next commit is on the present content, and one for Qt's next commit.
     bool follow(Waiting& w, bool now) {
-        auto* surface = w.window && w.window->handle() ? static_cast<wl_surface*>(
-                                                             QGuiApplication::platformNativeInterface()
-                                                                 ->nativeResourceForWindow("surface", w.window))
-                                                       : nullptr;
+        auto* surface = w.window && w.window->handle()
+                            ? static_cast<wl_surface*>(
+                                  QGuiApplication::platformNativeInterface()->nativeResourceForWindow(
+                                      "surface", w.window))
+                            : nullptr;
         if (!surface) return false;
         if (now) w.feedbacks << ask(surface);
         wl_surface_commit(surface);
@@ -129,7 +129,8 @@ private:
     // the frame was only a moment ago.
     qint64 onClock(qint64 ns) const {
         if (m_clockId == CLOCK_MONOTONIC) return ns;
-        const qint64 before = readClock(m_clockId), clock = m_clock.nanoseconds(), after = readClock(m_clockId);
+        const qint64 before = readClock(m_clockId), clock = m_clock.nanoseconds(),
+                     after = readClock(m_clockId);
         return ns + clock - (before + (after - before) / 2);
     }
 
@@ -137,11 +138,12 @@ private:
         switch (m_clockId) {
         case CLOCK_MONOTONIC:
         case CLOCK_MONOTONIC_RAW:
-        case CLOCK_BOOTTIME:
-            return QStringLiteral("Wayland presentation-time");
+        case CLOCK_MONOTONIC_COARSE:
+        case CLOCK_BOOTTIME: return QStringLiteral("Wayland presentation-time");
         default:
-            // A wall clock may be set while a frame waits: then that frame's time is off.
-            return QStringLiteral("Wayland presentation-time, from clock %1").arg(m_clockId);
+            // A frame that waits while the system's time is set is off by the change.
+            return QStringLiteral("Wayland presentation-time, converted from clock %1, which may be set")
+                .arg(m_clockId);
         }
     }
 
@@ -170,9 +172,8 @@ private:
         static_cast<WaylandPresentation*>(data)->m_clockId = static_cast<clockid_t>(id);
     }
 
-    static void presented(void* data, Feedback* feedback, uint32_t secondsHigh,
-                          uint32_t secondsLow, uint32_t ns, uint32_t, uint32_t frameHigh, uint32_t frameLow,
-                          uint32_t flags) {
+    static void presented(void* data, Feedback* feedback, uint32_t secondsHigh, uint32_t secondsLow,
+                          uint32_t ns, uint32_t, uint32_t frameHigh, uint32_t frameLow, uint32_t flags) {
         auto* self = static_cast<WaylandPresentation*>(data);
         const qsizetype i = self->waiting(feedback);
         if (i < 0) return;
@@ -195,7 +196,8 @@ private:
         w.feedbacks.removeOne(feedback);
         wp_presentation_feedback_destroy(feedback);
         if (!self->follow(w, false) && w.feedbacks.isEmpty())
-            self->answer(i, unknown(QStringLiteral("the window was gone before a frame showed the picture"), 0));
+            self->answer(i,
+                         unknown(QStringLiteral("the window was gone before a frame showed the picture"), 0));
     }
 
     static void outputShown(void*, Feedback*, wl_output*) {}
@@ -219,5 +221,6 @@ private:
 std::unique_ptr<PresentationFeedback> makeWaylandPresentation(const Clock& clock) {
     QPlatformNativeInterface* native = QGuiApplication::platformNativeInterface();
     return std::make_unique<WaylandPresentation>(
-        native ? static_cast<wl_display*>(native->nativeResourceForIntegration("wl_display")) : nullptr, clock);
+        native ? static_cast<wl_display*>(native->nativeResourceForIntegration("wl_display")) : nullptr,
+        clock);
 }
