@@ -152,6 +152,13 @@ void TestRealWindows::onsetsFollowTheFrameClock() {
     // flush, stamped near when it was due, and nearly every one the first such frame.
     SteadyClock clock;
     const std::unique_ptr<PresentationFeedback> presentation = makePresentationFeedback(clock);
+    QWidget still;  // nothing painted after its flush
+    still.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&still));
+    FramePresentation shown;
+    presentation->afterFlush(still.windowHandle(), [&shown](const FramePresentation& f) { shown = f; });
+    QTRY_VERIFY(!shown.source.isEmpty());
+    QVERIFY2(shown.known, qPrintable(shown.source));
     TestSession t({}, &clock, presentation.get());
     t.openSetup();
     const int trials = qEnvironmentVariable("PICTOR_TEST_TRIALS", "100").toInt();
@@ -178,7 +185,7 @@ void TestRealWindows::onsetsFollowTheFrameClock() {
     QCOMPARE(rows.size(), trials);
     // Headless weston (with_weston.sh) keeps no frame counter and copies: it draws a frame at most 26 ms
     // after a commit (a refresh and its 16 ms of make-believe scanout, less its 7 ms repaint window) and
-    // presents it 16 ms after drawing it; on a busy machine later.
+    // presents it 16 ms after drawing it; on a busy machine (the sanitizer build's) over 100 ms later.
     const bool weston = QGuiApplication::platformName() == "wayland";
     const qint64 frameNs = 16'666'000, early = 2'000'000;
     int skipped = 0;
@@ -186,7 +193,7 @@ void TestRealWindows::onsetsFollowTheFrameClock() {
         const FramePresentation& p = r.presented;
         const qint64 due = static_cast<qint64>(p.frame) * frameNs, lag = p.presentedNs - p.flushedNs;
         QVERIFY2(p.known && r.moments.completeNs <= p.flushedNs &&
-                     (weston ? p.frame == 0 && p.mode == "copy" && lag >= 15'000'000 && lag < 6 * frameNs
+                     (weston ? p.frame == 0 && p.mode == "copy" && lag >= 15'000'000 && lag < 15 * frameNs
                              : lag >= 0 && std::abs(p.presentedNs - due) < frameNs),
                  qPrintable(QStringLiteral("%1: %2 ms").arg(r.trial).arg(lag / 1e6)));
         skipped += !weston && due - frameNs > p.flushedNs + early;
