@@ -12,7 +12,7 @@ set -euo pipefail
 PICTOR_ROOT=$(cd "$(dirname "$0")" && pwd)
 source "$PICTOR_ROOT/scripts/common.sh"
 
-install_missing "${PICTOR_PACKAGES[@]}" xvfb xauth xdotool imagemagick x11-utils openbox \
+install_missing "${PICTOR_PACKAGES[@]}" xvfb xauth xdotool imagemagick x11-utils openbox weston \
     desktop-file-utils appstream lintian dpkg-dev
 
 export QT_QPA_PLATFORM=offscreen

@@ -3,7 +3,8 @@
 # tree.
 
 PICTOR_PACKAGES=(build-essential cmake ninja-build pkg-config qt6-base-dev qt6-svg-dev libgl-dev fontconfig
-                 libxcb-screensaver0-dev libxcb-dpms0-dev libxcb-present-dev fonts-liberation2 fonts-blankenburg)
+                 libxcb-screensaver0-dev libxcb-dpms0-dev libxcb-present-dev fonts-liberation2 fonts-blankenburg
+                 libwayland-dev wayland-protocols qt6-base-private-dev qt6-wayland)
 
 install_missing() {
     local missing=()

@@ -1,5 +1,7 @@
 #include "platform/presentation.h"
 
+#include "platform/wayland_presentation.h"
+
 #include <QGuiApplication>
 #include <QTimer>
 #include <QWindow>
@@ -15,7 +17,7 @@
 #include <iterator>
 #endif
 
-namespace {
+namespace presentation_internal {
 
 // Every answer comes later, never inside the call, as the interface promises.
 void answerLater(PresentationFeedback::Done done, FramePresentation frame) {
@@ -29,6 +31,13 @@ FramePresentation unknown(const QString& why, qint64 flushedNs) {
     frame.source = why;
     return frame;
 }
+
+}  // namespace presentation_internal
+
+namespace {
+
+using presentation_internal::answerLater;
+using presentation_internal::unknown;
 
 class NoPresentation final : public PresentationFeedback {
 public:
@@ -189,9 +198,13 @@ std::unique_ptr<PresentationFeedback> makePresentationFeedback(const Clock& cloc
     }
 #endif
     if (platform.startsWith(QLatin1String("wayland")))
+#ifdef PICTOR_WAYLAND_PRESENTATION
+        return makeWaylandPresentation(clock);
+#else
         return std::make_unique<NoPresentation>(
             QStringLiteral("Wayland: this build of Pictor does not use the presentation-time protocol"),
             clock);
+#endif
     return std::make_unique<NoPresentation>(
         QStringLiteral("the %1 platform reports no presented frames").arg(platform), clock);
 }

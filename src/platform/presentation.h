@@ -7,9 +7,11 @@
 // was flushed. On X11 the Present extension answers: its notices carry the
 // frame's time on the monotonic clock (the Clock's, so the two can be
 // subtracted), the frame counter of the display and the way the frame was
-// presented. Where the window system tells nothing (Wayland and the other
-// platforms in this build, the offscreen platform of the tests), the answer
-// says that the time is unknown, and why. Tests put a FakePresentation in.
+// presented. On Wayland the compositor's presentation-time protocol answers
+// alike (wayland_presentation.h). Where the window system tells nothing (a
+// compositor without the protocol, the other platforms, the offscreen
+// platform of the tests), the answer says that the time is unknown, and
+// why. Tests put a FakePresentation in.
 
 #include "platform/clock.h"
 
@@ -19,7 +21,8 @@
 
 class QWindow;
 
-// How a frame was presented, by the X11 Present extension's mode number.
+// How a frame was presented, by the X11 Present extension's mode number
+// (on Wayland: "flip" when the compositor showed the buffer without a copy).
 inline constexpr const char* kPresentModes[] = {"copy", "flip", "skip", "suboptimal copy"};
 
 struct FramePresentation {
@@ -28,7 +31,7 @@ struct FramePresentation {
     qint64 flushedNs = 0;    // when the content was handed to the window system; 0 if it never was
     quint64 frame = 0;       // the display's frame counter
     QString mode;            // one of kPresentModes
-    QString source;          // "X11 Present" when known; otherwise why it is unknown
+    QString source;          // "X11 Present" or the like when known; otherwise why it is unknown
 };
 
 // How long an answer may take at most; after that the time is unknown.

@@ -1,5 +1,6 @@
 // What only real windows show, on a virtual X server (with_x.sh; ctest varies the screens and
-// QT_SCALE_FACTOR): window frames, the backdrop, the screen saver, the scale, Present's frames.
+// QT_SCALE_FACTOR): window frames, the backdrop, the screen saver, the scale, Present's frames; and
+// under headless weston (with_weston.sh) the frames presentation-time reports.
 
 #include "support/test_session.h"
 
@@ -149,9 +150,17 @@ void TestRealWindows::onsetsFollowTheFrameClock() {
     // time (so trials agree to half a frame), nearly every one within a refresh + 2 ms of complete.
     SteadyClock clock;
     const std::unique_ptr<PresentationFeedback> presentation = makePresentationFeedback(clock);
+    QWidget still;  // nothing painted after its flush
+    still.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&still));
+    FramePresentation shown;
+    presentation->afterFlush(still.windowHandle(), [&shown](const FramePresentation& f) { shown = f; });
+    QTRY_VERIFY(!shown.source.isEmpty());
+    QVERIFY2(shown.known, qPrintable(shown.source));
     TestSession t({}, &clock, presentation.get());
     t.openSetup();
-    t.setup().HScroll1->setValue(100);
+    const int trials = qEnvironmentVariable("PICTOR_TEST_TRIALS", "100").toInt();
+    t.setup().HScroll1->setValue(trials);
     t.setup().HScroll2->setValue(0);
     for (QCheckBox* c : {t.setup().Check2, t.setup().Check3, t.setup().Check4}) c->setChecked(false);
     t.startMakeArt();
@@ -162,7 +171,7 @@ void TestRealWindows::onsetsFollowTheFrameClock() {
         QTimer::singleShot(ms, &loop, &QEventLoop::quit);
         loop.exec();
     };
-    for (int trial = 1; trial <= 100; ++trial) {
+    for (int trial = 1; trial <= trials; ++trial) {
         spin(trial % 10 ? 0 : 300);  // now and then a subject slower than the notices asked ahead
         t.makePicture();
         spin(40);
@@ -170,17 +179,22 @@ void TestRealWindows::onsetsFollowTheFrameClock() {
     }
     QTRY_COMPARE(t.ended->size(), 1);
     QList<TimingRow> rows;
-    QVERIFY(readTiming(readFile(t.file("timing.csv")), "timing.csv", 100, &rows).isOk());
-    QCOMPARE(rows.size(), 100);
+    QVERIFY(readTiming(readFile(t.file("timing.csv")), "timing.csv", trials, &rows).isOk());
+    QCOMPARE(rows.size(), trials);
+    // Headless weston (with_weston.sh) keeps no frame counter and copies: it draws a frame at most 26 ms
+    // after a commit (a refresh and its 16 ms of make-believe scanout, less its 7 ms repaint window) and
+    // presents it 16 ms after drawing it; on a busy machine (the sanitizer build's) over 100 ms later.
+    const bool weston = QGuiApplication::platformName() == "wayland";
     const qint64 frameNs = 16'666'000;
     int late = 0;
     for (const TimingRow& r : rows) {
         const FramePresentation& p = r.presented;
-        const qint64 due = static_cast<qint64>(p.frame) * frameNs;
-        QVERIFY2(p.known && r.moments.completeNs <= p.flushedNs && p.flushedNs <= p.presentedNs &&
-                     std::abs(p.presentedNs - due) < frameNs / 4,
-                 qPrintable(QString::number(r.trial)));
-        late += p.presentedNs - r.moments.completeNs > frameNs + 2'000'000;
+        const qint64 due = static_cast<qint64>(p.frame) * frameNs, lag = p.presentedNs - p.flushedNs;
+        QVERIFY2(p.known && r.moments.completeNs <= p.flushedNs &&
+                     (weston ? p.frame == 0 && p.mode == "copy" && lag >= 15'000'000 && lag < 15 * frameNs
+                             : lag >= 0 && std::abs(p.presentedNs - due) < frameNs / 4),
+                 qPrintable(QStringLiteral("%1: %2 ms").arg(r.trial).arg(lag / 1e6)));
+        late += !weston && p.presentedNs - r.moments.completeNs > frameNs + 2'000'000;
     }
     QVERIFY(late <= 2);
 }
