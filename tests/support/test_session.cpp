@@ -39,7 +39,8 @@ bool TestSession::rate(const QList<int>& choices) {
         if (u.Command3->isVisible() || !option) return false;  // the button goes once pressed
         QTest::mouseClick(option, Qt::LeftButton);
         if (option->isChecked() || !option->isVisible()) return false;
-        QTest::qWait(kDoubleClickMs + 10);  // the options take clicks after
+        // Then the options take clicks.
+        QTest::qWait(QGuiApplication::styleHints()->mouseDoubleClickInterval() + 10);
         QTest::mouseClick(option, Qt::LeftButton);
         if (!QTest::qWaitFor([&] { return !option->isVisible(); }, 15000)) return false;
     }
