@@ -4,7 +4,8 @@
 # address and undefined-behaviour sanitizers, leaks checked; the tests of the
 # program as shipped (the crash campaign, real windows on several screens and
 # scales, the package, the frame timing) in a normal build.
-# Nothing is built or run twice. Exits non-zero on any failure.
+# No test is run twice; only the libraries are compiled in both builds.
+# Exits non-zero on any failure.
 #
 # The normal build's tests mostly wait; they run while the sanitizer build
 # compiles. The frame timing test runs last, alone, on a machine at rest.
