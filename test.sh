@@ -4,7 +4,8 @@
 # address and undefined-behaviour sanitizers, leaks checked; the tests of the
 # program as shipped (the crash campaign, real windows on several screens and
 # scales, the package, the frame timing) in a normal build.
-# No test is run twice; only the libraries are compiled in both builds.
+# No test runs twice; the libraries and the real-window test program are
+# compiled in both builds.
 # Exits non-zero on any failure.
 #
 # The normal build's tests mostly wait; they run while the sanitizer build
